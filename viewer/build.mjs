@@ -1,0 +1,31 @@
+// Bundles the viewer into one HTML file that needs nothing else at run time.
+import { build } from 'esbuild';
+import { readFile, writeFile, mkdir } from 'node:fs/promises';
+import { dirname, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const here = dirname(fileURLToPath(import.meta.url));
+const out = resolve(process.argv[2] || resolve(here, '..', 'build', 'viewer', 'cablog-viewer.html'));
+
+const result = await build({
+  entryPoints: [resolve(here, 'src', 'main.js')],
+  bundle: true,
+  minify: true,
+  format: 'iife',
+  target: ['chrome100', 'firefox100', 'safari15'],
+  write: false,
+  outdir: 'out',
+  legalComments: 'inline',
+  logLevel: 'warning',
+});
+
+const js = result.outputFiles.find((f) => f.path.endsWith('.js')).text;
+const css = result.outputFiles.find((f) => f.path.endsWith('.css')).text;
+// Inline scripts end at the first "</script" whatever the JS means by it.
+const safeJs = js.replace(/<\/(script)/gi, '<\\/$1');
+const template = await readFile(resolve(here, 'src', 'index.html'), 'utf8');
+const html = template.replace('/*CSS*/', () => css).replace('/*JS*/', () => safeJs);
+
+await mkdir(dirname(out), { recursive: true });
+await writeFile(out, html);
+console.log(`wrote ${out} (${(html.length / 1024).toFixed(0)} KiB)`);
