@@ -58,7 +58,10 @@ export function formatClockTick(v, incr) {
 export function formatNumberTick(v, incr) {
   if (v === 0) return '0';
   const abs = Math.abs(v);
-  if (abs >= 1e6 || abs < 1e-4) return v.toExponential(Math.max(0, Math.min(6, -Math.floor(Math.log10(incr / abs)))));
+  if (abs >= 1e9 || abs < 1e-4) {
+    const digits = Math.floor(Math.log10(abs) + 1e-9) - Math.floor(Math.log10(incr) + 1e-9);
+    return v.toExponential(Math.max(0, Math.min(15, digits))).replace(/\.?0+e/, 'e');
+  }
   const decimals = Math.max(0, Math.min(10, -Math.floor(Math.log10(incr) + 1e-9)));
   return v.toFixed(decimals);
 }

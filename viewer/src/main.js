@@ -206,6 +206,12 @@ function colorOf(c) {
 
 let syncingScale = false;
 
+// Room for the widest tick label of a y axis, so long numbers are not cut.
+function axisWidth(u, values) {
+  const longest = values ? Math.max(1, ...values.map((v) => String(v).length)) : 4;
+  return Math.ceil(longest * 7.5) + 22;
+}
+
 function panelSize(count) {
   const width = Math.max(320, $('panels').clientWidth - 4);
   const room = window.innerHeight - $('panels').getBoundingClientRect().top - 16;
@@ -256,7 +262,7 @@ function renderPlots() {
             splits.map((v) => (isClockX ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
         },
         {
-          size: 70,
+          size: axisWidth,
           values: (u, splits, ai, space, incr) =>
             splits.map((v) => (yClock ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
         },

@@ -117,7 +117,10 @@ test('text of values and ticks', async (t) => {
     [250, 50, '250'],
     [-0.02, 0.01, '-0.02'],
     [0, 0.1, '0'],
-    [1200000, 100000, '1.20e+6'],
+    [1000150, 50, '1000150'],
+    [2.5e10, 1e9, '2.5e+10'],
+    [2e10, 1e9, '2e+10'],
+    [0.00002, 0.00001, '2e-5'],
   ];
   for (const [v, incr, text] of ticks) await t.test(`tick ${text}`, () => assert.equal(formatNumberTick(v, incr), text));
 

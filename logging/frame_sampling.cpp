@@ -1,0 +1,39 @@
+#include "logging/frame_sampling.h"
+
+#include "logging/clock_text.h"
+#include "logging/log_rows.h"
+
+namespace cablog {
+
+float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t lastTime) {
+  // In 64 bits the difference of any two times is exact.
+  const std::int64_t dt = std::int64_t{time} - lastTime;
+  if (dt == 0) return 0.0f;
+  return ((speed - lastSpeed) * 1000.0f) / static_cast<float>(dt);
+}
+
+void sampleFrame(Logger& logger, const VehicleState& state) {
+  const float accel = acceleration(state.speed, state.time, logger.lastSpeed, logger.lastTime);
+  logger.lastSpeed = state.speed;
+  logger.lastTime = state.time;
+
+  char clock[kClockTextCapacity];
+  const std::size_t clockSize = formatClockTime(state.time, clock);
+
+  ValueTable& v = logger.values;
+  v.setDouble(ValueKey::Location, state.location);
+  v.setFloat(ValueKey::Speed, state.speed);
+  v.setInt(ValueKey::Time, state.time);
+  v.setFloat(ValueKey::Bc, state.bc);
+  v.setFloat(ValueKey::Mr, state.mr);
+  v.setFloat(ValueKey::Er, state.er);
+  v.setFloat(ValueKey::Bp, state.bp);
+  v.setFloat(ValueKey::Sap, state.sap);
+  v.setFloat(ValueKey::Current, state.current);
+  v.setFloat(ValueKey::Acceleration, accel);
+  v.setText(ValueKey::TimeHhmmss, std::string_view(clock, clockSize));
+
+  appendDataRow(logger.logBuffer, logger.columns, v);
+}
+
+}  // namespace cablog

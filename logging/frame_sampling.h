@@ -1,0 +1,28 @@
+// Turns the stream of frames into rows: every N-th frame is logged.
+#pragma once
+
+#include <cstdint>
+
+#include "logging/logger.h"
+#include "plugin/host_records.h"
+
+namespace cablog {
+
+// Speed change per second since the previous sampled frame, in single
+// precision; 0 when no time has passed.
+float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t lastTime);
+
+// Stores the frame's readings and the derived values, and appends a row.
+void sampleFrame(Logger& logger, const VehicleState& state);
+
+// Counts the frame and samples every sampleInterval-th one. Does nothing at
+// all before Load has set an interval. Inline: most frames end here.
+inline void countFrame(Logger& logger, const VehicleState& state) {
+  if (logger.sampleInterval <= 0) return;
+  ++logger.frameCounter;
+  if (--logger.framesToSample > 0) return;
+  logger.framesToSample = logger.sampleInterval;
+  sampleFrame(logger, state);
+}
+
+}  // namespace cablog

@@ -1,0 +1,47 @@
+#include "logging/log_file.h"
+
+#include <cstdio>
+
+namespace cablog {
+namespace {
+
+void appendTwoDigits(std::string& text, int value) {
+  value %= 100;
+  if (value < 0) value = -value;
+  text.push_back(static_cast<char>('0' + value / 10));
+  text.push_back(static_cast<char>('0' + value % 10));
+}
+
+}  // namespace
+
+std::string logFilePath(std::string_view directory, const platform::LocalDateTime& time,
+                        char separator) {
+  std::string path(directory);
+  // A root directory ("C:\", "/") already ends in a separator.
+  if (path.empty() || path.back() != separator) path.push_back(separator);
+  path += "Log_";
+  appendTwoDigits(path, time.year % 100);
+  appendTwoDigits(path, time.month);
+  appendTwoDigits(path, time.day);
+  path.push_back('-');
+  appendTwoDigits(path, time.hour);
+  appendTwoDigits(path, time.minute);
+  appendTwoDigits(path, time.second);
+  path += ".csv";
+  return path;
+}
+
+bool writeLogFile(const std::string& path, const LogBuffer& log) {
+  if (path.empty()) return false;
+  std::FILE* file = platform::openShared(path, "wb");
+  if (file == nullptr) return false;
+  // The blocks are large already; stdio's own buffer would only copy them.
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  bool ok = true;
+  log.forEachChunk([&](std::span<const char> chunk) {
+    if (ok) ok = std::fwrite(chunk.data(), 1, chunk.size(), file) == chunk.size();
+  });
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace cablog

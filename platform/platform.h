@@ -1,0 +1,49 @@
+// What differs between Windows and POSIX, kept behind one small interface.
+// One source file per platform implements it; nothing else includes an OS
+// header.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace cablog::platform {
+
+struct LocalDateTime {
+  int year;    // e.g. 2021
+  int month;   // 1 to 12
+  int day;     // 1 to 31
+  int hour;    // 0 to 23
+  int minute;  // 0 to 59
+  int second;  // 0 to 60
+};
+
+// Characters that end a directory name in a path; the first one is used to
+// join paths.
+std::string_view pathSeparators();
+
+// Full path of the plug-in module itself, whatever its length; empty if the
+// system cannot tell.
+std::string modulePath();
+
+// Whether anything (a file or a folder) exists under that name.
+bool fileExists(const std::string& path);
+
+// The integer under [section] key= in an INI file, or `fallback` when the
+// file, the section or the key is missing or the value is empty.
+std::int32_t profileInt(const std::string& path, const char* section, const char* key,
+                        std::int32_t fallback);
+
+LocalDateTime localNow();
+
+// Opens a file without denying other processes read or write access.
+// `mode` is a C stdio mode; callers use binary modes only.
+std::FILE* openShared(const std::string& path, const char* mode);
+
+// The whole file, or nothing when it cannot be opened. A read error ends the
+// text where it happened.
+std::optional<std::string> readFile(const std::string& path);
+
+}  // namespace cablog::platform

@@ -1,0 +1,59 @@
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+#include "platform/platform.h"
+#include "settings/ini_lookup.h"
+
+namespace cablog::platform {
+
+std::string_view pathSeparators() {
+  return "/";
+}
+
+std::string modulePath() {
+  Dl_info info{};
+  // Any address inside this module names it.
+  if (dladdr(reinterpret_cast<const void*>(&modulePath), &info) == 0 || info.dli_fname == nullptr) {
+    return {};
+  }
+  std::string path = info.dli_fname;
+  if (!path.empty() && path.front() != '/') {
+    // A module loaded by a relative name: make it absolute so that its
+    // folder stays right whatever the host's current directory is later.
+    std::unique_ptr<char, decltype(&std::free)> absolute(realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    if (absolute) path = absolute.get();
+  }
+  return path;
+}
+
+bool fileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+std::int32_t profileInt(const std::string& path, const char* section, const char* key,
+                        std::int32_t fallback) {
+  const std::optional<std::string> text = readFile(path);
+  if (!text) return fallback;
+  return lookupProfileInt(*text, section, key, fallback);
+}
+
+LocalDateTime localNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::FILE* openShared(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+}  // namespace cablog::platform

@@ -1,0 +1,58 @@
+// The records exchanged with the host, byte for byte as it lays them out.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace cablog {
+
+struct VehicleState {
+  double location;
+  float speed;
+  std::int32_t time;  // milliseconds
+  float bc;
+  float mr;
+  float er;
+  float bp;
+  float sap;
+  float current;
+};
+
+struct BeaconData {
+  std::int32_t type;
+  std::int32_t signal;
+  float distance;
+  std::int32_t optional;
+};
+
+struct HandleRecord {
+  std::int32_t brake;
+  std::int32_t power;
+  std::int32_t reverser;
+  std::int32_t reserved;  // the host's; always handed back as 0
+};
+
+static_assert(sizeof(VehicleState) == 40);
+static_assert(offsetof(VehicleState, location) == 0);
+static_assert(offsetof(VehicleState, speed) == 8);
+static_assert(offsetof(VehicleState, time) == 12);
+static_assert(offsetof(VehicleState, bc) == 16);
+static_assert(offsetof(VehicleState, mr) == 20);
+static_assert(offsetof(VehicleState, er) == 24);
+static_assert(offsetof(VehicleState, bp) == 28);
+static_assert(offsetof(VehicleState, sap) == 32);
+static_assert(offsetof(VehicleState, current) == 36);
+
+static_assert(sizeof(BeaconData) == 16);
+static_assert(offsetof(BeaconData, type) == 0);
+static_assert(offsetof(BeaconData, signal) == 4);
+static_assert(offsetof(BeaconData, distance) == 8);
+static_assert(offsetof(BeaconData, optional) == 12);
+
+static_assert(sizeof(HandleRecord) == 16);
+static_assert(offsetof(HandleRecord, brake) == 0);
+static_assert(offsetof(HandleRecord, power) == 4);
+static_assert(offsetof(HandleRecord, reverser) == 8);
+static_assert(offsetof(HandleRecord, reserved) == 12);
+
+}  // namespace cablog

@@ -1,0 +1,32 @@
+#include "plugin/module_paths.h"
+
+namespace cablog {
+namespace {
+
+std::string withExtension(std::string_view stem, std::string_view extension) {
+  std::string path(stem);
+  path += extension;
+  return path;
+}
+
+// The folder part, as the shell's "remove file spec" leaves it: a root keeps
+// its separator ("C:\", "/"), a bare file name leaves nothing.
+std::string_view directoryOf(std::string_view path, std::size_t lastSeparator) {
+  if (lastSeparator == std::string_view::npos) return {};
+  const bool isRoot = lastSeparator == 0 || (lastSeparator == 2 && path[1] == ':');
+  return path.substr(0, isRoot ? lastSeparator + 1 : lastSeparator);
+}
+
+}  // namespace
+
+ModulePaths deriveModulePaths(std::string_view modulePath, std::string_view separators) {
+  const std::size_t lastSeparator = modulePath.find_last_of(separators);
+  const std::size_t nameStart = lastSeparator == std::string_view::npos ? 0 : lastSeparator + 1;
+  const std::size_t dot = modulePath.find_last_of('.');
+  const std::string_view stem =
+      dot != std::string_view::npos && dot >= nameStart ? modulePath.substr(0, dot) : modulePath;
+  return {withExtension(stem, ".ini"), withExtension(stem, ".csv"),
+          std::string(directoryOf(modulePath, lastSeparator))};
+}
+
+}  // namespace cablog

@@ -1,0 +1,21 @@
+// The files that sit beside the module, named after it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cablog {
+
+struct ModulePaths {
+  std::string settingsPath;  // the module's own INI file
+  std::string columnsPath;   // the column definition file
+  std::string directory;     // where the log is written
+};
+
+// Replaces the module file name's extension (whatever its case) by ".ini"
+// and ".csv", or appends them to a name without one; a dot in a directory
+// name is never taken for an extension. `separators` lists the characters
+// that end a directory name.
+ModulePaths deriveModulePaths(std::string_view modulePath, std::string_view separators);
+
+}  // namespace cablog

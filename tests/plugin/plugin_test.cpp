@@ -1,0 +1,149 @@
+#include "plugin/plugin.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/temp_dir.h"
+
+namespace cablog {
+namespace {
+
+std::filesystem::path onlyLog(const std::filesystem::path& folder) {
+  std::filesystem::path found;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().rfind("Log_", 0) == 0) {
+      EXPECT_TRUE(found.empty()) << "more than one log";
+      found = entry.path();
+    }
+  }
+  return found;
+}
+
+class PluginRun : public ::testing::Test {
+ protected:
+  testing::TempDir cwd_{"cablog-cwd"};
+  testing::TempDir module_{"cablog.dll"};
+  testing::CurrentDirectory inside_{cwd_.path()};
+  std::string modulePath_ = module_.file("Logger.dll");
+  Plugin plugin_;
+};
+
+TEST_F(PluginRun, EchoesHandlesWhetherOrNotTheFrameIsSampled) {
+  EXPECT_EQ(plugin_.elapse({}).brake, 0);
+  plugin_.load(modulePath_);
+  plugin_.setBrake(3);
+  plugin_.setPower(-1);
+  plugin_.setReverser(-1);
+  for (int i = 0; i < 61; ++i) {
+    const HandleRecord handles = plugin_.elapse({});
+    EXPECT_EQ(handles.brake, 3);
+    EXPECT_EQ(handles.power, -1);
+    EXPECT_EQ(handles.reverser, -1);
+    EXPECT_EQ(handles.reserved, 0);
+  }
+}
+
+TEST_F(PluginRun, SettersAndDoorsWriteTheirKeys) {
+  plugin_.setSignal(4);
+  plugin_.setBeaconData({12, 2, 350.5f, -7});
+  plugin_.doorClose();
+  EXPECT_EQ(plugin_.logger.values.find("PILOTLAMP"), "true");
+  plugin_.doorOpen();
+  const ValueTable& v = plugin_.logger.values;
+  EXPECT_EQ(v.find("SIGNAL"), "4");
+  EXPECT_EQ(v.find("BEACON_TYPE"), "12");
+  EXPECT_EQ(v.find("BEACON_SIGNAL"), "2");
+  EXPECT_EQ(v.find("BEACON_DISTANCE"), "350.5");
+  EXPECT_EQ(v.find("BEACON_OPTIONAL"), "-7");
+  EXPECT_EQ(v.find("PILOTLAMP"), "false");
+}
+
+TEST_F(PluginRun, WritesTheWholeLogBesideTheModule) {
+  module_.write("Logger.csv",
+                "time_hhmmss,Clock\r\nspeed,Speed [km/h]\nbc,BC\nbeacon_type,Beacon\n");
+  module_.write("Logger.ini", "[Frame]\nSkip=2\n");
+  plugin_.setSignal(1);
+  plugin_.load(modulePath_);
+  VehicleState state{};
+  state.time = 36000000;
+  state.speed = 30.0f;
+  state.bc = 490.0f;
+  plugin_.elapse(state);
+  plugin_.elapse(state);
+  plugin_.setBeaconData({3, 0, 0.0f, 0});
+  state.time += 1000;
+  plugin_.elapse(state);
+  plugin_.elapse(state);
+  plugin_.dispose();
+  const auto log = onlyLog(module_.path());
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(testing::readBytes(log),
+            "Clock,Speed [km/h],BC,Beacon,\r\n"
+            "10:00:00.000,30,490,,\r\n"
+            "10:00:01.000,30,490,3,\r\n");
+}
+
+TEST_F(PluginRun, ASecondLoadStartsACleanLog) {
+  module_.write("Logger.csv", "speed,Speed\n");
+  cwd_.write("Ats.ini", "[Frame]\nSkip=1\n");
+  plugin_.load(modulePath_);
+  plugin_.elapse({0.0, 5.0f, 1000, 0, 0, 0, 0, 0, 0});
+  plugin_.load(modulePath_);
+  plugin_.elapse({0.0, 7.0f, 2000, 0, 0, 0, 0, 0, 0});
+  EXPECT_EQ(plugin_.logger.frameCounter, 1u);
+  EXPECT_EQ(plugin_.logger.columns.size(), 1u);
+  // The acceleration compares with a fresh start, not with the earlier run.
+  EXPECT_EQ(plugin_.logger.values.find("ACCELERATION"), "3.5");
+  plugin_.dispose();
+  plugin_.dispose();
+  EXPECT_EQ(testing::readBytes(onlyLog(module_.path())), "Speed,\r\n7,\r\n");
+}
+
+TEST_F(PluginRun, MissingColumnFileGivesEmptyLines) {
+  cwd_.write("Ats.ini", "[Frame]\nSkip=0\n");
+  plugin_.load(modulePath_);
+  EXPECT_EQ(plugin_.logger.sampleInterval, 1);
+  plugin_.elapse({});
+  plugin_.elapse({});
+  plugin_.dispose();
+  EXPECT_EQ(testing::readBytes(onlyLog(module_.path())), "\r\n\r\n\r\n");
+}
+
+TEST_F(PluginRun, IntervalComesFromBothFilesTheModulesWinning) {
+  const struct {
+    const char* ats;
+    const char* own;
+    std::int32_t interval;
+  } cases[] = {
+      {nullptr, nullptr, 60},
+      {"[Frame]\nSkip=10\n", nullptr, 10},
+      {"[Frame]\nSkip=10\n", "[Frame]\nSkip=5\n", 5},
+      {"[Frame]\nSkip=10\n", "[Other]\nSkip=5\n", 10},
+      {"[Frame]\nSkip=-3\n", nullptr, 1},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(cwd_.path() / "Ats.ini");
+    std::filesystem::remove(module_.path() / "Logger.ini");
+    if (c.ats) cwd_.write("Ats.ini", c.ats);
+    if (c.own) module_.write("Logger.ini", c.own);
+    plugin_.load(modulePath_);
+    EXPECT_EQ(plugin_.logger.sampleInterval, c.interval)
+        << (c.ats ? c.ats : "") << (c.own ? c.own : "");
+  }
+  // An Ats.ini beside the module but not in the current directory is not read.
+  std::filesystem::remove(cwd_.path() / "Ats.ini");
+  module_.write("Ats.ini", "[Frame]\nSkip=10\n");
+  plugin_.load(modulePath_);
+  EXPECT_EQ(plugin_.logger.sampleInterval, 60);
+}
+
+TEST_F(PluginRun, AnUnwritableLogIsLostQuietly) {
+  plugin_.load(module_.file("no-such-folder/Logger.dll"));
+  plugin_.elapse({});
+  plugin_.dispose();
+  EXPECT_TRUE(onlyLog(module_.path()).empty());
+}
+
+}  // namespace
+}  // namespace cablog

@@ -1,0 +1,36 @@
+#include "settings/ini_int_setting.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+
+namespace cablog {
+namespace {
+
+TEST(IniIntSetting, LaterFilesOverrideEarlierOnes) {
+  testing::TempDir cwd;
+  testing::TempDir module;
+  const testing::CurrentDirectory inside(cwd.path());
+  {
+    IniIntSetting setting;
+    EXPECT_EQ(setting.value, 60);
+    EXPECT_FALSE(setting.loadFrom(module.file("none.ini")));
+    EXPECT_EQ(setting.value, 60);
+  }
+  cwd.write("Ats.ini", "[Frame]\nSkip=10\n");
+  module.write("with.ini", "[Frame]\nSkip=5\n");
+  module.write("without.ini", "[Other]\nSkip=5\n");
+  {
+    IniIntSetting setting;
+    EXPECT_EQ(setting.value, 10);
+    EXPECT_TRUE(setting.loadFrom(module.file("without.ini")));
+    EXPECT_EQ(setting.value, 10);
+    EXPECT_TRUE(setting.loadFrom(module.file("with.ini")));
+    EXPECT_EQ(setting.value, 5);
+    EXPECT_TRUE(setting.loadFrom(""));  // the default path again
+    EXPECT_EQ(setting.value, 10);
+  }
+}
+
+}  // namespace
+}  // namespace cablog
