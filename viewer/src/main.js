@@ -206,10 +206,27 @@ function colorOf(c) {
 
 let syncingScale = false;
 
-// Room for the widest tick label of a y axis, so long numbers are not cut.
-function axisWidth(u, values) {
-  const longest = values ? Math.max(1, ...values.map((v) => String(v).length)) : 4;
-  return Math.ceil(longest * 7.5) + 22;
+// One width for every y axis, so that the stacked panels line up on x:
+// room for the longest tick label that any panel's value range can need.
+function yAxisWidth(columns) {
+  let longest = 4;
+  for (const col of columns) {
+    if (col.kind === KIND_CLOCK) {
+      longest = Math.max(longest, 13);
+      continue;
+    }
+    let min = Infinity;
+    let max = -Infinity;
+    const v = col.values;
+    for (let i = 0; i < v.length; i++) {
+      if (v[i] < min) min = v[i];
+      if (v[i] > max) max = v[i];
+    }
+    if (!(min <= max)) continue;
+    const step = (max - min) / 4 || Math.abs(max) / 10 || 1;
+    for (const end of [min, max]) longest = Math.max(longest, formatNumberTick(end, step).length + 1);
+  }
+  return Math.ceil(longest * 7.5) + 24;
 }
 
 function panelSize(count) {
@@ -230,6 +247,7 @@ function renderPlots() {
   const isClockX = view.x !== ROW_X && log.columns[view.x].kind === KIND_CLOCK;
   const xFmt = view.x === ROW_X ? (v) => String(v) : (v, i) => formatCell(log.columns[view.x], i, v);
   const size = panelSize(view.panels.length);
+  const yWidth = yAxisWidth(view.panels.flat().map((c) => log.columns[c]));
 
   view.panels.forEach((cols, p) => {
     const series = [
@@ -262,7 +280,7 @@ function renderPlots() {
             splits.map((v) => (isClockX ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
         },
         {
-          size: axisWidth,
+          size: yWidth,
           values: (u, splits, ai, space, incr) =>
             splits.map((v) => (yClock ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
         },
