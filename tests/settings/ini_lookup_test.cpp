@@ -16,6 +16,17 @@ TEST(IniLookup, FindsTheKeyWhateverItsCaseAndBlanks) {
   EXPECT_EQ(skip("[frame]\r\nSKIP = 10\r\n"), 10);
   EXPECT_EQ(skip("  [ Frame ]  \n\t skip\t=\t 10 \n"), 10);
   EXPECT_EQ(skip("[Other]\nSkip=1\n[Frame]\nOther=2\nSkip=3\nSkip=4\n[Frame]\nSkip=5\n"), 3);
+  EXPECT_EQ(skip("[Frame]\rSkip=10\r"), 10);
+  EXPECT_EQ(skip("\xef\xbb\xbf[Frame]\nSkip=10\n"), 10);
+  EXPECT_EQ(skip(std::string("\xff\xfe[\0F\0r\0a\0m\0e\0]\0\n\0S\0k\0i\0p\0=\0\x39\0", 30)), 9);
+}
+
+TEST(IniLookup, SearchesOnlyTheFirstSectionOfThatName) {
+  EXPECT_EQ(skip("[Frame]\nOther=1\n[Frame]\nSkip=2\n"), 60);
+  // A key without "=" hides any later key of the same name.
+  EXPECT_EQ(skip("[Frame]\nSkip\nSkip=2\n"), 60);
+  // A header without "]" is a key line of the section before it.
+  EXPECT_EQ(skip("[Frame]\n[Other\nSkip=2\n"), 2);
 }
 
 TEST(IniLookup, KeepsTheFallbackWhenNothingIsThere) {
