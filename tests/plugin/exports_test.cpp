@@ -111,3 +111,32 @@ TEST_F(Exports, ElapseBeforeLoadRecordsNothing) {
 
 }  // namespace
 }  // namespace cablog
+
+namespace cablog {
+namespace {
+
+TEST_F(Exports, ASecondLoadStartsAFreshLogAndASecondDisposeRewritesIt) {
+  folder_.write(stem_ + ".csv", "SPEED,Speed\nSIGNAL,Signal\nACCELERATION,Accel\n");
+  cwd_.write("Ats.ini", "[Frame]\nSkip=10\n");
+  folder_.write(stem_ + ".ini", "[Frame]\nSkip=2\n");
+  testing::ModuleUnderTest module(folder_.path());
+  std::int32_t panel[256] = {};
+  std::int32_t sound[256] = {};
+  module.Load();
+  module.SetSignal(3);
+  for (int frame = 1; frame <= 5; ++frame) {
+    module.Elapse({0.0, 10.0f, frame * 1000, 0, 0, 0, 0, 0, 0}, panel, sound);
+  }
+  module.Load();
+  for (int frame = 1; frame <= 2; ++frame) {
+    module.Elapse({0.0, 2.0f, 1000, 0, 0, 0, 0, 0, 0}, panel, sound);
+  }
+  module.Dispose();
+  module.Dispose();
+  // The signal set before the second Load still shows; the acceleration
+  // starts from rest again.
+  EXPECT_EQ(testing::readBytes(onlyLog(folder_.path())), "Speed,Signal,Accel,\r\n2,3,2,\r\n");
+}
+
+}  // namespace
+}  // namespace cablog
