@@ -4,6 +4,7 @@ import 'uplot/dist/uPlot.min.css';
 import './style.css';
 import { parseLog, LogFormatError, KIND_BOOL, KIND_CLOCK, KIND_NAMES } from './parse.js';
 import { formatCell, formatClockTick, formatNumberTick, CLOCK_INCRS } from './format.js';
+import { buildPyramid, pyramidPaths, rangeOf } from './decimate.js';
 import {
   ROW_X,
   xCandidates,
@@ -260,18 +261,37 @@ function renderPlots() {
         return {
           label: col.label || `(column ${c + 1})`,
           stroke: colorOf(c),
-          width: 1.25,
+          width: 1,
           show: !view.hidden.includes(c),
+          // The panel's y range comes from yRange below, not from uPlot
+          // scanning every visible row of every series on each zoom step.
+          auto: false,
           value: (u, v, s, i) => (i == null ? '–' : formatCell(col, i, col.values[i])),
-          paths: col.kind === KIND_BOOL ? uPlot.paths.stepped({ align: 1 }) : undefined,
+          paths: pyramidPaths(
+            () => levels(c),
+            col.kind === KIND_BOOL ? uPlot.paths.stepped({ align: 1 }) : uPlot.paths.linear(),
+          ),
         };
       }),
     ];
     const yClock = cols.every((c) => log.columns[c].kind === KIND_CLOCK);
+    const levels = (c) => (log.columns[c].pyramid ??= buildPyramid(log.columns[c].values));
+    const yRange = (u) => {
+      const [i0, i1] = u.series[0].idxs;
+      let lo = Infinity;
+      let hi = -Infinity;
+      cols.forEach((c, k) => {
+        if (!u.series[k + 1].show || i0 == null || i1 < i0) return;
+        const r = rangeOf(log.columns[c].values, levels(c), i0, i1);
+        if (r && r[0] < lo) lo = r[0];
+        if (r && r[1] > hi) hi = r[1];
+      });
+      return lo <= hi ? uPlot.rangeNum(lo, hi, 0.1, true) : [0, 1];
+    };
     const opts = {
       ...size,
       series,
-      scales: { x: { time: false } },
+      scales: { x: { time: false }, y: { range: yRange } },
       axes: [
         {
           space: isClockX ? 90 : 60,

@@ -191,6 +191,17 @@ function notALog(reason) {
   return new LogFormatError('This file is not a cablog log: ' + reason);
 }
 
+// A line whose cells do not match the header. Checked after the fact so
+// that the common, well-formed line is scanned only once.
+function cellCountError(b, start, end, lineNo, k) {
+  let commas = 0;
+  for (let i = start; i < end; i++) if (b[i] === COMMA) commas++;
+  if (commas === k) return notALog(`line ${lineNo} does not end in a comma.`);
+  return notALog(
+    `line ${lineNo} has ${commas} comma${commas === 1 ? '' : 's'}, but the header names ${k} column${k === 1 ? '' : 's'}.`,
+  );
+}
+
 function countLines(b) {
   let n = 0;
   let p = b.indexOf(LF);
@@ -257,6 +268,7 @@ export function parseLog(input) {
   }));
   const vals = columns.map((c) => c.values);
   const kinds = new Int8Array(k);
+  const gaps = new Int32Array(k);
   const warnings = [];
 
   let pos = headerLf + 1;
@@ -289,30 +301,26 @@ export function parseLog(input) {
       throw notALog(`line ${blankLine} is empty, but the header names ${k} column${k === 1 ? '' : 's'}.`);
     }
 
-    let commas = 0;
-    for (let i = pos; i < end; i++) if (b[i] === COMMA) commas++;
-    const complete = commas === k && b[end - 1] === COMMA;
-    if (!terminated && !complete) {
-      // The logger ends every line, so a ragged tail means the file was cut
-      // short (copied while still being written, or a partial download).
-      warnings.push(`The last line (${lineNo}) is incomplete, probably cut off, and was left out.`);
-      break;
+    if (!terminated) {
+      let commas = 0;
+      for (let i = pos; i < end; i++) if (b[i] === COMMA) commas++;
+      if (commas !== k || b[end - 1] !== COMMA) {
+        // The logger ends every line, so a ragged tail means the file was
+        // cut short (copied while being written, or a partial download).
+        warnings.push(`The last line (${lineNo}) is incomplete, probably cut off, and was left out.`);
+        break;
+      }
     }
-    if (commas !== k) {
-      throw notALog(
-        `line ${lineNo} has ${commas} comma${commas === 1 ? '' : 's'}, but the header names ${k} column${k === 1 ? '' : 's'}.`,
-      );
-    }
-    if (!complete) throw notALog(`line ${lineNo} does not end in a comma.`);
 
     let c = 0;
     cs = pos;
     for (let i = pos; i < end; i++) {
       if (b[i] !== COMMA) continue;
+      if (c === k) throw cellCountError(b, pos, end, lineNo, k);
       const col = vals[c];
       if (i === cs) {
         col[row] = NaN;
-        columns[c].gaps++;
+        gaps[c]++;
       } else {
         const v = readCell(b, cs, i);
         if (cellKind !== kinds[c]) {
@@ -334,6 +342,7 @@ export function parseLog(input) {
       c++;
       cs = i + 1;
     }
+    if (c !== k || cs !== end) throw cellCountError(b, pos, end, lineNo, k);
     row++;
     pos = next;
     lineNo++;
@@ -341,6 +350,7 @@ export function parseLog(input) {
 
   for (let c = 0; c < k; c++) {
     columns[c].kind = kinds[c];
+    columns[c].gaps = gaps[c];
     columns[c].values = columns[c].values.subarray(0, row);
   }
   return { labels, columns, rowCount: row, warnings };

@@ -122,6 +122,8 @@ test('the log opens and every panel draws its series', async () => {
       assert.ok(tried > 0 && hits / tried >= 0.9, `panel ${p + 1} series ${s}: line at ${hits} of ${tried} points`);
     }
   }
+  mkdirSync(outDir, { recursive: true });
+  await page.screenshot({ path: join(outDir, 'e2e-overview.png'), fullPage: true });
   await page.close();
 });
 

@@ -1,0 +1,154 @@
+// Drawing a million points per series on every zoom step is too slow to
+// feel smooth, and no screen shows more than a few thousand columns of
+// pixels anyway. So each plotted column gets a pyramid of min/max summaries
+// over blocks of 8, 16, 32... rows; when the visible rows far outnumber the
+// pixels, a series is drawn from the coarsest level whose blocks are still
+// narrower than half a pixel, which looks the same as drawing every row.
+
+const FIRST_SIZE = 8;
+const SMALLEST_LEVEL = 256; // blocks; below this a level is never chosen
+const MIN_ROWS = 4096; // shorter columns are drawn row by row
+
+/**
+ * Builds the min/max levels of a column (NaN and infinities skipped; a
+ * block with no finite value has NaN as min and max). Returns [] for a
+ * column too short to need it.
+ */
+export function buildPyramid(values) {
+  const levels = [];
+  const n = values.length;
+  if (n < MIN_ROWS) return levels;
+  let count = Math.ceil(n / FIRST_SIZE);
+  let min = new Float64Array(count);
+  let max = new Float64Array(count);
+  for (let b = 0; b < count; b++) {
+    let lo = Infinity;
+    let hi = -Infinity;
+    const end = Math.min(n, (b + 1) * FIRST_SIZE);
+    for (let i = b * FIRST_SIZE; i < end; i++) {
+      const v = values[i];
+      if (v < lo && v !== -Infinity) lo = v;
+      if (v > hi && v !== Infinity) hi = v;
+    }
+    min[b] = lo === Infinity ? NaN : lo;
+    max[b] = hi === -Infinity ? NaN : hi;
+  }
+  let size = FIRST_SIZE;
+  levels.push({ size, min, max });
+  while (count > SMALLEST_LEVEL * 2) {
+    const prevMin = min;
+    const prevMax = max;
+    const prevCount = count;
+    count = Math.ceil(prevCount / 2);
+    size *= 2;
+    min = new Float64Array(count);
+    max = new Float64Array(count);
+    for (let b = 0; b < count; b++) {
+      const a = 2 * b;
+      const c = a + 1 < prevCount ? a + 1 : a;
+      // NaN marks an empty block: take the other half's value then.
+      const l1 = prevMin[a];
+      const l2 = prevMin[c];
+      min[b] = l1 !== l1 ? l2 : l2 !== l2 ? l1 : l1 < l2 ? l1 : l2;
+      const h1 = prevMax[a];
+      const h2 = prevMax[c];
+      max[b] = h1 !== h1 ? h2 : h2 !== h2 ? h1 : h1 > h2 ? h1 : h2;
+    }
+    levels.push({ size, min, max });
+  }
+  return levels;
+}
+
+/** The coarsest level with at least two blocks per pixel, or null. */
+export function chooseLevel(levels, rows, pixels) {
+  let chosen = null;
+  for (const level of levels) {
+    if (rows / level.size >= 2 * pixels) chosen = level;
+    else break;
+  }
+  return chosen;
+}
+
+/** Smallest and largest finite value of rows i0..i1, or null if none. */
+export function rangeOf(values, levels, i0, i1) {
+  let lo = Infinity;
+  let hi = -Infinity;
+  const scan = (a, z) => {
+    for (let i = a; i <= z; i++) {
+      const v = values[i];
+      if (v < lo && v !== -Infinity) lo = v;
+      if (v > hi && v !== Infinity) hi = v;
+    }
+  };
+  // Whole blocks from the coarsest level that fits, loose rows at the ends.
+  let level = null;
+  for (const l of levels) if ((i1 - i0 + 1) / l.size >= 4) level = l;
+  if (!level) {
+    scan(i0, i1);
+  } else {
+    const b0 = Math.ceil(i0 / level.size);
+    const b1 = Math.floor((i1 + 1) / level.size) - 1;
+    scan(i0, Math.min(i1, b0 * level.size - 1));
+    for (let b = b0; b <= b1; b++) {
+      const l = level.min[b];
+      const h = level.max[b];
+      if (l < lo) lo = l;
+      if (h > hi) hi = h;
+    }
+    scan(Math.max(i0, (b1 + 1) * level.size), i1);
+  }
+  return lo <= hi ? [lo, hi] : null;
+}
+
+/**
+ * A uPlot path builder that draws from the pyramid when it can, and hands
+ * over to `rowByRow` (one of uPlot's own builders) when zoomed in enough.
+ */
+export function pyramidPaths(getLevels, rowByRow) {
+  return (u, si, idx0, idx1) => {
+    const pixels = u.bbox.width;
+    const level = chooseLevel(getLevels(), idx1 - idx0 + 1, pixels);
+    if (!level) return rowByRow(u, si, idx0, idx1);
+    const xs = u.data[0];
+    const scaleY = u.series[si].scale;
+    const { size, min, max } = level;
+    const path = new Path2D();
+    // Blocks that land on the same pixel column become one vertical stroke,
+    // so the canvas never paints more segments than there are pixels.
+    let pen = false;
+    let px = NaN;
+    let lo = 0;
+    let hi = 0;
+    const flush = () => {
+      const yLo = Math.round(u.valToPos(lo, scaleY, true));
+      const yHi = Math.round(u.valToPos(hi, scaleY, true));
+      if (pen) path.lineTo(px, yLo);
+      else path.moveTo(px, yLo);
+      if (yHi !== yLo) path.lineTo(px, yHi);
+      pen = true;
+    };
+    const b1 = Math.floor(idx1 / size);
+    for (let b = Math.floor(idx0 / size); b <= b1; b++) {
+      const l = min[b];
+      if (l !== l) {
+        if (px === px) flush();
+        px = NaN;
+        pen = false;
+        continue;
+      }
+      const h = max[b];
+      const x = Math.round(u.valToPos(xs[Math.max(idx0, b * size)], 'x', true));
+      if (x === px) {
+        if (l < lo) lo = l;
+        if (h > hi) hi = h;
+        continue;
+      }
+      if (px === px) flush();
+      px = x;
+      lo = l;
+      hi = h;
+    }
+    if (px === px) flush();
+    return { stroke: path, fill: null, clip: null, band: null, gaps: null, flags: 1 };
+  };
+}
