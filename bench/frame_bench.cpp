@@ -1,0 +1,115 @@
+// The per-frame cost: a sampled frame built in the core, and the calls a
+// host makes most, through the loaded module's exports.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+
+#include "bench/host_module.h"
+#include "logging/column_definitions.h"
+#include "logging/frame_sampling.h"
+#include "logging/logger.h"
+
+namespace cablog::bench {
+namespace {
+
+// Large enough that a benchmark run never wraps it, small enough that its
+// memory stays modest; clearing the log now and then keeps the cost of
+// fresh blocks in the figure, as a long run pays it.
+constexpr std::size_t kLogLimit = std::size_t{64} << 20;
+
+void fillColumns(Logger& logger) {
+  for (ColumnDefinition& definition : parseColumnDefinitions(twentyColumnFile())) {
+    const auto known = knownKey(definition.key);
+    logger.columns.push_back({std::move(definition.key), known});
+  }
+}
+
+void BM_SampledFrame(benchmark::State& state) {
+  Logger logger;
+  fillColumns(logger);
+  logger.sampleInterval = 1;
+  logger.framesToSample = 1;
+  ValueTable& v = logger.values;
+  v.setInt(ValueKey::Power, 3);
+  v.setInt(ValueKey::Brake, 0);
+  v.setInt(ValueKey::Reverser, 1);
+  v.setInt(ValueKey::Signal, 4);
+  v.setBool(ValueKey::PilotLamp, true);
+  v.setInt(ValueKey::BeaconType, 12);
+  v.setInt(ValueKey::BeaconSignal, 4);
+  v.setFloat(ValueKey::BeaconDistance, 250.5f);
+  v.setInt(ValueKey::BeaconOptional, 0);
+  std::uint64_t frame = 0;
+  for (auto _ : state) {
+    sampleFrame(logger, frameAt(frame++));
+    if (logger.logBuffer.size() > kLogLimit) logger.logBuffer.clear();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SampledFrame);
+
+// The module in a folder of its own whose interval no benchmark reaches.
+HostModule& unsampledModule() {
+  static HostModule* module = [] {
+    const auto folder = std::filesystem::temp_directory_path() / "cablog_bench_module";
+    auto* loaded = new HostModule(
+        prepareModuleFolder(CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max()));
+    loaded->Load();
+    return loaded;
+  }();
+  return *module;
+}
+
+void BM_UnsampledElapse(benchmark::State& state) {
+  HostModule& host = unsampledModule();
+  std::array<std::int32_t, 256> panel{};
+  std::array<std::int32_t, 256> sound{};
+  const VehicleState frame = frameAt(1000);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(host.Elapse(frame, panel.data(), sound.data()));
+  }
+}
+BENCHMARK(BM_UnsampledElapse);
+
+template <typename Call>
+void setter(benchmark::State& state, Call call) {
+  HostModule& host = unsampledModule();
+  std::int32_t value = 0;
+  for (auto _ : state) {
+    call(host, value);
+    value = (value + 1) & 7;
+  }
+}
+
+void BM_SetPower(benchmark::State& s) {
+  setter(s, [](HostModule& h, std::int32_t v) { h.SetPower(v); });
+}
+void BM_SetBrake(benchmark::State& s) {
+  setter(s, [](HostModule& h, std::int32_t v) { h.SetBrake(v); });
+}
+void BM_SetReverser(benchmark::State& s) {
+  setter(s, [](HostModule& h, std::int32_t v) { h.SetReverser(v - 1); });
+}
+void BM_SetSignal(benchmark::State& s) {
+  setter(s, [](HostModule& h, std::int32_t v) { h.SetSignal(v); });
+}
+void BM_SetBeaconData(benchmark::State& s) {
+  setter(s, [](HostModule& h, std::int32_t v) {
+    h.SetBeaconData({v, 4, 25.5f * static_cast<float>(v), 0});
+  });
+}
+void BM_DoorOpenClose(benchmark::State& s) {
+  setter(s, [](HostModule& h, std::int32_t v) { (v & 1) ? h.DoorOpen() : h.DoorClose(); });
+}
+BENCHMARK(BM_SetPower);
+BENCHMARK(BM_SetBrake);
+BENCHMARK(BM_SetReverser);
+BENCHMARK(BM_SetSignal);
+BENCHMARK(BM_SetBeaconData);
+BENCHMARK(BM_DoorOpenClose);
+
+}  // namespace
+}  // namespace cablog::bench

@@ -1,0 +1,114 @@
+#include "bench/host_module.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace cablog::bench {
+namespace {
+
+void writeFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << text;
+  if (!file) throw std::runtime_error("cannot write " + path.string());
+}
+
+}  // namespace
+
+std::string twentyColumnFile() {
+  return "location,Location [m]\n"
+         "speed,Speed [km/h]\n"
+         "time,Time [ms]\n"
+         "time_hhmmss,Clock\n"
+         "acceleration,Acceleration [km/h/s]\n"
+         "bc,BC [kPa]\n"
+         "mr,MR [kPa]\n"
+         "er,ER [kPa]\n"
+         "bp,BP [kPa]\n"
+         "sap,SAP [kPa]\n"
+         "current,Current [A]\n"
+         "power,Power\n"
+         "brake,Brake\n"
+         "reverser,Reverser\n"
+         "signal,Signal\n"
+         "pilotlamp,Pilot lamp\n"
+         "beacon_type,Beacon type\n"
+         "beacon_signal,Beacon signal\n"
+         "beacon_distance,Beacon distance [m]\n"
+         "beacon_optional,Beacon optional\n";
+}
+
+std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModule,
+                                          const std::filesystem::path& folder,
+                                          std::int32_t interval) {
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path module = folder / builtModule.filename();
+  std::filesystem::copy_file(builtModule, module,
+                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::path columns = module;
+  writeFile(columns.replace_extension(".csv"), twentyColumnFile());
+  std::filesystem::path settings = module;
+  writeFile(settings.replace_extension(".ini"), "[Frame]\nSkip=" + std::to_string(interval) + "\n");
+  return module;
+}
+
+HostModule::HostModule(const std::filesystem::path& path) {
+#ifdef _WIN32
+  handle_ = reinterpret_cast<void*>(LoadLibraryA(path.string().c_str()));
+#else
+  handle_ = dlopen(path.string().c_str(), RTLD_NOW | RTLD_LOCAL);
+#endif
+  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path.string());
+  resolve(Load, "Load");
+  resolve(Dispose, "Dispose");
+  resolve(Elapse, "Elapse");
+  resolve(SetPower, "SetPower");
+  resolve(SetBrake, "SetBrake");
+  resolve(SetReverser, "SetReverser");
+  resolve(SetSignal, "SetSignal");
+  resolve(SetBeaconData, "SetBeaconData");
+  resolve(DoorOpen, "DoorOpen");
+  resolve(DoorClose, "DoorClose");
+}
+
+HostModule::~HostModule() {
+#ifdef _WIN32
+  FreeLibrary(static_cast<HMODULE>(handle_));
+#else
+  dlclose(handle_);
+#endif
+}
+
+template <typename Function>
+void HostModule::resolve(Function& function, const char* name) {
+#ifdef _WIN32
+  function = reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name)));
+#else
+  function = reinterpret_cast<Function>(dlsym(handle_, name));
+#endif
+  if (function == nullptr) throw std::runtime_error(std::string("missing export ") + name);
+}
+
+VehicleState frameAt(std::uint64_t frame) {
+  const double seconds = static_cast<double>(frame) / 60.0;
+  VehicleState state{};
+  const double speed = 80.0 * (1.0 - 1.0 / (1.0 + seconds / 60.0));  // km/h
+  state.speed = static_cast<float>(speed);
+  state.location = 1250.0 + speed / 3.6 * seconds;
+  state.time = static_cast<std::int32_t>(21600000 + frame * 1000 / 60);
+  state.bc = static_cast<float>(frame % 600) * 0.7333f;
+  state.mr = 780.0f + static_cast<float>(frame % 97) * 0.125f;
+  state.er = 490.0f - static_cast<float>(frame % 13) * 0.01f;
+  state.bp = 490.0f;
+  state.sap = static_cast<float>(frame % 400) / 3.0f;
+  state.current = static_cast<float>(frame % 1000) - 300.5f;
+  return state;
+}
+
+}  // namespace cablog::bench

@@ -1,0 +1,97 @@
+// Reading the column file at Load, and writing the log at Dispose against
+// the plainest possible write of the same bytes.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "bench/host_module.h"
+#include "logging/column_definitions.h"
+#include "logging/column_list.h"
+#include "logging/frame_sampling.h"
+#include "logging/log_file.h"
+#include "logging/log_rows.h"
+#include "platform/platform.h"
+
+namespace cablog::bench {
+namespace {
+
+std::filesystem::path scratch(const char* name) {
+  const auto folder = std::filesystem::temp_directory_path() / "cablog_bench_files";
+  std::filesystem::create_directories(folder);
+  return folder / name;
+}
+
+void BM_ReadColumnFile(benchmark::State& state) {
+  const std::string path = scratch("columns.csv").string();
+  std::ofstream(path, std::ios::binary) << twentyColumnFile();
+  for (auto _ : state) {
+    ColumnList columns;
+    if (const auto bytes = platform::readFile(path)) {
+      for (ColumnDefinition& definition : parseColumnDefinitions(*bytes)) {
+        const auto known = knownKey(definition.key);
+        columns.push_back({std::move(definition.key), known});
+      }
+    }
+    benchmark::DoNotOptimize(columns.data());
+  }
+}
+BENCHMARK(BM_ReadColumnFile);
+
+// Megabytes of log the Dispose benchmarks write; the smoke test makes it small.
+std::size_t logMegabytes() {
+  const char* size = std::getenv("CABLOG_BENCH_LOG_MB");
+  return size != nullptr ? std::strtoull(size, nullptr, 10) : 200;
+}
+
+// A log of twenty columns, built once by sampled frames.
+const Logger& bigLog() {
+  static const Logger* logger = [] {
+    auto* built = new Logger;
+    for (ColumnDefinition& definition : parseColumnDefinitions(twentyColumnFile())) {
+      appendHeaderCell(built->logBuffer, definition.label);
+      const auto known = knownKey(definition.key);
+      built->columns.push_back({std::move(definition.key), known});
+    }
+    endHeaderRow(built->logBuffer);
+    built->sampleInterval = 1;
+    const std::size_t bytes = logMegabytes() << 20;
+    for (std::uint64_t frame = 0; built->logBuffer.size() < bytes; ++frame) {
+      sampleFrame(*built, frameAt(frame));
+    }
+    return built;
+  }();
+  return *logger;
+}
+
+void BM_Dispose(benchmark::State& state) {
+  const Logger& logger = bigLog();
+  const std::string path = scratch("dispose.csv").string();
+  for (auto _ : state) {
+    if (!writeLogFile(path, logger.logBuffer)) state.SkipWithError("cannot write the log");
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(logger.logBuffer.size()));
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_Dispose)->Unit(benchmark::kMillisecond);
+
+void BM_OneFwrite(benchmark::State& state) {
+  const std::string bytes = bigLog().logBuffer.str();
+  const std::string path = scratch("fwrite.csv").string();
+  for (auto _ : state) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+      state.SkipWithError("cannot write the file");
+    }
+    if (file != nullptr) std::fclose(file);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_OneFwrite)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace cablog::bench

@@ -1,0 +1,130 @@
+// A whole run as a host drives it: loads the built module, calls Elapse for
+// every frame of a long run at interval 1 with twenty columns, timing each
+// call, then Dispose. Prints one "name value" line per measure.
+//
+//   cablog_long_run MODULE [FRAMES] [FOLDER]
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/host_module.h"
+#include "bench/peak_memory.h"
+
+namespace cablog::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Call times in whole nanoseconds up to 64 µs, one bucket each: exact
+// percentiles without holding one sample per frame, which would itself
+// inflate the resident memory being measured.
+class CallTimes {
+ public:
+  void add(std::uint64_t ns) {
+    ++counts_[std::min<std::uint64_t>(ns, counts_.size() - 1)];
+    total_ += ns;
+    worst_ = std::max(worst_, ns);
+    ++calls_;
+  }
+  double mean() const { return calls_ == 0 ? 0.0 : static_cast<double>(total_) / calls_; }
+  std::uint64_t worst() const { return worst_; }
+  // The smallest time that at least `fraction` of the calls did not exceed.
+  std::uint64_t percentile(double fraction) const {
+    const auto wanted = static_cast<std::uint64_t>(fraction * static_cast<double>(calls_));
+    std::uint64_t seen = 0;
+    for (std::size_t ns = 0; ns < counts_.size(); ++ns) {
+      seen += counts_[ns];
+      if (seen >= wanted && seen > 0) return ns == counts_.size() - 1 ? worst_ : ns;
+    }
+    return worst_;
+  }
+
+ private:
+  std::vector<std::uint32_t> counts_ = std::vector<std::uint32_t>(65536);
+  std::uint64_t total_ = 0;
+  std::uint64_t worst_ = 0;
+  std::uint64_t calls_ = 0;
+};
+
+std::uint64_t nanosecondsSince(Clock::time_point start) {
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count());
+}
+
+std::filesystem::path findLog(const std::filesystem::path& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().rfind("Log_", 0) == 0) return entry.path();
+  }
+  return {};
+}
+
+int run(const std::filesystem::path& builtModule, std::uint64_t frames,
+        const std::filesystem::path& folder) {
+  std::filesystem::remove_all(folder);
+  const auto module = prepareModuleFolder(builtModule, folder, 1);
+  CallTimes times;
+  std::uint64_t disposeNs = 0;
+  {
+    HostModule host(module);
+    host.Load();
+    host.SetReverser(1);
+    host.DoorClose();
+    host.SetSignal(4);
+    std::array<std::int32_t, 256> panel{};
+    std::array<std::int32_t, 256> sound{};
+    for (std::uint64_t frame = 0; frame < frames; ++frame) {
+      // The driver moves the handles now and then, between frames.
+      if (frame % 600 == 0) {
+        host.SetPower(static_cast<std::int32_t>(frame / 600 % 5));
+        host.SetBeaconData({static_cast<std::int32_t>(frame % 31), 4, 250.5f, 0});
+      }
+      const VehicleState state = frameAt(frame);
+      const auto start = Clock::now();
+      host.Elapse(state, panel.data(), sound.data());
+      times.add(nanosecondsSince(start));
+    }
+    const auto start = Clock::now();
+    host.Dispose();
+    disposeNs = nanosecondsSince(start);
+  }
+  const std::uint64_t peak = peakResidentBytes();
+  const std::filesystem::path log = findLog(folder);
+  const std::uint64_t logBytes = log.empty() ? 0 : std::filesystem::file_size(log);
+
+  std::printf("frames %llu\n", static_cast<unsigned long long>(frames));
+  std::printf("elapse_mean_ns %.1f\n", times.mean());
+  std::printf("elapse_p999_ns %llu\n", static_cast<unsigned long long>(times.percentile(0.999)));
+  std::printf("elapse_worst_ns %llu\n", static_cast<unsigned long long>(times.worst()));
+  std::printf("dispose_ns %llu\n", static_cast<unsigned long long>(disposeNs));
+  std::printf("log_bytes %llu\n", static_cast<unsigned long long>(logBytes));
+  std::printf("peak_resident_bytes %llu\n", static_cast<unsigned long long>(peak));
+  std::filesystem::remove_all(folder);
+  return logBytes > 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace cablog::bench
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s MODULE [FRAMES] [FOLDER]\n", argv[0]);
+    return 2;
+  }
+  const std::uint64_t frames = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 2'000'000;
+  const std::filesystem::path folder =
+      argc > 3 ? std::filesystem::path(argv[3])
+               : std::filesystem::temp_directory_path() / "cablog_long_run";
+  try {
+    return cablog::bench::run(std::filesystem::absolute(argv[1]), frames, folder);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
+}

@@ -1,0 +1,25 @@
+#include "bench/peak_memory.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first: psapi.h needs its types.
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#endif
+
+namespace cablog::bench {
+
+std::uint64_t peakResidentBytes() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize;
+#else
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+  return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;  // reported in KiB
+#endif
+}
+
+}  // namespace cablog::bench
