@@ -1,0 +1,34 @@
+#include "builtin_drive.h"
+
+namespace host {
+
+std::string_view builtinDrive() {
+  return R"(# Built-in drive: four minutes from one platform to the next.
+# The host starts with the service brake full on, the reverser in neutral
+# and the starting signal at danger (aspect 0).
+#
+# seconds  action    values
+2          doors     close
+5          signal    4               # the starting signal clears
+8          reverser  1
+10         brake     0
+10         power     1
+12         power     2
+14         power     3
+16         power     4
+19         power     5
+50         power     0               # coast
+70         beacon    0 2 800 0       # the next signal shows caution, 800 m ahead
+72         signal    2
+165        brake     2
+167        brake     3
+196        brake     2               # ease off for a smooth stop
+212        brake     8               # stopped at the platform: hold the brake
+218        doors     open
+232        doors     close
+236        reverser  0
+240        end
+)";
+}
+
+}  // namespace host

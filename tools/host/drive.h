@@ -1,0 +1,32 @@
+// Drives a plug-in through a whole run, in the order a real host calls it,
+// and checks what a host can check on every frame.
+#pragma once
+
+#include <cstdint>
+
+#include "drive_script.h"
+#include "plugin_api.h"
+#include "records.h"
+
+namespace host {
+
+// The host's clock when the drive starts: 10:00:00.
+inline constexpr std::int32_t kStartClockMs = 10 * 3600 * 1000;
+// Sizes of the panel and sound arrays handed to Elapse.
+inline constexpr std::size_t kPanelSize = 256;
+inline constexpr std::size_t kSoundSize = 256;
+
+struct DriveResult {
+  std::int64_t frames = 0;
+  std::int64_t simulatedMs = 0;
+};
+
+// Number of frames needed to reach the end of the script.
+std::int64_t framesFor(const Script& script, int fps);
+
+// Throws HostError, naming the frame, if the module answers the wrong
+// version, does not hand back the handles it was given, or writes into the
+// panel or sound arrays.
+DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& spec);
+
+}  // namespace host

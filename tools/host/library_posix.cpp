@@ -1,0 +1,28 @@
+#include <dlfcn.h>
+
+#include "library.h"
+
+namespace host {
+
+void* openLibrary(const std::string& path, std::string& error) {
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* reason = dlerror();
+    error = reason != nullptr ? reason : "unknown reason";
+  }
+  return library;
+}
+
+void* findSymbol(void* library, const char* name) {
+  return dlsym(library, name);
+}
+
+void closeLibrary(void* library) {
+  dlclose(library);
+}
+
+std::string moduleFileName(const std::string& stem) {
+  return stem + ".so";
+}
+
+}  // namespace host

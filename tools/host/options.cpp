@@ -1,0 +1,71 @@
+#include "options.h"
+
+#include <charconv>
+
+#include "host_error.h"
+
+namespace host {
+
+namespace {
+
+int parseFps(const std::string& text) {
+  int fps = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, fps);
+  if (ec != std::errc() || ptr != end || fps < 1 || fps > kMaxFps) {
+    throw UsageError("--fps '" + text + "': expected a whole number from 1 to " +
+                     std::to_string(kMaxFps));
+  }
+  return fps;
+}
+
+}  // namespace
+
+Options parseOptions(const std::vector<std::string>& args) {
+  Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "-h" || arg == "--help") {
+      options.help = true;
+    } else if (arg == "--print-builtin") {
+      options.printBuiltin = true;
+    } else if (arg == "--module") {
+      options.module = value();
+    } else if (arg == "--fps") {
+      options.fps = parseFps(value());
+    } else if (arg == "--workdir") {
+      options.workdir = value();
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      throw UsageError("unknown option " + arg);
+    } else if (!options.script.empty()) {
+      throw UsageError("only one drive script, please (got " + options.script + " and " + arg +
+                       ")");
+    } else {
+      options.script = arg;
+    }
+  }
+  return options;
+}
+
+const char* usageText() {
+  return "usage: cablog-host [--module PATH] [--fps N] [--workdir DIR] [SCRIPT]\n"
+         "       cablog-host --print-builtin\n"
+         "\n"
+         "Loads an ATS plug-in module and drives it as the simulator would: Load,\n"
+         "the vehicle set-up, one Elapse per frame with the scripted events before\n"
+         "it, and Dispose. Without SCRIPT it runs the built-in drive (four minutes\n"
+         "from one station to the next).\n"
+         "\n"
+         "  --module PATH   the module to drive (default: the cablog module in the\n"
+         "                  current directory)\n"
+         "  --fps N         frames per simulated second, 1 to 1000 (default 60)\n"
+         "  --workdir DIR   run in DIR, where the module reads ./Ats.ini\n"
+         "                  (default: the current directory)\n"
+         "  --print-builtin print the built-in drive as a script and exit\n";
+}
+
+}  // namespace host

@@ -1,0 +1,25 @@
+// The command line of cablog-host.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct Options {
+  std::string module;  // empty: the cablog module in the current directory
+  std::string script;  // empty: the built-in drive
+  int fps = 60;
+  std::string workdir;  // where the module looks for ./Ats.ini; empty: stay put
+  bool help = false;
+  bool printBuiltin = false;
+};
+
+inline constexpr int kMaxFps = 1000;
+
+// `args` excludes the program name. Throws UsageError.
+Options parseOptions(const std::vector<std::string>& args);
+
+const char* usageText();
+
+}  // namespace host
