@@ -152,3 +152,24 @@ export function pyramidPaths(getLevels, rowByRow) {
     return { stroke: path, fill: null, clip: null, band: null, gaps: null, flags: 1 };
   };
 }
+
+/**
+ * The y range to show for values lo..hi: `nice` (uPlot's padded, rounded
+ * range) when it can work, else a padded range that stays finite. Values
+ * near the ends of the double range overflow the nice range and even the
+ * span max - min, and a scale with an infinite end draws nothing at all.
+ */
+export function yLimits(lo, hi, nice) {
+  const [a, b] = nice(lo, hi);
+  if (b > a && Number.isFinite(b - a)) return [a, b];
+  const MAX = Number.MAX_VALUE;
+  const pad = lo === hi ? Math.abs(lo) * 0.1 || 1 : (hi / 20 - lo / 20);
+  let min = Math.max(-MAX, lo - pad);
+  let max = Math.min(MAX, hi + pad);
+  if (!Number.isFinite(max - min)) {
+    // Both ends huge with opposite signs: give up the outer half of each.
+    min = Math.max(min, -MAX / 2);
+    max = Math.min(max, MAX / 2);
+  }
+  return [min, max];
+}

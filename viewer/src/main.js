@@ -4,7 +4,7 @@ import 'uplot/dist/uPlot.min.css';
 import './style.css';
 import { parseLog, LogFormatError, KIND_BOOL, KIND_CLOCK, KIND_NAMES } from './parse.js';
 import { formatCell, formatClockTick, formatNumberTick, CLOCK_INCRS } from './format.js';
-import { buildPyramid, pyramidPaths, rangeOf } from './decimate.js';
+import { buildPyramid, pyramidPaths, rangeOf, yLimits } from './decimate.js';
 import {
   ROW_X,
   xCandidates,
@@ -147,6 +147,7 @@ function renderColumnTable() {
   body.replaceChildren();
   $('columns').hidden = !state.log;
   $('xaxis').disabled = !state.log;
+  if (!state.log) $('xaxis').replaceChildren();
   $('save').disabled = !state.log;
   $('reset').disabled = !state.log;
   if (!state.log) return;
@@ -286,7 +287,7 @@ function renderPlots() {
         if (r && r[0] < lo) lo = r[0];
         if (r && r[1] > hi) hi = r[1];
       });
-      return lo <= hi ? uPlot.rangeNum(lo, hi, 0.1, true) : [0, 1];
+      return lo <= hi ? yLimits(lo, hi, (a, b) => uPlot.rangeNum(a, b, 0.1, true)) : [0, 1];
     };
     const opts = {
       ...size,
@@ -306,7 +307,10 @@ function renderPlots() {
         },
       ],
       cursor: {
-        sync: { key: SYNC_KEY },
+        // Only x is shared; a horizontal hair would mean nothing in the
+        // panels the mouse is not over.
+        sync: { key: SYNC_KEY, scales: ['x', null] },
+        y: false,
         drag: { x: true, y: false, setScale: true },
       },
       legend: { live: true },

@@ -22,7 +22,8 @@ export function plottable(column) {
 /**
  * Columns that can carry the x axis: a value in every row, none of them
  * infinite or NaN, never decreasing (the chart finds the row under the
- * cursor by bisecting x). Returns their indices.
+ * cursor by bisecting x), and not the same in every row (a clock that
+ * never moved would stack all rows on one spot). Returns their indices.
  */
 export function xCandidates(log) {
   const out = [];
@@ -31,6 +32,7 @@ export function xCandidates(log) {
     if (col.gaps > 0 || col.nonFinite.size > 0 || col.values.length === 0) return;
     const v = col.values;
     for (let i = 1; i < v.length; i++) if (v[i] < v[i - 1]) return;
+    if (v[v.length - 1] === v[0] && v.length > 1) return;
     out.push(c);
   });
   return out;

@@ -135,7 +135,9 @@ test('the legend hides and shows a series, and the fragment remembers', async ()
   await entry.click();
   const hidden = await inspect(page, 0, 1);
   assert.notEqual(hidden.hash, before.hash, 'the drawing changed');
-  assert.equal(await page.evaluate(() => window.cablogViewer.plots[0].series[1].show), false);
+  const shows = await page.evaluate(() => window.cablogViewer.plots.map((u) => u.series.slice(1).map((s) => s.show)));
+  assert.equal(shows[0][0], false);
+  assert.ok(shows.slice(1).flat().every(Boolean), 'other panels keep their lines');
   assert.match(await page.evaluate(() => location.hash), /&off=\d+/);
   await entry.click();
   const shown = await inspect(page, 0, 1);
@@ -168,7 +170,7 @@ test('dragging zooms every panel, double-click zooms out', async () => {
   await page.close();
 });
 
-test('the readout shows the logged values of the row under the cursor', async () => {
+test('the readout shows the logged values of the row under the cursor', async (t) => {
   const page = await openPage();
   await load(page, logFile);
   const cells = logCells(logFile);
@@ -178,7 +180,12 @@ test('the readout shows the logged values of the row under the cursor', async ()
     for (let r = Math.floor(xs.length * 0.4); r < xs.length - 1; r++) if (xs[r - 1] < xs[r] && xs[r] < xs[r + 1]) return r;
     return -1;
   });
-  assert.ok(row > 0, 'the log has a row with distinct x neighbours');
+  if (row < 0) {
+    // Fewer than three rows, or x never changes from row to row.
+    t.skip('no row of this log can be singled out by x');
+    await page.close();
+    return;
+  }
   const xAt = (r) => page.evaluate((r) => window.cablogViewer.xData[r], r);
   const [x0, x, x1] = [await xAt(row - 1), await xAt(row), await xAt(row + 1)];
 
@@ -229,6 +236,15 @@ test('the view is kept in the URL fragment', async () => {
   const moved = await page.evaluate(() => window.cablogViewer.view.panels);
   assert.deepEqual(moved.at(-1), [c]);
   assert.ok((await page.evaluate(() => location.hash)).endsWith(`&p=${c + 1}`));
+
+  // Row numbers on x, chosen from the page.
+  await page.selectOption('#xaxis', 'row');
+  assert.match(await page.evaluate(() => location.hash), /^#x=row&/);
+  const xs = await page.evaluate(() => {
+    const x = window.cablogViewer.plots[0].data[0];
+    return [x[0], x[1], x[x.length - 1], window.cablogViewer.log.rowCount];
+  });
+  assert.deepEqual(xs.slice(0, 3), [1, 2, xs[3]]);
 
   // A shared link: row number on x, the first two columns in one panel.
   const pair = plottable.slice(0, 2);

@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { buildPyramid, chooseLevel, rangeOf } from '../../src/decimate.js';
+import { buildPyramid, chooseLevel, rangeOf, yLimits } from '../../src/decimate.js';
 
 let seed = 7;
 const rand = () => (seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648;
@@ -78,5 +78,26 @@ test('the drawing level keeps blocks under half a pixel', () => {
     const level = chooseLevel(levels, rows, pixels);
     assert.equal(level ? level.size : 0, size, `${rows} rows on ${pixels} pixels`);
     if (level) assert.ok(rows / level.size >= 2 * pixels);
+  }
+});
+
+test('y limits stay finite at the ends of the double range', () => {
+  const MAX = Number.MAX_VALUE;
+  // A stand-in for the chart library's rounding, which overflows there.
+  const nice = (lo, hi) => (lo === hi ? [lo * 1.1 - 1, hi * 1.1 + 1] : [lo - (hi - lo) / 10, hi + (hi - lo) / 10]);
+  const cases = [
+    [0, 490, [-49, 539]],
+    [7, 7, [6.7, 8.7]],
+    [-1.79769e308, -1.79769e308, null],
+    [1.79769e308, 1.79769e308, null],
+    [-MAX, MAX, null],
+    [-1e308, 1e300, null],
+  ];
+  for (const [lo, hi, want] of cases) {
+    const [min, max] = yLimits(lo, hi, nice);
+    if (want) assert.deepEqual([min, max].map((v) => Math.round(v * 10) / 10), want);
+    assert.ok(Number.isFinite(max - min) && max > min, `${lo}..${hi} gave ${min}..${max}`);
+    if (Math.abs(lo) < MAX / 2 && Math.abs(hi) < MAX / 2) assert.ok(min <= lo && max >= hi, `${lo}..${hi} inside`);
+    else assert.ok(min <= Math.max(lo, -MAX / 2) && max >= Math.min(hi, MAX / 2), `${lo}..${hi} mostly inside`);
   }
 });

@@ -35,8 +35,12 @@ test('x axis candidates and default', async (t) => {
     assert.deepEqual(xCandidates(l), [0]);
     assert.equal(defaultView(l).x, ROW_X);
   });
-  await t.test('equal x values in a row are fine', () => {
-    assert.deepEqual(xCandidates(log('Clock,', '00:00:01.000,', '00:00:01.000,')), [0]);
+  await t.test('equal x values in a row are fine, but not in every row', () => {
+    assert.deepEqual(xCandidates(log('Clock,', '00:00:01.000,', '00:00:01.000,', '00:00:02.000,')), [0]);
+    assert.deepEqual(xCandidates(log('Clock,', '00:00:01.000,', '00:00:01.000,')), []);
+  });
+  await t.test('a single row can be its own x', () => {
+    assert.deepEqual(xCandidates(log('Clock,', '00:00:01.000,')), [0]);
   });
   await t.test('default panels: one per column that holds a value', () => {
     assert.deepEqual(defaultView(drive).panels, [[1], [2], [3], [4], [6]]);
