@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Checks the release bundle: exactly the expected files, the DLL and the
+# stand-in that were tested, and a column file naming every key.
+#
+#   tests/e2e/bundle_contents.sh ZIP [WINDOWS_BUILD_DIR]
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+zip_path=$1
+build=${2:-build/windows-x64}
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+expected="README.txt cablog-host.exe cablog.csv cablog.dll cablog.ini"
+[ -f build/viewer/cablog-viewer.html ] && expected="$expected cablog-viewer.html"
+expected=$(tr ' ' '\n' <<<"$expected" | sort)
+listed=$(unzip -Z1 "$zip_path" | sort)
+if [ "$listed" != "$expected" ]; then
+  fail "the bundle lists" $listed "but should list" $expected
+fi
+
+for file in cablog.dll tools/host/cablog-host.exe; do
+  if ! cmp -s <(unzip -p "$zip_path" "$(basename "$file")") "$build/$file"; then
+    fail "$(basename "$file") in the bundle is not the tested $build/$file"
+  fi
+done
+
+keys="LOCATION SPEED TIME BC MR ER BP SAP CURRENT ACCELERATION TIME_HHMMSS POWER BRAKE REVERSER
+  SIGNAL PILOTLAMP BEACON_TYPE BEACON_SIGNAL BEACON_DISTANCE BEACON_OPTIONAL"
+columns=$(unzip -p "$zip_path" cablog.csv)
+for key in $keys; do
+  [ "$(grep -c "^$key,." <<<"$columns")" -eq 1 ] || fail "cablog.csv does not name $key once"
+done
+[ "$(grep -c . <<<"$columns")" -eq 20 ] || fail "cablog.csv should have 20 lines"
+unzip -p "$zip_path" cablog.ini | grep -q $'^Skip=[0-9]*\r$' || fail "cablog.ini sets no Skip"
+
+[ "$failures" -eq 0 ] && echo "ok: $(basename "$zip_path") holds" $expected
+[ "$failures" -eq 0 ]
