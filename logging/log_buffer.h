@@ -29,6 +29,16 @@ class LogBuffer {
   void appendCellEnd() { appendRaw(","); }
   void appendLineEnd() { appendRaw("\r\n"); }
 
+  // The unwritten rest of the current block, for a writer that fills it
+  // directly and then commits what it wrote (with CR LF already in place).
+  // Empty before the first block and when the block is full.
+  std::span<char> freeSpace() { return {cursor_, room_}; }
+  void commit(std::size_t written) {
+    cursor_ += written;
+    used_ += written;
+    room_ -= written;
+  }
+
   void clear();
   std::size_t size() const { return filledBlocks_ * kBlockSize + used_; }
   bool empty() const { return size() == 0; }

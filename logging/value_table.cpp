@@ -4,10 +4,11 @@
 
 namespace cablog {
 
-void ValueTable::store(ValueKey key, std::string_view text) {
+void ValueTable::store(ValueKey key, std::string_view text, bool lineFeed) {
   Slot& s = slot(key);
   s.text.assign(text);
   s.present = true;
+  s.lineFeed = lineFeed;
 }
 
 void ValueTable::setInt(ValueKey key, std::int32_t value) {
@@ -25,7 +26,7 @@ void ValueTable::setBool(ValueKey key, bool value) {
 }
 
 void ValueTable::setText(ValueKey key, std::string_view text) {
-  store(key, text);
+  store(key, text, text.find('\n') != std::string_view::npos);
 }
 
 void ValueTable::setInt(std::string_view key, std::int32_t value) {
@@ -48,7 +49,7 @@ void ValueTable::setBool(std::string_view key, bool value) {
 
 void ValueTable::setText(std::string_view key, std::string_view text) {
   if (const auto known = knownKey(key)) {
-    store(*known, text);
+    setText(*known, text);
     return;
   }
   const auto it = others_.find(key);

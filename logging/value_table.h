@@ -34,15 +34,28 @@ class ValueTable {
     return std::string_view(slot.text);
   }
 
+  // A value as a row copies it: numbers never hold a line feed, so only a
+  // text stored by setText makes the log search for one to expand.
+  struct Cell {
+    std::string_view text;
+    bool lineFeed;
+  };
+  std::optional<Cell> cell(ValueKey key) const {
+    const Slot& slot = slots_[static_cast<std::size_t>(key)];
+    if (!slot.present) return std::nullopt;
+    return Cell{slot.text, slot.lineFeed};
+  }
+
  private:
   struct Slot {
     bool present = false;
+    bool lineFeed = false;
     // Every number, flag and clock text fits the string's inline storage, so
     // replacing a value never allocates.
     std::string text;
   };
   Slot& slot(ValueKey key) { return slots_[static_cast<std::size_t>(key)]; }
-  void store(ValueKey key, std::string_view text);
+  void store(ValueKey key, std::string_view text, bool lineFeed = false);
 
   std::array<Slot, kValueKeyCount> slots_;
   std::map<std::string, std::string, std::less<>> others_;
