@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/host_module.h"
-#include "bench/peak_memory.h"
+#include "bench/process_stats.h"
 
 namespace cablog::bench {
 namespace {
@@ -71,6 +71,8 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
   const auto module = prepareModuleFolder(builtModule, folder, 1);
   CallTimes times;
   std::uint64_t disposeNs = 0;
+  std::int64_t switchesBefore = 0;
+  std::int64_t switchesDuring = 0;
   {
     HostModule host(module);
     host.Load();
@@ -79,6 +81,7 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
     host.SetSignal(4);
     std::array<std::int32_t, 256> panel{};
     std::array<std::int32_t, 256> sound{};
+    switchesBefore = involuntarySwitches();
     for (std::uint64_t frame = 0; frame < frames; ++frame) {
       // The driver moves the handles now and then, between frames.
       if (frame % 600 == 0) {
@@ -93,6 +96,7 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
     const auto start = Clock::now();
     host.Dispose();
     disposeNs = nanosecondsSince(start);
+    switchesDuring = involuntarySwitches() - switchesBefore;
   }
   const std::uint64_t peak = peakResidentBytes();
   const std::filesystem::path log = findLog(folder);
@@ -105,6 +109,9 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
   std::printf("dispose_ns %llu\n", static_cast<unsigned long long>(disposeNs));
   std::printf("log_bytes %llu\n", static_cast<unsigned long long>(logBytes));
   std::printf("peak_resident_bytes %llu\n", static_cast<unsigned long long>(peak));
+  if (switchesBefore >= 0) {
+    std::printf("involuntary_switches %lld\n", static_cast<long long>(switchesDuring));
+  }
   std::filesystem::remove_all(folder);
   return logBytes > 0 ? 0 : 1;
 }

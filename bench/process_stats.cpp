@@ -1,4 +1,4 @@
-#include "bench/peak_memory.h"
+#include "bench/process_stats.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -19,6 +19,16 @@ std::uint64_t peakResidentBytes() {
   rusage usage{};
   if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
   return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;  // reported in KiB
+#endif
+}
+
+std::int64_t involuntarySwitches() {
+#ifdef _WIN32
+  return -1;
+#else
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return -1;
+  return usage.ru_nivcsw;
 #endif
 }
 
