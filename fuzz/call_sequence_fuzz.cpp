@@ -1,0 +1,294 @@
+// Reads the input as a sequence of the host's calls with arbitrary arguments
+// and plays it against a plug-in in a scratch folder: calls in any order
+// (Elapse before Load, Load twice, Dispose twice), any values (NaN,
+// infinities, extreme integers), long runs of frames. After every Dispose the
+// file must hold the header and one row per sampled frame, each line with
+// exactly one comma per column.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_check.h"
+#include "plugin/plugin.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cablog::fuzz::check;
+using cablog::fuzz::fail;
+
+// Every key the plug-in writes, one it never writes, and a repeated key in
+// lower case.
+constexpr const char* kColumnFile =
+    "POWER,Power\r\nBRAKE,Brake\r\nREVERSER,Reverser\r\nSIGNAL,Signal\r\nPILOTLAMP,Pilot lamp\r\n"
+    "BEACON_TYPE,Beacon type\r\nBEACON_SIGNAL,Beacon signal\r\nBEACON_DISTANCE,Beacon distance\r\n"
+    "BEACON_OPTIONAL,Beacon optional\r\nLOCATION,Location\r\nSPEED,Speed\r\nTIME,Time\r\n"
+    "BC,BC\r\nMR,MR\r\nER,ER\r\nBP,BP\r\nSAP,SAP\r\nCURRENT,Current\r\n"
+    "ACCELERATION,Acceleration\r\nTIME_HHMMSS,Clock\r\nNOT_A_KEY,Never set\r\nspeed,Speed "
+    "again\r\n";
+constexpr std::size_t kColumns = 22;
+constexpr const char* kHeader =
+    "Power,Brake,Reverser,Signal,Pilot lamp,Beacon type,Beacon signal,Beacon distance,"
+    "Beacon optional,Location,Speed,Time,BC,MR,ER,BP,SAP,Current,Acceleration,Clock,Never set,"
+    "Speed again,\r\n";
+
+// The module's INI file as a Load may find it, and the interval it must give.
+struct Setting {
+  const char* text;  // nullptr: no file
+  std::int32_t interval;
+};
+constexpr Setting kSettings[] = {
+    {nullptr, 60},
+    {"[Frame]\r\nSkip=1\r\n", 1},
+    {"[Frame]\r\nSkip=2\r\n", 2},
+    {"[Frame]\r\nSkip=3\r\n", 3},
+    {"[Frame]\r\nSkip=7\r\n", 7},
+    {"[Frame]\r\nSkip=1000\r\n", 1000},
+    {"[Frame]\r\nSkip=65536\r\n", 65536},
+    {"[Frame]\r\nSkip=0\r\n", 1},
+    {"[Frame]\r\nSkip=-3\r\n", 1},
+    {"[Frame]\r\nSkip=-2147483648\r\n", 1},
+    {"[Frame]\r\nSkip=2147483647\r\n", 2147483647},
+    {"[Other]\r\nSkip=5\r\n", 60},
+};
+
+// Frames and rows one input may ask for, so that an input stays quick.
+constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 22;
+constexpr std::uint64_t kRowBudget = 20000;
+
+struct Scratch {
+  fs::path folder;
+  std::string modulePath;
+};
+
+const Scratch& scratch() {
+  static const Scratch s = [] {
+    std::string name = (fs::temp_directory_path() / "cablog-fuzz.dll.XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr) std::abort();
+    Scratch made{name, (fs::path(name) / "cablog.dll").string()};
+    std::ofstream(made.folder / "cablog.csv", std::ios::binary) << kColumnFile;
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(scratch().folder, ignored);
+    });
+    return made;
+  }();
+  return s;
+}
+
+// Load reads "./Ats.ini": run each input inside the scratch folder, which has
+// none, so that only the module's own INI file counts.
+class InsideScratch {
+ public:
+  InsideScratch() : previous_(fs::current_path()) { fs::current_path(scratch().folder); }
+  ~InsideScratch() { fs::current_path(previous_); }
+
+ private:
+  fs::path previous_;
+};
+
+float consumeFloat(FuzzedDataProvider& in) {
+  constexpr float kSpecial[] = {
+      std::numeric_limits<float>::quiet_NaN(),
+      -std::numeric_limits<float>::quiet_NaN(),
+      std::numeric_limits<float>::infinity(),
+      -std::numeric_limits<float>::infinity(),
+      std::numeric_limits<float>::max(),
+      std::numeric_limits<float>::lowest(),
+      std::numeric_limits<float>::denorm_min(),
+      -0.0f,
+      0.0f,
+      999999.5f,
+  };
+  const std::uint8_t pick = in.ConsumeIntegral<std::uint8_t>();
+  if (pick < std::size(kSpecial)) return kSpecial[pick];
+  return in.ConsumeFloatingPoint<float>();
+}
+
+double consumeDouble(FuzzedDataProvider& in) {
+  if (in.ConsumeBool()) return static_cast<double>(consumeFloat(in));
+  return in.ConsumeFloatingPoint<double>();
+}
+
+std::int32_t consumeInt(FuzzedDataProvider& in) {
+  constexpr std::int32_t kSpecial[] = {std::numeric_limits<std::int32_t>::min(),
+                                       std::numeric_limits<std::int32_t>::max(), 0, -1, 1};
+  const std::uint8_t pick = in.ConsumeIntegral<std::uint8_t>();
+  if (pick < std::size(kSpecial)) return kSpecial[pick];
+  return in.ConsumeIntegral<std::int32_t>();
+}
+
+cablog::VehicleState consumeState(FuzzedDataProvider& in) {
+  cablog::VehicleState s{};
+  s.location = consumeDouble(in);
+  s.speed = consumeFloat(in);
+  s.time = consumeInt(in);
+  s.bc = consumeFloat(in);
+  s.mr = consumeFloat(in);
+  s.er = consumeFloat(in);
+  s.bp = consumeFloat(in);
+  s.sap = consumeFloat(in);
+  s.current = consumeFloat(in);
+  return s;
+}
+
+// What the plug-in must have done so far, kept without looking inside it.
+struct Model {
+  bool loaded = false;
+  std::int32_t interval = 0;
+  std::uint64_t framesSinceLoad = 0;
+  std::uint64_t framesTotal = 0;
+  std::uint64_t rowsTotal = 0;
+  cablog::HandleEcho echo;
+
+  std::uint64_t rows() const {
+    return loaded ? framesSinceLoad / static_cast<std::uint64_t>(interval) : 0;
+  }
+};
+
+void checkEcho(const cablog::HandleRecord& got, const Model& model) {
+  check(got.brake == model.echo.brake && got.power == model.echo.power &&
+            got.reverser == model.echo.reverser && got.reserved == 0,
+        "Elapse did not echo the handles");
+}
+
+void checkLogFile(const cablog::Plugin& plugin, const Model& model) {
+  if (!model.loaded) {
+    if (!plugin.logger.logPath.empty()) fail("a log path before any Load", plugin.logger.logPath);
+    for (const auto& entry : fs::directory_iterator(scratch().folder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with("Log_")) fail("a log file written without Load", name);
+    }
+    return;
+  }
+  std::ifstream in(plugin.logger.logPath, std::ios::binary);
+  if (!in.good()) fail("no log file after Dispose", plugin.logger.logPath);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!text.starts_with(kHeader)) fail("the header row is wrong", text.substr(0, 300), kHeader);
+
+  std::uint64_t lines = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) fail("the last line has no CR LF", text.substr(start));
+    const std::string_view line(text.data() + start, end - start);
+    std::size_t commas = 0;
+    for (char c : line) {
+      if (c == '\r' || c == '\n') fail("a line break inside a line", line);
+      commas += c == ',';
+    }
+    if (commas != kColumns || !line.ends_with(','))
+      fail("a line without one comma per column", line);
+    ++lines;
+    start = end + 2;
+  }
+  if (lines != model.rows() + 1) {
+    fail("rows differ from sampled frames", std::to_string(lines - 1),
+         std::to_string(model.rows()));
+  }
+}
+
+void removeLogs() {
+  for (const auto& entry : fs::directory_iterator(scratch().folder)) {
+    if (entry.path().filename().string().rfind("Log_", 0) == 0) fs::remove(entry.path());
+  }
+}
+
+void load(cablog::Plugin& plugin, Model& model, FuzzedDataProvider& in) {
+  const Setting& setting =
+      kSettings[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kSettings) - 1)];
+  const fs::path ini = scratch().folder / "cablog.ini";
+  if (setting.text == nullptr) {
+    fs::remove(ini);
+  } else {
+    std::ofstream(ini, std::ios::binary | std::ios::trunc) << setting.text;
+  }
+  plugin.load(scratch().modulePath);
+  model.loaded = true;
+  model.interval = setting.interval;
+  model.framesSinceLoad = 0;
+}
+
+void elapse(cablog::Plugin& plugin, Model& model, const cablog::VehicleState& state,
+            std::uint64_t frames) {
+  const std::uint64_t rowsBefore = model.rows();
+  if (model.loaded) model.framesSinceLoad += frames;
+  const std::uint64_t newRows = model.rows() - rowsBefore;
+  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget) {
+    if (model.loaded) model.framesSinceLoad -= frames;
+    return;
+  }
+  model.framesTotal += frames;
+  model.rowsTotal += newRows;
+  for (std::uint64_t i = 0; i < frames; ++i) checkEcho(plugin.elapse(state), model);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  InsideScratch inside;
+  FuzzedDataProvider in(data, size);
+  cablog::Plugin plugin;
+  Model model;
+  while (in.remaining_bytes() > 0) {
+    switch (in.ConsumeIntegralInRange<int>(0, 11)) {
+      case 0:
+        load(plugin, model, in);
+        break;
+      case 1:
+        elapse(plugin, model, consumeState(in), 1);
+        break;
+      case 2: {
+        const auto frames = in.ConsumeIntegralInRange<std::uint32_t>(1, 1u << 20);
+        elapse(plugin, model, consumeState(in), frames);
+        break;
+      }
+      case 3:
+        model.echo.power = consumeInt(in);
+        plugin.setPower(model.echo.power);
+        break;
+      case 4:
+        model.echo.brake = consumeInt(in);
+        plugin.setBrake(model.echo.brake);
+        break;
+      case 5:
+        model.echo.reverser = consumeInt(in);
+        plugin.setReverser(model.echo.reverser);
+        break;
+      case 6:
+        plugin.setSignal(consumeInt(in));
+        break;
+      case 7: {
+        const std::int32_t type = consumeInt(in);
+        const std::int32_t signal = consumeInt(in);
+        const float distance = consumeFloat(in);
+        plugin.setBeaconData({type, signal, distance, consumeInt(in)});
+        break;
+      }
+      case 8:
+        plugin.doorOpen();
+        break;
+      case 9:
+        plugin.doorClose();
+        break;
+      default:
+        plugin.dispose();
+        checkLogFile(plugin, model);
+        break;
+    }
+  }
+  plugin.dispose();
+  checkLogFile(plugin, model);
+  removeLogs();
+  return 0;
+}
