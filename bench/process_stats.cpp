@@ -6,6 +6,7 @@
 #include <psapi.h>
 #else
 #include <sys/resource.h>
+#include <time.h>
 #endif
 
 namespace cablog::bench {
@@ -19,6 +20,17 @@ std::uint64_t peakResidentBytes() {
   rusage usage{};
   if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
   return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;  // reported in KiB
+#endif
+}
+
+std::uint64_t threadCpuNanoseconds() {
+#ifdef _WIN32
+  return 0;  // GetThreadTimes counts in scheduler ticks, far too coarse
+#else
+  timespec now{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0) return 0;
+  return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u +
+         static_cast<std::uint64_t>(now.tv_nsec);
 #endif
 }
 

