@@ -67,29 +67,53 @@ const Logger& bigLog() {
   return *logger;
 }
 
+// Every write goes to a new file, as Dispose's does. Replacing a file whose
+// pages the system is still writing back waits for that writeback, which
+// would time the disk, not the write.
+class FreshFiles {
+ public:
+  explicit FreshFiles(const char* stem) : stem_(stem) {}
+  ~FreshFiles() { removeLast(); }
+  std::string next(benchmark::State& state) {
+    state.PauseTiming();
+    removeLast();
+    last_ = scratch((stem_ + std::to_string(count_++) + ".csv").c_str()).string();
+    state.ResumeTiming();
+    return last_;
+  }
+
+ private:
+  void removeLast() {
+    if (!last_.empty()) std::filesystem::remove(last_);
+  }
+  std::string stem_;
+  std::string last_;
+  int count_ = 0;
+};
+
 void BM_Dispose(benchmark::State& state) {
   const Logger& logger = bigLog();
-  const std::string path = scratch("dispose.csv").string();
+  FreshFiles files("dispose");
   for (auto _ : state) {
-    if (!writeLogFile(path, logger.logBuffer)) state.SkipWithError("cannot write the log");
+    if (!writeLogFile(files.next(state), logger.logBuffer)) {
+      state.SkipWithError("cannot write the log");
+    }
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(logger.logBuffer.size()));
-  std::filesystem::remove(path);
 }
 BENCHMARK(BM_Dispose)->Unit(benchmark::kMillisecond);
 
 void BM_OneFwrite(benchmark::State& state) {
   const std::string bytes = bigLog().logBuffer.str();
-  const std::string path = scratch("fwrite.csv").string();
+  FreshFiles files("fwrite");
   for (auto _ : state) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(files.next(state).c_str(), "wb");
     if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
       state.SkipWithError("cannot write the file");
     }
     if (file != nullptr) std::fclose(file);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
-  std::filesystem::remove(path);
 }
 BENCHMARK(BM_OneFwrite)->Unit(benchmark::kMillisecond);
 
