@@ -11,9 +11,11 @@
 namespace cablog::testing {
 namespace {
 
-void* openModule(const std::string& path) {
+// By the path's native form: on Windows a wide path reaches any folder name,
+// whatever the ANSI code page can express.
+void* openModule(const std::filesystem::path& path) {
 #ifdef _WIN32
-  return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+  return reinterpret_cast<void*>(LoadLibraryW(path.c_str()));
 #else
   return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
 #endif
@@ -53,7 +55,7 @@ void ModuleUnderTest::resolve(Function& function, const char* name) {
 ModuleUnderTest::ModuleUnderTest(const std::filesystem::path& folder)
     : path_(folder / builtModuleName()) {
   std::filesystem::copy_file(builtModule, path_, std::filesystem::copy_options::overwrite_existing);
-  handle_ = openModule(path_.string());
+  handle_ = openModule(path_);
   if (handle_ == nullptr) throw std::runtime_error("cannot load " + path_.string());
   resolve(Load, "Load");
   resolve(Dispose, "Dispose");

@@ -1,0 +1,171 @@
+// The built module loaded from awkward places: folder names outside ASCII
+// (on Windows, in the ANSI code page) and paths longer than 260 characters.
+// Its files beside it are found and its log lands beside it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "tests/plugin/bad_input_run.h"
+#include "tests/support/module_under_test.h"
+#include "tests/support/temp_dir.h"
+
+namespace cablog {
+namespace {
+
+namespace fs = std::filesystem;
+
+void writeFile(const fs::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string moduleStem() {
+  return fs::path(testing::builtModuleName()).stem().string();
+}
+
+fs::path onlyLogIn(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.is_regular_file() && entry.path().filename().string().rfind("Log_", 0) == 0) {
+      return entry.path();
+    }
+  }
+  return {};
+}
+
+// Loads the module from `folder`, drives two sampled frames and returns the
+// log it wrote there ("<no log>" when none).
+std::string driveModuleIn(const fs::path& folder) {
+  writeFile(folder / (moduleStem() + ".csv"), "TIME_HHMMSS,Clock\nSPEED,Speed\n");
+  writeFile(folder / (moduleStem() + ".ini"), "[Frame]\nSkip=2\n");
+  {
+    testing::ModuleUnderTest module(folder);
+    if (!module.missing().empty()) return "<exports missing>";
+    module.Load();
+    module.SetBrake(5);
+    std::int32_t panel[256] = {};
+    std::int32_t sound[256] = {};
+    for (int frame = 1; frame <= 4; ++frame) {
+      const HandleRecord handles = module.Elapse(
+          {0.0, 2.5f * static_cast<float>(frame), frame * 1000, 0, 0, 0, 0, 0, 0}, panel, sound);
+      if (handles.brake != 5) return "<handles not echoed>";
+    }
+    module.Dispose();
+  }
+  const fs::path log = onlyLogIn(folder);
+  return log.empty() ? "<no log>" : testing::readBytes(log);
+}
+
+constexpr const char* kExpectedLog = "Clock,Speed,\r\n00:00:02.000,5,\r\n00:00:04.000,10,\r\n";
+
+class ModulePath : public ::testing::Test {
+ protected:
+  testing::TempDir cwd_{"cablog-cwd"};
+  testing::TempDir root_{"cablog-paths"};
+  testing::CurrentDirectory inside_{cwd_.path()};
+};
+
+TEST_F(ModulePath, FolderNameOutsideAscii) {
+#ifdef _WIN32
+  // A name the ANSI code page can spell: the module sees its path only
+  // through the A-suffixed calls.
+  const UINT codePage = GetACP();
+  if (codePage != 1252) GTEST_SKIP() << "ANSI code page " << codePage << " has no e acute";
+  const fs::path name = L"caf\u00e9 \u00e0 la d\u00e9cimale";
+#else
+  const fs::path name =
+      "caf\xc3\xa9 \xc3\xa0 la d\xc3\xa9"
+      "cimale";
+#endif
+  const fs::path folder = root_.path() / name;
+  fs::create_directory(folder);
+  EXPECT_EQ(driveModuleIn(folder), kExpectedLog);
+}
+
+// Under wine this needs a Japanese locale (LC_ALL=ja_JP.UTF-8), which gives
+// code page 932; the test program is run once more that way.
+TEST_F(ModulePath, JapaneseFolderName) {
+#ifdef _WIN32
+  if (GetACP() != 932) GTEST_SKIP() << "ANSI code page " << GetACP() << " is not Japanese";
+  const fs::path name = L"\u30ed\u30b0\u8a18\u9332";
+#else
+  const fs::path name = "\xe3\x83\xad\xe3\x82\xb0\xe8\xa8\x98\xe9\x8c\xb2";
+#endif
+  const fs::path folder = root_.path() / name;
+  std::error_code error;
+  ASSERT_TRUE(fs::create_directory(folder, error))
+      << error.message() << "; wine names files in Japanese only with the Linux locale "
+      << "ja_JP.UTF-8 (localedef -i ja_JP -f UTF-8 ja_JP.UTF-8)";
+  EXPECT_EQ(driveModuleIn(folder), kExpectedLog);
+}
+
+TEST_F(ModulePath, LongerThan260Characters) {
+  fs::path folder = root_.path();
+  for (char part : {'a', 'b', 'c'}) folder /= std::string(90, part) + ".dll.d";
+  fs::create_directories(folder);
+  ASSERT_GT((folder / testing::builtModuleName()).native().size(), 300u);
+#ifdef _WIN32
+  // The A-suffixed calls stop at 260 characters: the plug-in finds neither
+  // its column file nor its INI file and cannot write its log. It says
+  // nothing and the host runs on.
+  EXPECT_EQ(driveModuleIn(folder), "<no log>");
+#else
+  EXPECT_EQ(driveModuleIn(folder), kExpectedLog);
+#endif
+}
+
+// The log names a Load may pick over the next few seconds.
+std::vector<std::string> logNamesFromNow(int seconds) {
+  std::vector<std::string> names;
+  const std::time_t now = std::time(nullptr);
+  for (int s = 0; s < seconds; ++s) {
+    const std::time_t then = now + s;
+    const std::tm local = *std::localtime(&then);
+    char name[64];
+    std::snprintf(name, sizeof name, "Log_%02d%02d%02d-%02d%02d%02d.csv", local.tm_year % 100,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    names.emplace_back(name);
+  }
+  return names;
+}
+
+TEST_F(ModulePath, LogNameTakenByAFolderLeavesTheHostRunning) {
+  const fs::path folder = root_.path() / "plugins";
+  fs::create_directory(folder);
+  for (const std::string& name : logNamesFromNow(10)) fs::create_directory(folder / name);
+  writeFile(folder / (moduleStem() + ".csv"), "SPEED,Speed\n");
+  writeFile(folder / (moduleStem() + ".ini"), "[Frame]\nSkip=1\n");
+
+  testing::ModuleUnderTest module(folder);
+  ASSERT_TRUE(module.missing().empty());
+  module.Load();
+  module.SetPower(3);
+  std::int32_t panel[256] = {};
+  std::int32_t sound[256] = {};
+  for (int frame = 0; frame < 5; ++frame) {
+    EXPECT_EQ(module.Elapse({0.0, 1.0f, frame, 0, 0, 0, 0, 0, 0}, panel, sound).power, 3);
+  }
+  module.Dispose();
+  module.Dispose();
+  EXPECT_EQ(module.GetPluginVersion(), 0x00020000);
+  EXPECT_EQ(module.Elapse({}, panel, sound).power, 3);
+
+  EXPECT_TRUE(onlyLogIn(folder).empty()) << onlyLogIn(folder).string();
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().filename().string().rfind("Log_", 0) == 0) {
+      EXPECT_TRUE(entry.is_directory() && fs::is_empty(entry.path())) << entry.path().string();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cablog
