@@ -9,7 +9,7 @@ std::string withExtension(std::string_view stem, std::string_view extension) {
   return path;
 }
 
-// The folder part, as the shell's "remove file spec" leaves it: a root keeps
+// The folder part, as the shell's own path functions leave it: a root keeps
 // its separator ("C:\", "/"), a bare file name leaves nothing.
 std::string_view directoryOf(std::string_view path, std::size_t lastSeparator) {
   if (lastSeparator == std::string_view::npos) return {};

@@ -21,7 +21,7 @@ struct Fake {
   Fault fault = Fault::kNone;
   std::vector<std::string> calls;
   std::vector<VehicleState> states;
-  VehicleSpec spec{};
+  VehicleSpec vehicle{};
   HandleRecord echo{};
 };
 Fake fake;
@@ -37,9 +37,9 @@ const PluginApi kFakeApi{
       record("GetPluginVersion");
       return fake.fault == Fault::kWrongVersion ? 0x00010000 : 0x00020000;
     },
-    [](VehicleSpec spec) {
+    [](VehicleSpec vehicle) {
       record("SetVehicleSpec");
-      fake.spec = spec;
+      fake.vehicle = vehicle;
     },
     [](std::int32_t) { record("Initialize"); },
     [](VehicleState state, std::int32_t* panel, std::int32_t* sound) {
@@ -91,9 +91,9 @@ TEST_F(Drive, CallsTheModuleInTheHostsOrder) {
       "SetPower 1", "DoorOpen",         "Dispose",
   };
   EXPECT_EQ(fake.calls, expected);
-  EXPECT_EQ(fake.spec.brakeNotches, 8);
-  EXPECT_EQ(fake.spec.powerNotches, 5);
-  EXPECT_EQ(fake.spec.cars, 6);
+  EXPECT_EQ(fake.vehicle.brakeNotches, 8);
+  EXPECT_EQ(fake.vehicle.powerNotches, 5);
+  EXPECT_EQ(fake.vehicle.cars, 6);
   ASSERT_EQ(fake.states.size(), 3u);
   EXPECT_EQ(fake.states[0].time, kStartClockMs + 16);
   EXPECT_EQ(fake.states[1].time, kStartClockMs + 33);

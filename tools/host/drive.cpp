@@ -98,14 +98,14 @@ std::int64_t framesFor(const Script& script, int fps) {
   return (script.endMs * fps + 999) / 1000;
 }
 
-DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& spec) {
+DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle) {
   api.Load();
   const std::int32_t version = api.GetPluginVersion();
   if (version != kInterfaceVersion) {
     throw HostError("the module answers plug-in version " + hex(version) + "; only " +
                     hex(kInterfaceVersion) + " is supported");
   }
-  api.SetVehicleSpec(spec);
+  api.SetVehicleSpec(vehicle);
   api.Initialize(kStartWithServiceBrake);
 
   Controls controls;
@@ -114,7 +114,7 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, const Veh
   api.SetReverser(controls.reverser);
   api.SetSignal(0);
 
-  TrainState train = standingTrain(controls, spec);
+  TrainState train = standingTrain(controls, vehicle);
   std::vector<std::int32_t> panel(kPanelSize, kSentinel);
   std::vector<std::int32_t> sound(kSoundSize, kSentinel);
   const double frameSeconds = 1.0 / fps;
@@ -127,7 +127,7 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, const Veh
     while (next < script.events.size() && script.events[next].timeMs <= elapsedMs) {
       apply(api, script.events[next++], controls);
     }
-    train = step(train, controls, spec, frameSeconds);
+    train = step(train, controls, vehicle, frameSeconds);
     const VehicleState state =
         vehicleState(train, kStartClockMs + static_cast<std::int32_t>(elapsedMs));
     const HandleRecord back = api.Elapse(state, panel.data(), sound.data());

@@ -27,6 +27,6 @@ std::int64_t framesFor(const Script& script, int fps);
 // Throws HostError, naming the frame, if the module answers the wrong
 // version, does not hand back the handles it was given, or writes into the
 // panel or sound arrays.
-DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& spec);
+DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle);
 
 }  // namespace host

@@ -59,8 +59,8 @@ bool parseFloat(std::string_view text, float& value) {
 
 class LineParser {
  public:
-  LineParser(const std::string& source, int line, const VehicleSpec& spec)
-      : source_(source), line_(line), spec_(spec) {}
+  LineParser(const std::string& source, int line, const VehicleSpec& vehicle)
+      : source_(source), line_(line), vehicle_(vehicle) {}
 
   [[noreturn]] void fail(const std::string& message) const {
     throw HostError(source_ + ":" + std::to_string(line_) + ": " + message);
@@ -101,11 +101,11 @@ class LineParser {
     if (name == "power") {
       expectValues(words, 1, "one notch");
       event.action = Action::kPower;
-      event.value = whole(words[2], 0, spec_.powerNotches, "power notch");
+      event.value = whole(words[2], 0, vehicle_.powerNotches, "power notch");
     } else if (name == "brake") {
       expectValues(words, 1, "one notch");
       event.action = Action::kBrake;
-      event.value = whole(words[2], 0, spec_.brakeNotches + 1, "brake notch");
+      event.value = whole(words[2], 0, vehicle_.brakeNotches + 1, "brake notch");
     } else if (name == "reverser") {
       expectValues(words, 1, "one position (-1, 0 or 1)");
       event.action = Action::kReverser;
@@ -148,12 +148,12 @@ class LineParser {
  private:
   const std::string& source_;
   int line_;
-  const VehicleSpec& spec_;
+  const VehicleSpec& vehicle_;
 };
 
 }  // namespace
 
-Script parseScript(std::string_view text, const std::string& source, const VehicleSpec& spec) {
+Script parseScript(std::string_view text, const std::string& source, const VehicleSpec& vehicle) {
   Script script;
   bool ended = false;
   bool anyLine = false;
@@ -171,7 +171,7 @@ Script parseScript(std::string_view text, const std::string& source, const Vehic
     const std::vector<std::string_view> words = splitWords(line);
     if (words.empty()) continue;
 
-    const LineParser parser(source, lineNumber, spec);
+    const LineParser parser(source, lineNumber, vehicle);
     if (words.size() < 2) parser.fail("expected a time in seconds and an action");
     if (ended) parser.fail("nothing may follow 'end'");
     Event event;
@@ -197,13 +197,13 @@ Script parseScript(std::string_view text, const std::string& source, const Vehic
   return script;
 }
 
-Script readScript(const std::string& path, const VehicleSpec& spec) {
+Script readScript(const std::string& path, const VehicleSpec& vehicle) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw HostError(path + ": cannot open the drive script");
   std::ostringstream text;
   text << file.rdbuf();
   if (file.bad()) throw HostError(path + ": cannot read the drive script");
-  return parseScript(text.str(), path, spec);
+  return parseScript(text.str(), path, vehicle);
 }
 
 }  // namespace host

@@ -49,10 +49,10 @@ struct Script {
 inline constexpr std::int64_t kLongestDriveMs = 24 * 3600 * 1000;
 
 // `source` names the text in error messages ("file:line: ..."). Throws
-// HostError on the first bad line. Notch limits come from `spec`.
-Script parseScript(std::string_view text, const std::string& source, const VehicleSpec& spec);
+// HostError on the first bad line. Notch limits come from `vehicle`.
+Script parseScript(std::string_view text, const std::string& source, const VehicleSpec& vehicle);
 
 // Reads and parses a script file; a missing file is a HostError too.
-Script readScript(const std::string& path, const VehicleSpec& spec);
+Script readScript(const std::string& path, const VehicleSpec& vehicle);
 
 }  // namespace host

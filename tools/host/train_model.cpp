@@ -27,10 +27,10 @@ constexpr double kBcLag = 1.2;
 constexpr double kErLag = 0.5;
 constexpr double kBpLag = 1.5;
 
-double brakeDemandKpa(std::int32_t brake, const VehicleSpec& spec) {
+double brakeDemandKpa(std::int32_t brake, const VehicleSpec& vehicle) {
   if (brake <= 0) return 0;
-  if (brake > spec.brakeNotches) return kEmergencyKpa;
-  return kFullServiceKpa * brake / spec.brakeNotches;
+  if (brake > vehicle.brakeNotches) return kEmergencyKpa;
+  return kFullServiceKpa * brake / vehicle.brakeNotches;
 }
 
 // The equalising reservoir is drawn down as the brake is applied.
@@ -52,9 +52,9 @@ double magnitude(double value) {
 
 }  // namespace
 
-TrainState standingTrain(const Controls& controls, const VehicleSpec& spec) {
+TrainState standingTrain(const Controls& controls, const VehicleSpec& vehicle) {
   TrainState train;
-  const double demand = brakeDemandKpa(controls.brake, spec);
+  const double demand = brakeDemandKpa(controls.brake, vehicle);
   train.sap = demand;
   train.bc = demand;
   train.er = erTargetKpa(demand);
@@ -63,10 +63,10 @@ TrainState standingTrain(const Controls& controls, const VehicleSpec& spec) {
   return train;
 }
 
-TrainState step(const TrainState& train, const Controls& controls, const VehicleSpec& spec,
+TrainState step(const TrainState& train, const Controls& controls, const VehicleSpec& vehicle,
                 double seconds) {
   TrainState next = train;
-  const double demand = brakeDemandKpa(controls.brake, spec);
+  const double demand = brakeDemandKpa(controls.brake, vehicle);
   next.sap = follow(train.sap, demand, kSapLag, seconds);
   next.bc = follow(train.bc, next.sap, kBcLag, seconds);
   next.er = follow(train.er, erTargetKpa(demand), kErLag, seconds);
@@ -83,7 +83,7 @@ TrainState step(const TrainState& train, const Controls& controls, const Vehicle
   const double speed = magnitude(train.speed);
   const double fade = kBaseSpeedKmh / std::max(kBaseSpeedKmh, speed);
   const bool driving = controls.power > 0 && controls.brake == 0 && controls.reverser != 0;
-  const double notchShare = driving ? double(controls.power) / spec.powerNotches : 0.0;
+  const double notchShare = driving ? double(controls.power) / vehicle.powerNotches : 0.0;
   const double traction = kTopTractionKmhPerSecond * notchShare * fade * controls.reverser;
   next.current = kFullCurrentA * notchShare * fade;
 

@@ -34,10 +34,10 @@ struct TrainState {
 
 // A train standing still with the brake held as `controls` set it, the
 // pipes settled and the main reservoir charged.
-TrainState standingTrain(const Controls& controls, const VehicleSpec& spec);
+TrainState standingTrain(const Controls& controls, const VehicleSpec& vehicle);
 
 // Advances the train by `seconds` under `controls`.
-TrainState step(const TrainState& train, const Controls& controls, const VehicleSpec& spec,
+TrainState step(const TrainState& train, const Controls& controls, const VehicleSpec& vehicle,
                 double seconds);
 
 // The record handed to the plug-in; `timeMs` is the host's clock.
