@@ -66,32 +66,30 @@ constexpr Setting kSettings[] = {
 constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 22;
 constexpr std::uint64_t kRowBudget = 20000;
 
-struct Scratch {
-  fs::path folder;
-  std::string modulePath;
-};
-
-const Scratch& scratch() {
-  static const Scratch s = [] {
+// A folder of its own for each input, holding the column file, and made the
+// current directory while the input runs: Load reads "./Ats.ini", and there
+// is none there, so only the module's own INI file counts. Removed
+// afterwards (libFuzzer ends without running exit handlers).
+class Scratch {
+ public:
+  Scratch() : previous_(fs::current_path()) {
     std::string name = (fs::temp_directory_path() / "cablog-fuzz.dll.XXXXXX").string();
     if (mkdtemp(name.data()) == nullptr) std::abort();
-    Scratch made{name, (fs::path(name) / "cablog.dll").string()};
-    std::ofstream(made.folder / "cablog.csv", std::ios::binary) << kColumnFile;
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(scratch().folder, ignored);
-    });
-    return made;
-  }();
-  return s;
-}
+    folder = name;
+    modulePath = (folder / "cablog.dll").string();
+    std::ofstream(folder / "cablog.csv", std::ios::binary) << kColumnFile;
+    fs::current_path(folder);
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    fs::current_path(previous_, ignored);
+    fs::remove_all(folder, ignored);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
 
-// Load reads "./Ats.ini": run each input inside the scratch folder, which has
-// none, so that only the module's own INI file counts.
-class InsideScratch {
- public:
-  InsideScratch() : previous_(fs::current_path()) { fs::current_path(scratch().folder); }
-  ~InsideScratch() { fs::current_path(previous_); }
+  fs::path folder;
+  std::string modulePath;
 
  private:
   fs::path previous_;
@@ -162,10 +160,10 @@ void checkEcho(const cablog::HandleRecord& got, const Model& model) {
         "Elapse did not echo the handles");
 }
 
-void checkLogFile(const cablog::Plugin& plugin, const Model& model) {
+void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Model& model) {
   if (!model.loaded) {
     if (!plugin.logger.logPath.empty()) fail("a log path before any Load", plugin.logger.logPath);
-    for (const auto& entry : fs::directory_iterator(scratch().folder)) {
+    for (const auto& entry : fs::directory_iterator(scratch.folder)) {
       const std::string name = entry.path().filename().string();
       if (name.starts_with("Log_")) fail("a log file written without Load", name);
     }
@@ -198,22 +196,16 @@ void checkLogFile(const cablog::Plugin& plugin, const Model& model) {
   }
 }
 
-void removeLogs() {
-  for (const auto& entry : fs::directory_iterator(scratch().folder)) {
-    if (entry.path().filename().string().rfind("Log_", 0) == 0) fs::remove(entry.path());
-  }
-}
-
-void load(cablog::Plugin& plugin, Model& model, FuzzedDataProvider& in) {
+void load(const Scratch& scratch, cablog::Plugin& plugin, Model& model, FuzzedDataProvider& in) {
   const Setting& setting =
       kSettings[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kSettings) - 1)];
-  const fs::path ini = scratch().folder / "cablog.ini";
+  const fs::path ini = scratch.folder / "cablog.ini";
   if (setting.text == nullptr) {
     fs::remove(ini);
   } else {
     std::ofstream(ini, std::ios::binary | std::ios::trunc) << setting.text;
   }
-  plugin.load(scratch().modulePath);
+  plugin.load(scratch.modulePath);
   model.loaded = true;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
@@ -236,14 +228,14 @@ void elapse(cablog::Plugin& plugin, Model& model, const cablog::VehicleState& st
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  InsideScratch inside;
+  const Scratch scratch;
   FuzzedDataProvider in(data, size);
   cablog::Plugin plugin;
   Model model;
   while (in.remaining_bytes() > 0) {
     switch (in.ConsumeIntegralInRange<int>(0, 11)) {
       case 0:
-        load(plugin, model, in);
+        load(scratch, plugin, model, in);
         break;
       case 1:
         elapse(plugin, model, consumeState(in), 1);
@@ -283,12 +275,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       default:
         plugin.dispose();
-        checkLogFile(plugin, model);
+        checkLogFile(scratch, plugin, model);
         break;
     }
   }
   plugin.dispose();
-  checkLogFile(plugin, model);
-  removeLogs();
+  checkLogFile(scratch, plugin, model);
   return 0;
 }
