@@ -54,7 +54,7 @@ BENCHMARK(BM_SampledFrame);
 // The module in a folder of its own whose interval no benchmark reaches.
 HostModule& unsampledModule() {
   static HostModule* module = [] {
-    const auto folder = std::filesystem::temp_directory_path() / "cablog_bench_module";
+    const auto folder = scratchFolder("cablog_bench_module");
     auto* loaded = new HostModule(
         prepareModuleFolder(CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max()));
     loaded->Load();

@@ -4,9 +4,11 @@
 #include <stdexcept>
 
 #ifdef _WIN32
+#include <process.h>
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <unistd.h>
 #endif
 
 namespace cablog::bench {
@@ -41,6 +43,15 @@ std::string twentyColumnFile() {
          "beacon_signal,Beacon signal\n"
          "beacon_distance,Beacon distance [m]\n"
          "beacon_optional,Beacon optional\n";
+}
+
+std::filesystem::path scratchFolder(const char* name) {
+#ifdef _WIN32
+  const long pid = _getpid();
+#else
+  const long pid = getpid();
+#endif
+  return std::filesystem::temp_directory_path() / (std::string(name) + "-" + std::to_string(pid));
 }
 
 std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModule,

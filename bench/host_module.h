@@ -13,6 +13,10 @@ namespace cablog::bench {
 // The twenty keys the plug-in writes, one column each.
 std::string twentyColumnFile();
 
+// A folder under the system's temporary directory named after `name` and
+// this process, so that runs at the same time never share files.
+std::filesystem::path scratchFolder(const char* name);
+
 // Copies the module into `folder` and writes its column file and an INI
 // setting the sampling interval.
 std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModule,

@@ -20,7 +20,7 @@ namespace cablog::bench {
 namespace {
 
 std::filesystem::path scratch(const char* name) {
-  const auto folder = std::filesystem::temp_directory_path() / "cablog_bench_files";
+  const auto folder = scratchFolder("cablog_bench_files");
   std::filesystem::create_directories(folder);
   return folder / name;
 }

@@ -153,8 +153,7 @@ int main(int argc, char** argv) {
   }
   const std::uint64_t frames = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 2'000'000;
   const std::filesystem::path folder =
-      argc > 3 ? std::filesystem::path(argv[3])
-               : std::filesystem::temp_directory_path() / "cablog_long_run";
+      argc > 3 ? std::filesystem::path(argv[3]) : cablog::bench::scratchFolder("cablog_long_run");
   try {
     return cablog::bench::run(std::filesystem::absolute(argv[1]), frames, folder);
   } catch (const std::exception& error) {
