@@ -2,13 +2,45 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "platform/platform.h"
+#include "settings/ini_lookup.h"
 
 namespace {
 
 HMODULE moduleHandle = nullptr;
+
+// The ANSI file calls stop at MAX_PATH characters. Longer paths go through
+// the wide calls in their extended form, which only absolute paths have;
+// empty when the path cannot take that form.
+std::wstring extendedPath(const std::string& path) {
+  std::string full = path;
+  for (char& c : full) {
+    if (c == '/') c = '\\';
+  }
+  std::string prefix;
+  if (full.size() > 2 && full[1] == ':' && full[2] == '\\') {
+    prefix = "\\\\?\\";
+  } else if (full.starts_with("\\\\") && !full.starts_with("\\\\?\\")) {
+    prefix = "\\\\?\\UNC\\";
+    full.erase(0, 2);
+  } else if (!full.starts_with("\\\\?\\")) {
+    return {};
+  }
+  full.insert(0, prefix);
+  const int size =
+      MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()), nullptr, 0);
+  if (size <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()), wide.data(), size);
+  return wide;
+}
+
+bool isLong(const std::string& path) {
+  return path.size() >= MAX_PATH;
+}
 
 }  // namespace
 
@@ -40,8 +72,14 @@ std::string modulePath() {
 }
 
 bool fileExists(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA(path.c_str(), &found);
+  HANDLE search;
+  if (isLong(path)) {
+    WIN32_FIND_DATAW found;
+    search = FindFirstFileW(extendedPath(path).c_str(), &found);
+  } else {
+    WIN32_FIND_DATAA found;
+    search = FindFirstFileA(path.c_str(), &found);
+  }
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return true;
@@ -49,6 +87,12 @@ bool fileExists(const std::string& path) {
 
 std::int32_t profileInt(const std::string& path, const char* section, const char* key,
                         std::int32_t fallback) {
+  // The profile functions cannot reach a long path at all; our own reader
+  // answers as they do.
+  if (isLong(path)) {
+    const std::optional<std::string> text = readFile(path);
+    return text ? lookupProfileInt(*text, section, key, fallback) : fallback;
+  }
   return static_cast<std::int32_t>(GetPrivateProfileIntA(section, key, fallback, path.c_str()));
 }
 
@@ -61,6 +105,10 @@ LocalDateTime localNow() {
 }
 
 std::FILE* openShared(const std::string& path, const char* mode) {
+  if (isLong(path)) {
+    const std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfsopen(extendedPath(path).c_str(), wideMode.c_str(), _SH_DENYNO);
+  }
   return _fsopen(path.c_str(), mode, _SH_DENYNO);
 }
 
