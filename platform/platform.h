@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,10 @@ std::int32_t profileInt(const std::string& path, const char* section, const char
                         std::int32_t fallback);
 
 LocalDateTime localNow();
+
+// The calendar fields of a moment in local time, through the thread-safe
+// call each system has for it.
+std::tm localCalendarTime(std::time_t time);
 
 // Opens a file without denying other processes read or write access.
 // `mode` is a C stdio mode; callers use binary modes only.

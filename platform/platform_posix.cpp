@@ -44,12 +44,10 @@ std::int32_t profileInt(const std::string& path, const char* section, const char
   return lookupProfileInt(*text, section, key, fallback);
 }
 
-LocalDateTime localNow() {
-  const std::time_t now = std::time(nullptr);
+std::tm localCalendarTime(std::time_t time) {
   std::tm local{};
-  localtime_r(&now, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-          local.tm_hour,        local.tm_min,     local.tm_sec};
+  localtime_r(&time, &local);
+  return local;
 }
 
 std::FILE* openShared(const std::string& path, const char* mode) {

@@ -96,12 +96,10 @@ std::int32_t profileInt(const std::string& path, const char* section, const char
   return static_cast<std::int32_t>(GetPrivateProfileIntA(section, key, fallback, path.c_str()));
 }
 
-LocalDateTime localNow() {
-  const std::time_t now = std::time(nullptr);
+std::tm localCalendarTime(std::time_t time) {
   std::tm local{};
-  localtime_s(&local, &now);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-          local.tm_hour,        local.tm_min,     local.tm_sec};
+  localtime_s(&local, &time);
+  return local;
 }
 
 std::FILE* openShared(const std::string& path, const char* mode) {
