@@ -13,8 +13,8 @@ class RowWriter {
  public:
   explicit RowWriter(LogBuffer& log) : log_(log) { refill(); }
 
-  // A cell whose text holds no line feed, and its comma.
-  void plainCell(std::string_view text) {
+  // A cell and its comma. Values never hold a line feed.
+  void cell(std::string_view text) {
     if (text.size() < room()) {
       std::memcpy(cursor_, text.data(), text.size());
       cursor_ += text.size();
@@ -25,14 +25,6 @@ class RowWriter {
       log_.appendCellEnd();
       refill();
     }
-  }
-
-  // A cell whose line feeds become CR LF, as the file's text mode writes them.
-  void expandedCell(std::string_view text) {
-    flush();
-    log_.appendText(text);
-    log_.appendCellEnd();
-    refill();
   }
 
   void emptyCell() {
@@ -79,18 +71,9 @@ class RowWriter {
 void appendDataRow(LogBuffer& log, const ColumnList& columns, const ValueTable& values) {
   RowWriter row(log);
   for (const Column& column : columns) {
-    if (!column.known) {
-      if (const auto text = values.find(column.key)) {
-        row.expandedCell(*text);
-      } else {
-        row.emptyCell();
-      }
-    } else if (const auto cell = values.cell(*column.known)) {
-      if (cell->lineFeed) {
-        row.expandedCell(cell->text);
-      } else {
-        row.plainCell(cell->text);
-      }
+    const auto text = column.known ? values.find(*column.known) : std::nullopt;
+    if (text) {
+      row.cell(*text);
     } else {
       row.emptyCell();
     }

@@ -45,10 +45,9 @@ TEST(LogBuffer, ClearStartsOver) {
 TEST(LogRows, EveryCellEndsInACommaAndMissingValuesStayEmpty) {
   ValueTable values;
   values.setFloat(ValueKey::Speed, 30.0f);
-  values.setText("CUSTOM", "c");
   const ColumnList columns = {{"SPEED", ValueKey::Speed},
                               {"NOTHING", std::nullopt},
-                              {"CUSTOM", std::nullopt},
+                              {"BC", ValueKey::Bc},
                               {"SPEED", ValueKey::Speed}};
   LogBuffer log;
   appendHeaderCell(log, "Speed");
@@ -56,19 +55,18 @@ TEST(LogRows, EveryCellEndsInACommaAndMissingValuesStayEmpty) {
   endHeaderRow(log);
   appendDataRow(log, columns, values);
   appendDataRow(log, {}, values);
-  EXPECT_EQ(log.str(), "Speed,,\r\n30,,c,30,\r\n\r\n");
+  EXPECT_EQ(log.str(), "Speed,,\r\n30,,,30,\r\n\r\n");
 }
 
 TEST(LogRows, RowsStraddlingTwoBlocksKeepEveryByte) {
   ValueTable values;
   values.setDouble(ValueKey::Location, 1234.5678);
   values.setText(ValueKey::TimeHhmmss, "10:00:00.000");
-  values.setText("CUSTOM", "x\ny");
   const ColumnList columns = {{"LOCATION", ValueKey::Location},
                               {"BC", ValueKey::Bc},
                               {"TIME_HHMMSS", ValueKey::TimeHhmmss},
                               {"CUSTOM", std::nullopt}};
-  const std::string row = "1234.57,,10:00:00.000,x\r\ny,\r\n";
+  const std::string row = "1234.57,,10:00:00.000,,\r\n";
   // The row starts at every offset from well before a block's end to past it.
   for (std::size_t before = 0; before <= row.size() + 2; ++before) {
     SCOPED_TRACE(before);
@@ -80,23 +78,6 @@ TEST(LogRows, RowsStraddlingTwoBlocksKeepEveryByte) {
     EXPECT_EQ(log.size(), filler.size() + 2 * row.size());
     EXPECT_TRUE(log.str() == filler + row + row);
   }
-}
-
-TEST(LogRows, LineFeedsInAnyStoredTextBecomeCrLf) {
-  ValueTable values;
-  values.setText("TIME_HHMMSS", "a\nb");
-  values.setText(ValueKey::Time, "c\n");
-  values.setText("CUSTOM", "\nd");
-  values.setInt(ValueKey::Signal, 4);
-  values.setText(ValueKey::Signal, "e\n");
-  values.setText(ValueKey::Signal, "f");  // no longer holds one
-  const ColumnList columns = {{"TIME_HHMMSS", ValueKey::TimeHhmmss},
-                              {"TIME", ValueKey::Time},
-                              {"CUSTOM", std::nullopt},
-                              {"SIGNAL", ValueKey::Signal}};
-  LogBuffer log;
-  appendDataRow(log, columns, values);
-  EXPECT_EQ(log.str(), "a\r\nb,c\r\n,\r\nd,f,\r\n");
 }
 
 }  // namespace
