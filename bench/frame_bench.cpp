@@ -44,7 +44,7 @@ void BM_SampledFrame(benchmark::State& state) {
   v.setInt(ValueKey::BeaconOptional, 0);
   std::uint64_t frame = 0;
   for (auto _ : state) {
-    sampleFrame(logger, frameAt(frame++));
+    sampleFrame(logger, readingsOf(frameAt(frame++)));
     if (logger.logBuffer.size() > kLogLimit) logger.logBuffer.clear();
   }
   state.SetItemsProcessed(state.iterations());

@@ -60,7 +60,7 @@ const Logger& bigLog() {
     built->sampleInterval = 1;
     const std::size_t bytes = logMegabytes() << 20;
     for (std::uint64_t frame = 0; built->logBuffer.size() < bytes; ++frame) {
-      sampleFrame(*built, frameAt(frame));
+      sampleFrame(*built, readingsOf(frameAt(frame)));
     }
     return built;
   }();

@@ -12,7 +12,7 @@ float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t
   return ((speed - lastSpeed) * 1000.0f) / static_cast<float>(dt);
 }
 
-void sampleFrame(Logger& logger, const VehicleState& state) {
+void sampleFrame(Logger& logger, const FrameReadings& state) {
   const float accel = acceleration(state.speed, state.time, logger.lastSpeed, logger.lastTime);
   logger.lastSpeed = state.speed;
   logger.lastTime = state.time;

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "logging/frame_readings.h"
 #include "logging/logger.h"
-#include "plugin/host_records.h"
 
 namespace cablog {
 
@@ -13,16 +13,16 @@ namespace cablog {
 float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t lastTime);
 
 // Stores the frame's readings and the derived values, and appends a row.
-void sampleFrame(Logger& logger, const VehicleState& state);
+void sampleFrame(Logger& logger, const FrameReadings& readings);
 
 // Counts the frame and samples every sampleInterval-th one. Does nothing at
 // all before Load has set an interval. Inline: most frames end here.
-inline void countFrame(Logger& logger, const VehicleState& state) {
+inline void countFrame(Logger& logger, const FrameReadings& readings) {
   if (logger.sampleInterval <= 0) return;
   ++logger.frameCounter;
   if (--logger.framesToSample > 0) return;
   logger.framesToSample = logger.sampleInterval;
-  sampleFrame(logger, state);
+  sampleFrame(logger, readings);
 }
 
 }  // namespace cablog

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "logging/frame_readings.h"
+
 namespace cablog {
 
 struct VehicleState {
@@ -31,6 +33,11 @@ struct HandleRecord {
   std::int32_t reverser;
   std::int32_t reserved;  // the host's; always handed back as 0
 };
+
+// The logger's own copy of the readings; the copy is a few register moves.
+inline FrameReadings readingsOf(const VehicleState& s) {
+  return {s.location, s.speed, s.time, s.bc, s.mr, s.er, s.bp, s.sap, s.current};
+}
 
 static_assert(sizeof(VehicleState) == 40);
 static_assert(offsetof(VehicleState, location) == 0);

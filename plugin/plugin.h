@@ -25,7 +25,7 @@ class Plugin {
   void load(const std::string& modulePath);
 
   HandleRecord elapse(const VehicleState& state) {
-    countFrame(logger, state);
+    countFrame(logger, readingsOf(state));
     return {echo.brake, echo.power, echo.reverser, 0};
   }
 

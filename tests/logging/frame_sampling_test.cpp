@@ -8,8 +8,8 @@
 namespace cablog {
 namespace {
 
-VehicleState frame(std::int32_t time, float speed) {
-  VehicleState state{};
+FrameReadings frame(std::int32_t time, float speed) {
+  FrameReadings state{};
   state.time = time;
   state.speed = speed;
   return state;
@@ -55,7 +55,7 @@ TEST(FrameSampling, TheTypicalFrame) {
   Logger logger = loggerWithInterval(
       60,
       {{"TIME_HHMMSS", ValueKey::TimeHhmmss}, {"SPEED", ValueKey::Speed}, {"BC", ValueKey::Bc}});
-  VehicleState state = frame(36000000, 30.0f);
+  FrameReadings state = frame(36000000, 30.0f);
   state.bc = 490.0f;
   for (int call = 0; call < 60; ++call) countFrame(logger, state);
   EXPECT_EQ(logger.logBuffer.str(), "10:00:00.000,30,490,\r\n");
@@ -66,17 +66,17 @@ TEST(FrameSampling, StoresEveryReading) {
   Logger logger = loggerWithInterval(1);
   countFrame(logger, {123456.78, 3.6f, 1000, 1.5f, 2.5f, 3.5f, 4.5f, 5.5f, -6.5f});
   const ValueTable& v = logger.values;
-  EXPECT_EQ(v.find("LOCATION"), "123457");
-  EXPECT_EQ(v.find("SPEED"), "3.6");
-  EXPECT_EQ(v.find("TIME"), "1000");
-  EXPECT_EQ(v.find("BC"), "1.5");
-  EXPECT_EQ(v.find("MR"), "2.5");
-  EXPECT_EQ(v.find("ER"), "3.5");
-  EXPECT_EQ(v.find("BP"), "4.5");
-  EXPECT_EQ(v.find("SAP"), "5.5");
-  EXPECT_EQ(v.find("CURRENT"), "-6.5");
-  EXPECT_EQ(v.find("ACCELERATION"), "3.6");
-  EXPECT_EQ(v.find("TIME_HHMMSS"), "00:00:01.000");
+  EXPECT_EQ(v.find(ValueKey::Location), "123457");
+  EXPECT_EQ(v.find(ValueKey::Speed), "3.6");
+  EXPECT_EQ(v.find(ValueKey::Time), "1000");
+  EXPECT_EQ(v.find(ValueKey::Bc), "1.5");
+  EXPECT_EQ(v.find(ValueKey::Mr), "2.5");
+  EXPECT_EQ(v.find(ValueKey::Er), "3.5");
+  EXPECT_EQ(v.find(ValueKey::Bp), "4.5");
+  EXPECT_EQ(v.find(ValueKey::Sap), "5.5");
+  EXPECT_EQ(v.find(ValueKey::Current), "-6.5");
+  EXPECT_EQ(v.find(ValueKey::Acceleration), "3.6");
+  EXPECT_EQ(v.find(ValueKey::TimeHhmmss), "00:00:01.000");
 }
 
 TEST(FrameSampling, ReadingsChangeOnlyOnSampledFrames) {

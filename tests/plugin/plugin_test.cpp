@@ -48,15 +48,15 @@ TEST_F(PluginRun, SettersAndDoorsWriteTheirKeys) {
   plugin_.setSignal(4);
   plugin_.setBeaconData({12, 2, 350.5f, -7});
   plugin_.doorClose();
-  EXPECT_EQ(plugin_.logger.values.find("PILOTLAMP"), "true");
+  EXPECT_EQ(plugin_.logger.values.find(ValueKey::PilotLamp), "true");
   plugin_.doorOpen();
   const ValueTable& v = plugin_.logger.values;
-  EXPECT_EQ(v.find("SIGNAL"), "4");
-  EXPECT_EQ(v.find("BEACON_TYPE"), "12");
-  EXPECT_EQ(v.find("BEACON_SIGNAL"), "2");
-  EXPECT_EQ(v.find("BEACON_DISTANCE"), "350.5");
-  EXPECT_EQ(v.find("BEACON_OPTIONAL"), "-7");
-  EXPECT_EQ(v.find("PILOTLAMP"), "false");
+  EXPECT_EQ(v.find(ValueKey::Signal), "4");
+  EXPECT_EQ(v.find(ValueKey::BeaconType), "12");
+  EXPECT_EQ(v.find(ValueKey::BeaconSignal), "2");
+  EXPECT_EQ(v.find(ValueKey::BeaconDistance), "350.5");
+  EXPECT_EQ(v.find(ValueKey::BeaconOptional), "-7");
+  EXPECT_EQ(v.find(ValueKey::PilotLamp), "false");
 }
 
 TEST_F(PluginRun, WritesTheWholeLogBesideTheModule) {
@@ -94,7 +94,7 @@ TEST_F(PluginRun, ASecondLoadStartsACleanLog) {
   EXPECT_EQ(plugin_.logger.frameCounter, 1u);
   EXPECT_EQ(plugin_.logger.columns.size(), 1u);
   // The acceleration compares with a fresh start, not with the earlier run.
-  EXPECT_EQ(plugin_.logger.values.find("ACCELERATION"), "3.5");
+  EXPECT_EQ(plugin_.logger.values.find(ValueKey::Acceleration), "3.5");
   plugin_.dispose();
   plugin_.dispose();
   EXPECT_EQ(testing::readBytes(onlyLog(module_.path())), "Speed,\r\n7,\r\n");
