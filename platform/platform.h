@@ -32,10 +32,12 @@ std::string modulePath();
 // Whether anything (a file or a folder) exists under that name.
 bool fileExists(const std::string& path);
 
-// The integer under [section] key= in an INI file, or `fallback` when the
-// file, the section or the key is missing or the value is empty.
-std::int32_t profileInt(const std::string& path, const char* section, const char* key,
-                        std::int32_t fallback);
+// The system's own INI lookup: the integer under [section] key=, or
+// `fallback` when the section or the key is missing or the value is empty.
+// Nothing when the system has no such lookup or cannot reach the file; the
+// caller then reads the file itself.
+std::optional<std::int32_t> nativeProfileInt(const std::string& path, const char* section,
+                                             const char* key, std::int32_t fallback);
 
 LocalDateTime localNow();
 

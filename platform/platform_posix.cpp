@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "platform/platform.h"
-#include "settings/ini_lookup.h"
 
 namespace cablog::platform {
 
@@ -37,11 +36,9 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
-std::int32_t profileInt(const std::string& path, const char* section, const char* key,
-                        std::int32_t fallback) {
-  const std::optional<std::string> text = readFile(path);
-  if (!text) return fallback;
-  return lookupProfileInt(*text, section, key, fallback);
+std::optional<std::int32_t> nativeProfileInt(const std::string&, const char*, const char*,
+                                             std::int32_t) {
+  return std::nullopt;
 }
 
 std::tm localCalendarTime(std::time_t time) {

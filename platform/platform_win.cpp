@@ -6,7 +6,6 @@
 #include <ctime>
 
 #include "platform/platform.h"
-#include "settings/ini_lookup.h"
 
 namespace {
 
@@ -85,14 +84,10 @@ bool fileExists(const std::string& path) {
   return true;
 }
 
-std::int32_t profileInt(const std::string& path, const char* section, const char* key,
-                        std::int32_t fallback) {
-  // The profile functions cannot reach a long path at all; our own reader
-  // answers as they do.
-  if (isLong(path)) {
-    const std::optional<std::string> text = readFile(path);
-    return text ? lookupProfileInt(*text, section, key, fallback) : fallback;
-  }
+std::optional<std::int32_t> nativeProfileInt(const std::string& path, const char* section,
+                                             const char* key, std::int32_t fallback) {
+  // The profile functions cannot reach a long path at all.
+  if (isLong(path)) return std::nullopt;
   return static_cast<std::int32_t>(GetPrivateProfileIntA(section, key, fallback, path.c_str()));
 }
 

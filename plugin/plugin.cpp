@@ -29,7 +29,8 @@ void Plugin::load(const std::string& modulePath) {
   const std::string_view separators = platform::pathSeparators();
   const ModulePaths paths = deriveModulePaths(modulePath, separators);
 
-  IniIntSetting interval;
+  IniIntSetting interval = frameSkipSetting();
+  interval.loadFrom(kSharedSettingsPath);
   interval.loadFrom(paths.settingsPath);
 
   // Each Load starts a log of its own; the values the host reported stay.

@@ -1,17 +1,13 @@
 #include "settings/ini_int_setting.h"
 
 #include "platform/platform.h"
+#include "settings/ini_file.h"
 
 namespace cablog {
 
-IniIntSetting::IniIntSetting(const std::string& path) {
-  loadFrom(path);
-}
-
 bool IniIntSetting::loadFrom(const std::string& path) {
-  const std::string& file = path.empty() ? defaultPath : path;
-  if (!platform::fileExists(file)) return false;
-  value = platform::profileInt(file, kFrameSection, kSkipKey, value);
+  if (path.empty() || !platform::fileExists(path)) return false;
+  value = readProfileInt(path, section, key, value);
   return true;
 }
 

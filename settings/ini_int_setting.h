@@ -6,6 +6,9 @@
 
 namespace cablog {
 
+// The settings file every train shares, in the host's current directory.
+inline constexpr const char* kSharedSettingsPath = "./Ats.ini";
+
 inline constexpr const char* kFrameSection = "Frame";
 // The key carries trailing blanks; the lookup ignores blanks around keys, so
 // a plain "Skip=10" line matches it.
@@ -13,15 +16,23 @@ inline constexpr const char* kSkipKey = "Skip             ";
 
 class IniIntSetting {
  public:
-  // Starts at 60 and reads `path`, or the default "./Ats.ini" when empty.
-  explicit IniIntSetting(const std::string& path = {});
+  // Reads nothing yet: the caller names each file it reads, in order.
+  IniIntSetting(const char* section, const char* key, std::int32_t value)
+      : section(section), key(key), value(value) {}
 
   // Updates the value from the file, if it exists; returns whether it does.
   // A file without the section or key keeps the current value.
   bool loadFrom(const std::string& path);
 
-  std::int32_t value = 60;
-  std::string defaultPath = "./Ats.ini";
+  const char* section;
+  const char* key;
+  std::int32_t value;
 };
+
+// The sampling interval as the files set it: 60 unless one of them says
+// otherwise. Not yet clamped.
+inline IniIntSetting frameSkipSetting() {
+  return {kFrameSection, kSkipKey, 60};
+}
 
 }  // namespace cablog

@@ -82,7 +82,8 @@ TEST_P(IniValue, ReadsAsTheProfileLookupDoes) {
   const std::string text = std::string("[Frame]\r\nSkip=") + GetParam().value + "\r\n";
   dir.write("own.ini", text);
 
-  IniIntSetting setting(dir.file("own.ini"));
+  IniIntSetting setting = frameSkipSetting();
+  setting.loadFrom(dir.file("own.ini"));
   EXPECT_EQ(setting.value, GetParam().setting) << "system lookup";
   EXPECT_EQ(lookupProfileInt(text, kFrameSection, kSkipKey, 60), GetParam().setting)
       << "portable reader";
@@ -105,7 +106,8 @@ class IniFile : public ::testing::Test {
   // A setting that has already read 10 from "./Ats.ini".
   IniIntSetting settingAt10() {
     dir_.write("Ats.ini", "[Frame]\nSkip=10\n");
-    IniIntSetting setting(dir_.file("Ats.ini"));
+    IniIntSetting setting = frameSkipSetting();
+    setting.loadFrom(dir_.file("Ats.ini"));
     EXPECT_EQ(setting.value, 10);
     return setting;
   }

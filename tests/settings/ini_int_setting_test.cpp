@@ -12,23 +12,23 @@ TEST(IniIntSetting, LaterFilesOverrideEarlierOnes) {
   testing::TempDir module;
   const testing::CurrentDirectory inside(cwd.path());
   {
-    IniIntSetting setting;
-    EXPECT_EQ(setting.value, 60);
+    IniIntSetting setting = frameSkipSetting();
+    EXPECT_FALSE(setting.loadFrom(kSharedSettingsPath));
     EXPECT_FALSE(setting.loadFrom(module.file("none.ini")));
+    EXPECT_FALSE(setting.loadFrom(""));
     EXPECT_EQ(setting.value, 60);
   }
   cwd.write("Ats.ini", "[Frame]\nSkip=10\n");
   module.write("with.ini", "[Frame]\nSkip=5\n");
   module.write("without.ini", "[Other]\nSkip=5\n");
   {
-    IniIntSetting setting;
+    IniIntSetting setting = frameSkipSetting();
+    EXPECT_TRUE(setting.loadFrom(kSharedSettingsPath));
     EXPECT_EQ(setting.value, 10);
     EXPECT_TRUE(setting.loadFrom(module.file("without.ini")));
     EXPECT_EQ(setting.value, 10);
     EXPECT_TRUE(setting.loadFrom(module.file("with.ini")));
     EXPECT_EQ(setting.value, 5);
-    EXPECT_TRUE(setting.loadFrom(""));  // the default path again
-    EXPECT_EQ(setting.value, 10);
   }
 }
 

@@ -1,0 +1,15 @@
+#include "settings/ini_file.h"
+
+#include "platform/platform.h"
+#include "settings/ini_lookup.h"
+
+namespace cablog {
+
+std::int32_t readProfileInt(const std::string& path, const char* section, const char* key,
+                            std::int32_t fallback) {
+  if (const auto native = platform::nativeProfileInt(path, section, key, fallback)) return *native;
+  const std::optional<std::string> text = platform::readFile(path);
+  return text ? lookupProfileInt(*text, section, key, fallback) : fallback;
+}
+
+}  // namespace cablog

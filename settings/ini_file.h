@@ -1,0 +1,15 @@
+// Looking a setting up in an INI file on disk: the system's own lookup where
+// there is one, otherwise our reader, which answers as it does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace cablog {
+
+// The integer under [section] key= of the file at `path`, or `fallback` when
+// the file, the section or the key is missing or the value is empty.
+std::int32_t readProfileInt(const std::string& path, const char* section, const char* key,
+                            std::int32_t fallback);
+
+}  // namespace cablog
