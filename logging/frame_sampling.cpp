@@ -34,6 +34,7 @@ void sampleFrame(Logger& logger, const FrameReadings& state) {
   v.setText(ValueKey::TimeHhmmss, std::string_view(clock, clockSize));
 
   appendDataRow(logger.logBuffer, logger.columns, v);
+  if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);
 }
 
 }  // namespace cablog

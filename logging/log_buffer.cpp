@@ -6,6 +6,9 @@ namespace cablog {
 
 void LogBuffer::clear() {
   blocks_.clear();
+  spare_.reset();
+  dropped_ = 0;
+  written_ = 0;
   filledBlocks_ = 0;
   used_ = 0;
   room_ = 0;
@@ -14,8 +17,12 @@ void LogBuffer::clear() {
 
 void LogBuffer::startBlock() {
   if (!blocks_.empty()) ++filledBlocks_;
-  // Uninitialised on purpose: pages are only touched as rows reach them.
-  blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+  if (spare_) {
+    blocks_.push_back(std::move(spare_));
+  } else {
+    // Uninitialised on purpose: pages are only touched as rows reach them.
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+  }
   cursor_ = blocks_.back().get();
   used_ = 0;
   room_ = kBlockSize;
@@ -41,6 +48,26 @@ void LogBuffer::appendExpanded(std::string_view text) {
     text.remove_prefix(lineFeed + 1);
   }
   appendRaw(text);
+}
+
+void LogBuffer::markWritten(std::size_t count) {
+  written_ += std::min(count, pending());
+  while (blocks_.size() > 1 && dropped_ + kBlockSize <= written_) {
+    if (!spare_) spare_ = std::move(blocks_.front());
+    blocks_.erase(blocks_.begin());
+    dropped_ += kBlockSize;
+    --filledBlocks_;
+  }
+  if (blocks_.size() == 1) {
+    const std::size_t done = written_ - dropped_;
+    const std::size_t rest = used_ - done;
+    char* start = blocks_.front().get();
+    std::memmove(start, start + done, rest);
+    dropped_ = written_;
+    used_ = rest;
+    cursor_ = start + rest;
+    room_ = kBlockSize - rest;
+  }
 }
 
 std::string LogBuffer::str() const {

@@ -1,6 +1,8 @@
 // The log as it grows in memory: a list of large blocks, so that appending a
 // row never copies what is already logged. The text is held exactly as it
-// will appear in the file, line breaks already CR LF.
+// will appear in the file, line breaks already CR LF. A log streamed to its
+// file marks what reached it; those bytes are dropped and their blocks
+// reused, so memory holds only what is still to be written.
 #pragma once
 
 #include <cstddef>
@@ -40,17 +42,29 @@ class LogBuffer {
   }
 
   void clear();
-  std::size_t size() const { return filledBlocks_ * kBlockSize + used_; }
+  // Every byte ever appended, including those already written and dropped.
+  std::size_t size() const { return dropped_ + filledBlocks_ * kBlockSize + used_; }
   bool empty() const { return size() == 0; }
+  // Bytes from the start of the log that reached the file.
+  std::size_t written() const { return written_; }
+  std::size_t pending() const { return size() - written_; }
 
-  // The filled parts of the blocks, in order.
+  // The filled parts of the blocks still held, in order.
   template <typename Visit>
   void forEachChunk(Visit&& visit) const {
-    for (std::size_t i = 0; i < blocks_.size(); ++i) {
-      const std::size_t length = i < filledBlocks_ ? kBlockSize : used_;
-      if (length > 0) visit(std::span<const char>(blocks_[i].get(), length));
-    }
+    forEachChunkFrom(0, visit);
   }
+  // The same, from the first byte not yet written.
+  template <typename Visit>
+  void forEachPendingChunk(Visit&& visit) const {
+    forEachChunkFrom(written_ - dropped_, visit);
+  }
+
+  // Records that the next `count` pending bytes reached the file. Blocks
+  // wholly written are dropped, one kept aside for reuse; when only the
+  // block being filled is left, what it still holds unwritten moves to its
+  // start, so that the next rows follow on and a flush stays one write.
+  void markWritten(std::size_t count);
 
   std::string str() const;
 
@@ -69,7 +83,19 @@ class LogBuffer {
   void appendExpanded(std::string_view text);
   void startBlock();
 
+  template <typename Visit>
+  void forEachChunkFrom(std::size_t offset, Visit& visit) const {
+    for (std::size_t i = offset / kBlockSize; i < blocks_.size(); ++i) {
+      const std::size_t begin = i == offset / kBlockSize ? offset % kBlockSize : 0;
+      const std::size_t end = i < filledBlocks_ ? kBlockSize : used_;
+      if (end > begin) visit(std::span<const char>(blocks_[i].get() + begin, end - begin));
+    }
+  }
+
   std::vector<std::unique_ptr<char[]>> blocks_;
+  std::unique_ptr<char[]> spare_;  // a written block, kept for the next one
+  std::size_t dropped_ = 0;        // bytes before blocks_[0]: written and gone
+  std::size_t written_ = 0;
   std::size_t filledBlocks_ = 0;  // blocks before the one being written
   std::size_t used_ = 0;          // bytes in the block being written
   std::size_t room_ = 0;

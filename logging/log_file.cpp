@@ -1,6 +1,6 @@
 #include "logging/log_file.h"
 
-#include <cstdio>
+#include <span>
 
 namespace cablog {
 namespace {
@@ -33,15 +33,13 @@ std::string logFilePath(std::string_view directory, const platform::LocalDateTim
 
 bool writeLogFile(const std::string& path, const LogBuffer& log) {
   if (path.empty()) return false;
-  std::FILE* file = platform::openShared(path, "wb");
-  if (file == nullptr) return false;
-  // The blocks are large already; stdio's own buffer would only copy them.
-  std::setvbuf(file, nullptr, _IONBF, 0);
+  platform::SharedFile file = platform::SharedFile::open(path, platform::SharedFile::Start::Empty);
+  if (!file.isOpen()) return false;
   bool ok = true;
   log.forEachChunk([&](std::span<const char> chunk) {
-    if (ok) ok = std::fwrite(chunk.data(), 1, chunk.size(), file) == chunk.size();
+    if (ok) ok = file.write(chunk.data(), chunk.size()) == chunk.size();
   });
-  return std::fclose(file) == 0 && ok;
+  return file.close() && ok;
 }
 
 }  // namespace cablog

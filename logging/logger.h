@@ -6,6 +6,7 @@
 
 #include "logging/column_list.h"
 #include "logging/log_buffer.h"
+#include "logging/log_stream.h"
 #include "logging/value_table.h"
 
 namespace cablog {
@@ -22,6 +23,7 @@ struct Logger {
   float lastSpeed = 0.0f;     // of the previous sampled frame
   std::string logPath;
   LogBuffer logBuffer;
+  LogStream stream;  // writes the log as it grows when the settings ask for it
   ValueTable values;
   ColumnList columns;
 };

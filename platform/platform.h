@@ -3,6 +3,7 @@
 // header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -48,6 +49,49 @@ std::tm localCalendarTime(std::time_t time);
 // Opens a file without denying other processes read or write access.
 // `mode` is a C stdio mode; callers use binary modes only.
 std::FILE* openShared(const std::string& path, const char* mode);
+
+// A file open for writing that other programs may read, write and delete
+// while it is open. Closed when it goes out of scope.
+class SharedFile {
+ public:
+  enum class Start { Empty, AtEnd };
+
+  // Creates the file, or opens an existing one either emptied or to write
+  // after its end. The result is not open when the system refuses.
+  static SharedFile open(const std::string& path, Start start);
+
+  SharedFile() = default;
+  SharedFile(SharedFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
+  SharedFile& operator=(SharedFile&& other) noexcept;
+  SharedFile(const SharedFile&) = delete;
+  SharedFile& operator=(const SharedFile&) = delete;
+  ~SharedFile() { close(); }
+
+  bool isOpen() const { return handle_ != kClosed; }
+  // Whether the open file no longer has a name: someone deleted it (or its
+  // folder) while it was open, and what is written to it now is lost.
+  bool isRemoved() const;
+  // Hands the bytes to the system (no flush to the disk); returns how many
+  // it took, fewer than given when a write failed.
+  std::size_t write(const char* data, std::size_t size);
+  // Whether every byte handed over so far was accepted at closing.
+  bool close();
+
+ private:
+  static constexpr std::intptr_t kClosed = -1;
+  explicit SharedFile(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_ = kClosed;
+};
+
+// For tests: failures that the next file operations of SharedFile meet
+// instead of the system's answer. Each count is used up one operation at a
+// time; opens and writes are counted separately.
+struct FileFaults {
+  int failingOpens = 0;   // open() reports the system refused
+  int failingWrites = 0;  // write() takes nothing
+  int shortWrites = 0;    // write() takes only the first half
+};
+void injectFileFaults(const FileFaults& faults);
 
 // The whole file, or nothing when it cannot be opened. A read error ends the
 // text where it happened.

@@ -1,11 +1,16 @@
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 
+#include "platform/native_file.h"
 #include "platform/platform.h"
 
 namespace cablog::platform {
@@ -51,4 +56,33 @@ std::FILE* openShared(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 
+namespace native {
+
+std::intptr_t openFile(const std::string& path, SharedFile::Start start) {
+  const int flags =
+      O_WRONLY | O_CREAT | O_CLOEXEC | (start == SharedFile::Start::Empty ? O_TRUNC : O_APPEND);
+  return ::open(path.c_str(), flags, 0666);
+}
+
+std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(static_cast<int>(handle), data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+bool closeFile(std::intptr_t handle) {
+  return ::close(static_cast<int>(handle)) == 0;
+}
+
+bool isRemoved(std::intptr_t handle) {
+  struct stat info {};
+  return ::fstat(static_cast<int>(handle), &info) == 0 && info.st_nlink == 0;
+}
+
+}  // namespace native
 }  // namespace cablog::platform

@@ -1,10 +1,12 @@
 #include <share.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
+#include "platform/native_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -105,4 +107,52 @@ std::FILE* openShared(const std::string& path, const char* mode) {
   return _fsopen(path.c_str(), mode, _SH_DENYNO);
 }
 
+namespace native {
+
+std::intptr_t openFile(const std::string& path, SharedFile::Start start) {
+  // Others may read, write and even delete the log while it is open.
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const DWORD disposition = start == SharedFile::Start::Empty ? CREATE_ALWAYS : OPEN_ALWAYS;
+  const HANDLE file = isLong(path)
+                          ? CreateFileW(extendedPath(path).c_str(), GENERIC_WRITE, share, nullptr,
+                                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr)
+                          : CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, disposition,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  if (start == SharedFile::Start::AtEnd) {
+    LARGE_INTEGER end{};
+    if (!SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END)) {
+      CloseHandle(file);
+      return -1;
+    }
+  }
+  return reinterpret_cast<std::intptr_t>(file);
+}
+
+std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size) {
+  const HANDLE file = reinterpret_cast<HANDLE>(handle);
+  std::size_t done = 0;
+  while (done < size) {
+    // WriteFile takes at most 4 GiB - 1 at a time.
+    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, data + done, piece, &written, nullptr) || written == 0) break;
+    done += written;
+  }
+  return done;
+}
+
+bool closeFile(std::intptr_t handle) {
+  return CloseHandle(reinterpret_cast<HANDLE>(handle)) != 0;
+}
+
+bool isRemoved(std::intptr_t handle) {
+  // A file deleted while open lingers, marked, until its last handle closes.
+  FILE_STANDARD_INFO info{};
+  return GetFileInformationByHandleEx(reinterpret_cast<HANDLE>(handle), FileStandardInfo, &info,
+                                      sizeof info) &&
+         info.DeletePending;
+}
+
+}  // namespace native
 }  // namespace cablog::platform

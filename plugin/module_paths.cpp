@@ -29,4 +29,12 @@ ModulePaths deriveModulePaths(std::string_view modulePath, std::string_view sepa
           std::string(directoryOf(modulePath, lastSeparator))};
 }
 
+bool isAbsolutePath(std::string_view path, std::string_view separators) {
+  if (path.empty()) return false;
+  if (separators.find(path.front()) != std::string_view::npos) return true;
+  // A drive letter counts only where a backslash separates: "C:\x", not "C:x".
+  return separators.find('\\') != std::string_view::npos && path.size() >= 3 && path[1] == ':' &&
+         separators.find(path[2]) != std::string_view::npos;
+}
+
 }  // namespace cablog

@@ -18,4 +18,8 @@ struct ModulePaths {
 // that end a directory name.
 ModulePaths deriveModulePaths(std::string_view modulePath, std::string_view separators);
 
+// Whether a path names its place from a root ("/x", "C:\x", "\\server\x")
+// rather than from whatever the current directory happens to be.
+bool isAbsolutePath(std::string_view path, std::string_view separators);
+
 }  // namespace cablog

@@ -5,6 +5,7 @@
 #include "logging/column_definitions.h"
 #include "logging/log_file.h"
 #include "logging/log_rows.h"
+#include "logging/log_stream.h"
 #include "platform/platform.h"
 #include "plugin/module_paths.h"
 #include "settings/ini_int_setting.h"
@@ -32,6 +33,14 @@ void Plugin::load(const std::string& modulePath) {
   IniIntSetting interval = frameSkipSetting();
   interval.loadFrom(kSharedSettingsPath);
   interval.loadFrom(paths.settingsPath);
+  IniIntSetting flush = flushSetting();
+  flush.loadFrom(kSharedSettingsPath);
+  flush.loadFrom(paths.settingsPath);
+
+  // A log being streamed gets what is still waiting before the next starts.
+  if (logger.stream.flushSeconds > 0) {
+    finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
+  }
 
   // Each Load starts a log of its own; the values the host reported stay.
   logger.frameCounter = 0;
@@ -39,14 +48,28 @@ void Plugin::load(const std::string& modulePath) {
   logger.lastSpeed = 0.0f;
   logger.columns.clear();
   logger.logBuffer.clear();
-  logger.logPath = logFilePath(paths.directory, platform::localNow(), separators.front());
+  // A module whose folder is unknown (no path at all, or a relative one the
+  // system could not resolve) writes no log: never one at the root of the
+  // file system, nor wherever the host's current directory happens to be.
+  logger.logPath = isAbsolutePath(paths.directory, separators)
+                       ? logFilePath(paths.directory, platform::localNow(), separators.front())
+                       : std::string();
   logger.sampleInterval = std::max(interval.value, std::int32_t{1});
   logger.framesToSample = logger.sampleInterval;
+  logger.stream = LogStream{};
+  logger.stream.flushSeconds = clampFlushSeconds(flush.value);
   readColumns(logger, paths.columnsPath);
+  if (logger.stream.flushSeconds > 0) {
+    startStreaming(logger.stream, logger.logBuffer, logger.logPath);
+  }
 }
 
 void Plugin::dispose() {
-  writeLogFile(logger.logPath, logger.logBuffer);
+  if (logger.stream.flushSeconds > 0) {
+    finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
+  } else {
+    writeLogFile(logger.logPath, logger.logBuffer);
+  }
 }
 
 void Plugin::setPower(std::int32_t notch) {

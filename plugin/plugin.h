@@ -29,7 +29,8 @@ class Plugin {
     return {echo.brake, echo.power, echo.reverser, 0};
   }
 
-  // Writes the log; may be called again, writing the same file.
+  // Writes the log, or what of it is still waiting when it is streamed; may
+  // be called again, writing the same file.
   void dispose();
 
   void setPower(std::int32_t notch);

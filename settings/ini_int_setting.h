@@ -29,6 +29,16 @@ class IniIntSetting {
   std::int32_t value;
 };
 
+inline constexpr const char* kLogSection = "Log";
+inline constexpr const char* kFlushKey = "Flush";
+
+// Seconds between writes of the log while the run goes on, as the files set
+// it: 0 (the whole log at the end) unless one of them says otherwise. Not yet
+// clamped.
+inline IniIntSetting flushSetting() {
+  return {kLogSection, kFlushKey, 0};
+}
+
 // The sampling interval as the files set it: 60 unless one of them says
 // otherwise. Not yet clamped.
 inline IniIntSetting frameSkipSetting() {

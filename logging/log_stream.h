@@ -1,0 +1,55 @@
+// Writing the log to its file while the run goes on, for a log that must
+// survive the host dying: after a sampled frame, whatever is waiting goes to
+// the file in one write once enough time has passed or enough has gathered.
+// Bytes that cannot be written stay in memory for the next attempt.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "logging/log_buffer.h"
+#include "platform/platform.h"
+
+namespace cablog {
+
+using FlushClock = std::chrono::steady_clock;
+
+// Bytes waiting that make a sampled frame write them without waiting for
+// the clock. Small enough that one write stays well inside a frame (a few
+// tens of microseconds into the page cache), large enough that a host far
+// faster than real time writes only every few hundred rows.
+inline constexpr std::size_t kFlushThreshold = 64 * 1024;
+// The longest gap the setting may ask for, in seconds.
+inline constexpr std::int32_t kMaxFlushSeconds = 3600;
+
+struct LogStream {
+  // Seconds between writes; 0 leaves the whole log for Dispose.
+  std::int32_t flushSeconds = 0;
+  platform::SharedFile file;
+  FlushClock::time_point lastAttempt;
+  // The last attempt left bytes behind: only the clock brings the next one,
+  // so that a full disk does not cost a system call every frame.
+  bool failing = false;
+  // The header row, to start a file again that vanished.
+  std::string header;
+};
+
+// The setting as read, into the range used: 0 (off) to kMaxFlushSeconds.
+std::int32_t clampFlushSeconds(std::int32_t seconds);
+
+bool flushDue(std::size_t pendingBytes, FlushClock::duration sinceLastAttempt,
+              std::int32_t flushSeconds, bool failing);
+
+// Opens the file (emptied) and writes what the buffer holds: the header.
+void startStreaming(LogStream& stream, LogBuffer& log, const std::string& path);
+
+// After a sampled frame's row: writes what is waiting if it is time.
+void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path);
+
+// Writes everything still waiting, creating the file again if it vanished,
+// and closes it. Returns whether nothing is left waiting.
+bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path);
+
+}  // namespace cablog

@@ -1,0 +1,20 @@
+// The system calls behind SharedFile, one set per platform source. Only the
+// platform sources include this.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace cablog::platform::native {
+
+// A handle, or a negative value when the file could not be opened.
+std::intptr_t openFile(const std::string& path, SharedFile::Start start);
+// Bytes the system took; stops at the first failure.
+std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size);
+bool closeFile(std::intptr_t handle);
+bool isRemoved(std::intptr_t handle);
+
+}  // namespace cablog::platform::native
