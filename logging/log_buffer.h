@@ -48,6 +48,8 @@ class LogBuffer {
   // Bytes from the start of the log that reached the file.
   std::size_t written() const { return written_; }
   std::size_t pending() const { return size() - written_; }
+  // Memory the blocks take, the spare one included.
+  std::size_t heldBytes() const { return (blocks_.size() + (spare_ ? 1 : 0)) * kBlockSize; }
 
   // The filled parts of the blocks still held, in order.
   template <typename Visit>

@@ -91,7 +91,7 @@ struct FileFaults {
   int failingWrites = 0;  // write() takes nothing
   int shortWrites = 0;    // write() takes only the first half
 };
-void injectFileFaults(const FileFaults& faults);
+FileFaults injectFileFaults(const FileFaults& faults);
 
 // The whole file, or nothing when it cannot be opened. A read error ends the
 // text where it happened.

@@ -16,8 +16,10 @@ bool takeFault(int& count) {
 
 }  // namespace
 
-void injectFileFaults(const FileFaults& faults) {
+FileFaults injectFileFaults(const FileFaults& faults) {
+  const FileFaults left = pendingFaults;
   pendingFaults = faults;
+  return left;
 }
 
 SharedFile SharedFile::open(const std::string& path, Start start) {

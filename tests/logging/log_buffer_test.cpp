@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "logging/log_rows.h"
@@ -40,6 +43,53 @@ TEST(LogBuffer, ClearStartsOver) {
   EXPECT_TRUE(log.empty());
   log.appendText("new");
   EXPECT_EQ(log.str(), "new");
+}
+
+// A writer that takes pieces of every size, sometimes only part of what is
+// pending, while rows keep coming: the bytes that reach it, in order, are
+// exactly those appended, and memory never holds more than the pending bytes
+// need (one block, one spare, one partly written).
+TEST(LogBuffer, WrittenBytesAreDroppedAndTheirBlocksReused) {
+  LogBuffer log;
+  std::string appended;
+  std::string reached;
+  std::uint32_t random = 12345;
+  const auto next = [&random](std::uint32_t range) {
+    random = random * 1103515245u + 12345u;
+    return (random >> 8) % range;
+  };
+  for (int step = 0; step < 4000; ++step) {
+    const std::string piece(next(5000) + 1, static_cast<char>('a' + step % 26));
+    log.appendText(piece);
+    appended += piece;
+    if (step % 7 == 0) {
+      // Sometimes everything, sometimes part: as a short write leaves it.
+      std::size_t take =
+          next(4) == 0 ? next(static_cast<std::uint32_t>(log.pending()) + 1) : log.pending();
+      log.forEachPendingChunk([&](std::span<const char> chunk) {
+        const std::size_t n = std::min(take, chunk.size());
+        reached.append(chunk.data(), n);
+        take -= n;
+      });
+      log.markWritten(reached.size() - log.written());
+      ASSERT_EQ(log.written(), reached.size());
+      ASSERT_LE(log.heldBytes(), log.pending() + 3 * LogBuffer::kBlockSize);
+    }
+  }
+  // A writer that stalls lets the blocks pile up; once it catches up they go.
+  const std::string stall(5 * LogBuffer::kBlockSize + 17, 's');
+  log.appendText(stall);
+  appended += stall;
+  EXPECT_GE(log.heldBytes(), 5 * LogBuffer::kBlockSize);
+  log.forEachPendingChunk(
+      [&](std::span<const char> chunk) { reached.append(chunk.data(), chunk.size()); });
+  log.markWritten(log.pending());
+  EXPECT_LE(log.heldBytes(), 2 * LogBuffer::kBlockSize);
+  EXPECT_EQ(log.size(), appended.size());
+  EXPECT_TRUE(reached == appended);
+  log.appendText("tail");
+  EXPECT_EQ(log.pending(), 4u);
+  EXPECT_EQ(log.str(), "tail");
 }
 
 TEST(LogRows, EveryCellEndsInACommaAndMissingValuesStayEmpty) {
