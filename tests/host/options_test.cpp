@@ -19,6 +19,11 @@ TEST(Options, DefaultsAndEveryOption) {
   EXPECT_EQ(all.fps, 30);
   EXPECT_EQ(all.workdir, "run");
   EXPECT_EQ(all.script, "drive.txt");
+  EXPECT_FALSE(none.realtime);
+  EXPECT_EQ(none.crashAtMs, -1);
+  const Options crash = parseOptions({"--realtime", "--crash-at", "3.5"});
+  EXPECT_TRUE(crash.realtime);
+  EXPECT_EQ(crash.crashAtMs, 3500);
   EXPECT_TRUE(parseOptions({"--help"}).help);
   EXPECT_TRUE(parseOptions({"--print-builtin"}).printBuiltin);
 }
@@ -32,6 +37,9 @@ TEST(Options, RejectsWhatItCannotUse) {
       {{"--fps", "1001"}, "--fps '1001'"},
       {{"--fps", "6o"}, "--fps '6o'"},
       {{"--module"}, "--module needs a value"},
+      {{"--crash-at", "-1"}, "--crash-at '-1': expected seconds of simulated time"},
+      {{"--crash-at", "soon"}, "--crash-at 'soon'"},
+      {{"--crash-at", "nan"}, "--crash-at 'nan'"},
       {{"--speed", "3"}, "unknown option --speed"},
       {{"a.txt", "b.txt"}, "only one drive script"},
   };

@@ -1,10 +1,13 @@
 #include "drive.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host_error.h"
+#include "library.h"
 #include "train_model.h"
 
 namespace host {
@@ -98,7 +101,8 @@ std::int64_t framesFor(const Script& script, int fps) {
   return (script.endMs * fps + 999) / 1000;
 }
 
-DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle) {
+DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle,
+                  const Pacing& pacing) {
   api.Load();
   const std::int32_t version = api.GetPluginVersion();
   if (version != kInterfaceVersion) {
@@ -122,8 +126,16 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, const Veh
   DriveResult result;
   result.frames = framesFor(script, fps);
   std::size_t next = 0;
+  const auto wallStart = std::chrono::steady_clock::now();
   for (std::int64_t frame = 1; frame <= result.frames; ++frame) {
     const std::int64_t elapsedMs = frame * 1000 / fps;
+    if (pacing.crashAtMs >= 0 && elapsedMs >= pacing.crashAtMs) {
+      std::fprintf(stderr, "cablog-host: crashing at %s, without Dispose\n",
+                   frameName(frame, elapsedMs).c_str());
+      endProcessAbruptly(kCrashExitStatus);
+    }
+    if (pacing.realtime)
+      std::this_thread::sleep_until(wallStart + std::chrono::milliseconds(elapsedMs));
     while (next < script.events.size() && script.events[next].timeMs <= elapsedMs) {
       apply(api, script.events[next++], controls);
     }

@@ -21,12 +21,20 @@ struct DriveResult {
   std::int64_t simulatedMs = 0;
 };
 
+// How the frames are timed, and whether the drive ends as a crash.
+struct Pacing {
+  bool realtime = false;        // each frame waits for its wall-clock time
+  std::int64_t crashAtMs = -1;  // before the first frame at or past it, crash
+};
+
 // Number of frames needed to reach the end of the script.
 std::int64_t framesFor(const Script& script, int fps);
 
 // Throws HostError, naming the frame, if the module answers the wrong
 // version, does not hand back the handles it was given, or writes into the
-// panel or sound arrays.
-DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle);
+// panel or sound arrays. A crash ends the process there and then, without
+// Dispose and without unwinding.
+DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle,
+                  const Pacing& pacing = {});
 
 }  // namespace host

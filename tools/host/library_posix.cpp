@@ -1,4 +1,5 @@
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include "library.h"
 
@@ -19,6 +20,10 @@ void* findSymbol(void* library, const char* name) {
 
 void closeLibrary(void* library) {
   dlclose(library);
+}
+
+void endProcessAbruptly(int status) {
+  _exit(status);
 }
 
 std::string moduleFileName(const std::string& stem) {

@@ -33,6 +33,12 @@ void closeLibrary(void* library) {
   FreeLibrary(static_cast<HMODULE>(library));
 }
 
+void endProcessAbruptly(int status) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+  // TerminateProcess does not return for the calling process itself.
+  for (;;) Sleep(INFINITE);
+}
+
 std::string moduleFileName(const std::string& stem) {
   return stem + ".dll";
 }

@@ -62,7 +62,8 @@ int run(const host::Options& options) {
   host::DriveResult result;
   {
     const host::PluginModule plugin(module.string());
-    result = host::drive(plugin.api(), script, options.fps, host::kTrain);
+    result = host::drive(plugin.api(), script, options.fps, host::kTrain,
+                         {options.realtime, options.crashAtMs});
   }
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart;
 

@@ -19,6 +19,17 @@ int parseFps(const std::string& text) {
   return fps;
 }
 
+// Seconds of simulated time, with up to three decimals, as in scripts.
+std::int64_t parseCrashAt(const std::string& text) {
+  double seconds = -1;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, seconds);
+  if (ec != std::errc() || ptr != end || !(seconds >= 0) || seconds > 1e9) {
+    throw UsageError("--crash-at '" + text + "': expected seconds of simulated time, 0 or more");
+  }
+  return static_cast<std::int64_t>(seconds * 1000 + 0.5);
+}
+
 }  // namespace
 
 Options parseOptions(const std::vector<std::string>& args) {
@@ -39,6 +50,10 @@ Options parseOptions(const std::vector<std::string>& args) {
       options.fps = parseFps(value());
     } else if (arg == "--workdir") {
       options.workdir = value();
+    } else if (arg == "--realtime") {
+      options.realtime = true;
+    } else if (arg == "--crash-at") {
+      options.crashAtMs = parseCrashAt(value());
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option " + arg);
     } else if (!options.script.empty()) {
@@ -52,7 +67,8 @@ Options parseOptions(const std::vector<std::string>& args) {
 }
 
 const char* usageText() {
-  return "usage: cablog-host [--module PATH] [--fps N] [--workdir DIR] [SCRIPT]\n"
+  return "usage: cablog-host [--module PATH] [--fps N] [--workdir DIR] [--realtime]\n"
+         "                   [--crash-at SECONDS] [SCRIPT]\n"
          "       cablog-host --print-builtin\n"
          "\n"
          "Loads an ATS plug-in module and drives it as the simulator would: Load,\n"
@@ -65,6 +81,12 @@ const char* usageText() {
          "  --fps N         frames per simulated second, 1 to 1000 (default 60)\n"
          "  --workdir DIR   run in DIR, where the module reads ./Ats.ini\n"
          "                  (default: the current directory)\n"
+         "  --realtime      pace the frames at wall-clock speed, so that the drive\n"
+         "                  takes its simulated time\n"
+         "  --crash-at SECONDS\n"
+         "                  end the process abruptly at that simulated time,\n"
+         "                  without Dispose, as a crashing simulator would\n"
+         "                  (exit status 3)\n"
          "  --print-builtin print the built-in drive as a script and exit\n";
 }
 

@@ -1,6 +1,7 @@
 // The command line of cablog-host.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,9 @@ struct Options {
   std::string module;  // empty: the cablog module in the current directory
   std::string script;  // empty: the built-in drive
   int fps = 60;
-  std::string workdir;  // where the module looks for ./Ats.ini; empty: stay put
+  std::string workdir;          // where the module looks for ./Ats.ini; empty: stay put
+  bool realtime = false;        // pace the frames at wall-clock speed
+  std::int64_t crashAtMs = -1;  // end the process abruptly there; -1: never
   bool help = false;
   bool printBuiltin = false;
 };

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# A host that dies mid-run leaves a streamed log that is whole up to its last
+# write: with Flush=1 and a row every frame, a drive paced in real time and
+# crashed at 3.5 s leaves the header and every row up to at least 2.5 s, and
+# that file is a byte prefix of the log of the same drive run to its end.
+#
+#   crash_keeps_log.sh WORK_FOLDER MODULE HOST_COMMAND...
+# HOST_COMMAND is the stand-in, after the emulator that runs it if any.
+set -euo pipefail
+work=$1
+module=$2
+shift 2
+
+rm -rf "$work"
+mkdir -p "$work"
+cat >"$work/drive.txt" <<'DRIVE'
+0 doors close
+0 reverser 1
+0 brake 0
+0 power 5
+2 signal 3
+5 end
+DRIVE
+name=$(basename "$module")
+for run in crash whole; do
+  mkdir "$work/$run"
+  cp "$module" "$work/$run/"
+  printf 'TIME_HHMMSS,Clock\r\nTIME,Time\r\nSPEED,Speed\r\nLOCATION,Location\r\nSIGNAL,Signal\r\n' \
+    >"$work/$run/${name%.*}.csv"
+  printf '[Frame]\r\nSkip=1\r\n[Log]\r\nFlush=1\r\n' >"$work/$run/${name%.*}.ini"
+done
+
+status=0
+"$@" --module "$work/crash/$name" --realtime --crash-at 3.5 "$work/drive.txt" \
+  >"$work/crash.out" 2>&1 || status=$?
+if [ "$status" -ne 3 ]; then
+  echo "FAIL: the crashed drive ended with status $status, not 3" >&2
+  cat "$work/crash.out" >&2
+  exit 1
+fi
+"$@" --module "$work/whole/$name" "$work/drive.txt" >"$work/whole.out" 2>&1 || {
+  echo "FAIL: the whole drive did not run" >&2
+  cat "$work/whole.out" >&2
+  exit 1
+}
+
+crashed=$(ls "$work"/crash/Log_*.csv 2>/dev/null | head -n 1)
+whole=$(ls "$work"/whole/Log_*.csv 2>/dev/null | head -n 1)
+if [ -z "$crashed" ] || [ -z "$whole" ]; then
+  echo "FAIL: a log is missing (crashed: '${crashed}', whole: '${whole}')" >&2
+  exit 1
+fi
+size=$(stat -c %s "$crashed")
+if ! head -c "$size" "$whole" | cmp -s - "$crashed"; then
+  echo "FAIL: the crashed run's log is not a prefix of the whole run's" >&2
+  exit 1
+fi
+if [ "$(tail -c 2 "$crashed" | od -An -c | tr -d ' ')" != '\r\n' ]; then
+  echo "FAIL: the crashed run's log does not end at the end of a row" >&2
+  exit 1
+fi
+rows=$(($(wc -l <"$crashed") - 1))
+all=$(($(wc -l <"$whole") - 1))
+last=$(tail -n 1 "$crashed" | cut -d, -f1)
+# 60 frames a second: the frame at 2.5 s is the 150th.
+if [ "$rows" -lt 150 ]; then
+  echo "FAIL: the crashed run's log holds $rows rows (last at $last); at least 150 expected" >&2
+  exit 1
+fi
+echo "crash at 3.5 s: the log holds the header and $rows of the whole run's $all rows (last at $last)"
