@@ -3,11 +3,15 @@
 // (Elapse before Load, Load twice, Dispose twice), any values (NaN,
 // infinities, extreme integers), long runs of frames. After every Dispose the
 // file must hold the header and one row per sampled frame, each line with
-// exactly one comma per column.
+// exactly one comma per column. A second plug-in gets the same calls with its
+// log streamed to the file as it grows, and meets refused opens and refused or
+// short writes now and then: its file must always be a prefix of the first
+// one's, and the same bytes once nothing is left waiting.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +23,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "platform/platform.h"
 #include "plugin/plugin.h"
 
 namespace {
@@ -72,17 +77,17 @@ constexpr std::uint64_t kRowBudget = 20000;
 // afterwards (libFuzzer ends without running exit handlers).
 class Scratch {
  public:
-  Scratch() : previous_(fs::current_path()) {
+  explicit Scratch(bool enter) : previous_(fs::current_path()), entered_(enter) {
     std::string name = (fs::temp_directory_path() / "cablog-fuzz.dll.XXXXXX").string();
     if (mkdtemp(name.data()) == nullptr) std::abort();
     folder = name;
     modulePath = (folder / "cablog.dll").string();
     std::ofstream(folder / "cablog.csv", std::ios::binary) << kColumnFile;
-    fs::current_path(folder);
+    if (enter) fs::current_path(folder);
   }
   ~Scratch() {
     std::error_code ignored;
-    fs::current_path(previous_, ignored);
+    if (entered_) fs::current_path(previous_, ignored);
     fs::remove_all(folder, ignored);
   }
   Scratch(const Scratch&) = delete;
@@ -93,6 +98,7 @@ class Scratch {
 
  private:
   fs::path previous_;
+  bool entered_;
 };
 
 float consumeFloat(FuzzedDataProvider& in) {
@@ -196,23 +202,77 @@ void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Mo
   }
 }
 
-void load(const Scratch& scratch, cablog::Plugin& plugin, Model& model, FuzzedDataProvider& in) {
-  const Setting& setting =
-      kSettings[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kSettings) - 1)];
+// The plug-in writing its log at Dispose, and the one streaming it.
+struct Pair {
+  const Scratch& plainScratch;
+  const Scratch& streamedScratch;
+  cablog::Plugin plain;
+  cablog::Plugin streamed;
+
+  template <typename Call>
+  void both(Call call) {
+    // The injected faults are meant for the streamed log only.
+    const cablog::platform::FileFaults faults = cablog::platform::injectFileFaults({});
+    call(plain);
+    cablog::platform::injectFileFaults(faults);
+    call(streamed);
+  }
+};
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in.good()) return "<no log>";
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void compareModes(const Pair& pair, bool strict) {
+  const std::string plain = bytesOf(pair.plain.logger.logPath);
+  const std::string streamed = bytesOf(pair.streamed.logger.logPath);
+  if (pair.plain.logger.logPath.empty() || plain == "<no log>") {
+    if (pair.streamed.logger.logBuffer.pending() == 0 && streamed != plain) {
+      fail("a streamed log where the default mode wrote none", streamed.substr(0, 300));
+    }
+    return;
+  }
+  const bool whole = pair.streamed.logger.logBuffer.pending() == 0;
+  if ((strict || whole) && streamed != plain) {
+    const auto at = std::mismatch(streamed.begin(), streamed.end(), plain.begin(), plain.end());
+    const auto offset = static_cast<std::size_t>(at.first - streamed.begin());
+    fail("the streamed log differs from the default mode's",
+         streamed.substr(offset > 100 ? offset - 100 : 0, 200),
+         plain.substr(offset > 100 ? offset - 100 : 0, 200));
+  }
+  if (streamed != "<no log>" && !plain.starts_with(streamed)) {
+    fail("the streamed log is not a prefix of the default mode's", streamed.substr(0, 300));
+  }
+}
+
+void writeIni(const Scratch& scratch, const char* text) {
   const fs::path ini = scratch.folder / "cablog.ini";
-  if (setting.text == nullptr) {
+  if (text == nullptr) {
     fs::remove(ini);
   } else {
-    std::ofstream(ini, std::ios::binary | std::ios::trunc) << setting.text;
+    std::ofstream(ini, std::ios::binary | std::ios::trunc) << text;
   }
-  plugin.load(scratch.modulePath);
+}
+
+void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
+  const Setting& setting =
+      kSettings[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kSettings) - 1)];
+  writeIni(pair.plainScratch, setting.text);
+  const std::string streamedIni =
+      std::string(setting.text == nullptr ? "" : setting.text) +
+      (in.ConsumeBool() ? "[Log]\r\nFlush=1\r\n" : "[Log]\r\nFlush=3600\r\n");
+  writeIni(pair.streamedScratch, streamedIni.c_str());
+  pair.both([&](cablog::Plugin& p) {
+    p.load(&p == &pair.plain ? pair.plainScratch.modulePath : pair.streamedScratch.modulePath);
+  });
   model.loaded = true;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
 }
 
-void elapse(cablog::Plugin& plugin, Model& model, const cablog::VehicleState& state,
-            std::uint64_t frames) {
+void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::uint64_t frames) {
   const std::uint64_t rowsBefore = model.rows();
   if (model.loaded) model.framesSinceLoad += frames;
   const std::uint64_t newRows = model.rows() - rowsBefore;
@@ -222,64 +282,82 @@ void elapse(cablog::Plugin& plugin, Model& model, const cablog::VehicleState& st
   }
   model.framesTotal += frames;
   model.rowsTotal += newRows;
-  for (std::uint64_t i = 0; i < frames; ++i) checkEcho(plugin.elapse(state), model);
+  pair.both([&](cablog::Plugin& p) {
+    for (std::uint64_t i = 0; i < frames; ++i) checkEcho(p.elapse(state), model);
+  });
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const Scratch scratch;
+  const Scratch plainScratch(true);
+  const Scratch streamedScratch(false);
   FuzzedDataProvider in(data, size);
-  cablog::Plugin plugin;
+  Pair pair{plainScratch, streamedScratch, {}, {}};
   Model model;
+  const auto dispose = [&](bool strict) {
+    pair.both([](cablog::Plugin& p) { p.dispose(); });
+    checkLogFile(plainScratch, pair.plain, model);
+    compareModes(pair, strict);
+  };
   while (in.remaining_bytes() > 0) {
-    switch (in.ConsumeIntegralInRange<int>(0, 11)) {
+    switch (in.ConsumeIntegralInRange<int>(0, 12)) {
       case 0:
-        load(scratch, plugin, model, in);
+        load(pair, model, in);
         break;
       case 1:
-        elapse(plugin, model, consumeState(in), 1);
+        elapse(pair, model, consumeState(in), 1);
         break;
       case 2: {
         const auto frames = in.ConsumeIntegralInRange<std::uint32_t>(1, 1u << 20);
-        elapse(plugin, model, consumeState(in), frames);
+        elapse(pair, model, consumeState(in), frames);
         break;
       }
       case 3:
         model.echo.power = consumeInt(in);
-        plugin.setPower(model.echo.power);
+        pair.both([&](cablog::Plugin& p) { p.setPower(model.echo.power); });
         break;
       case 4:
         model.echo.brake = consumeInt(in);
-        plugin.setBrake(model.echo.brake);
+        pair.both([&](cablog::Plugin& p) { p.setBrake(model.echo.brake); });
         break;
       case 5:
         model.echo.reverser = consumeInt(in);
-        plugin.setReverser(model.echo.reverser);
+        pair.both([&](cablog::Plugin& p) { p.setReverser(model.echo.reverser); });
         break;
-      case 6:
-        plugin.setSignal(consumeInt(in));
+      case 6: {
+        const std::int32_t aspect = consumeInt(in);
+        pair.both([&](cablog::Plugin& p) { p.setSignal(aspect); });
         break;
+      }
       case 7: {
         const std::int32_t type = consumeInt(in);
         const std::int32_t signal = consumeInt(in);
         const float distance = consumeFloat(in);
-        plugin.setBeaconData({type, signal, distance, consumeInt(in)});
+        const cablog::BeaconData beacon{type, signal, distance, consumeInt(in)};
+        pair.both([&](cablog::Plugin& p) { p.setBeaconData(beacon); });
         break;
       }
       case 8:
-        plugin.doorOpen();
+        pair.both([](cablog::Plugin& p) { p.doorOpen(); });
         break;
       case 9:
-        plugin.doorClose();
+        pair.both([](cablog::Plugin& p) { p.doorClose(); });
         break;
+      case 10: {
+        cablog::platform::FileFaults faults;
+        faults.failingOpens = in.ConsumeIntegralInRange<int>(0, 2);
+        faults.failingWrites = in.ConsumeIntegralInRange<int>(0, 2);
+        faults.shortWrites = in.ConsumeIntegralInRange<int>(0, 2);
+        cablog::platform::injectFileFaults(faults);
+        break;
+      }
       default:
-        plugin.dispose();
-        checkLogFile(scratch, plugin, model);
+        dispose(false);
         break;
     }
   }
-  plugin.dispose();
-  checkLogFile(scratch, plugin, model);
+  cablog::platform::injectFileFaults({});
+  dispose(true);
   return 0;
 }
