@@ -56,7 +56,7 @@ std::filesystem::path scratchFolder(const char* name) {
 
 std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModule,
                                           const std::filesystem::path& folder,
-                                          std::int32_t interval) {
+                                          std::int32_t interval, std::int32_t flushSeconds) {
   std::filesystem::create_directories(folder);
   const std::filesystem::path module = folder / builtModule.filename();
   std::filesystem::copy_file(builtModule, module,
@@ -64,7 +64,9 @@ std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModu
   std::filesystem::path columns = module;
   writeFile(columns.replace_extension(".csv"), twentyColumnFile());
   std::filesystem::path settings = module;
-  writeFile(settings.replace_extension(".ini"), "[Frame]\nSkip=" + std::to_string(interval) + "\n");
+  std::string ini = "[Frame]\nSkip=" + std::to_string(interval) + "\n";
+  if (flushSeconds != 0) ini += "[Log]\nFlush=" + std::to_string(flushSeconds) + "\n";
+  writeFile(settings.replace_extension(".ini"), ini);
   return module;
 }
 

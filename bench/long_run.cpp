@@ -1,8 +1,10 @@
 // A whole run as a host drives it: loads the built module, calls Elapse for
 // every frame of a long run at interval 1 with twenty columns, timing each
-// call, then Dispose. Prints one "name value" line per measure.
+// call, then Dispose. Prints one "name value" line per measure. With FLUSH,
+// the log is streamed to its file every FLUSH seconds or threshold, and the
+// calls that wrote it (the file grew) are timed on their own as well.
 //
-//   cablog_long_run MODULE [FRAMES] [FOLDER]
+//   cablog_long_run MODULE [FRAMES] [FOLDER] [FLUSH]
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -84,9 +86,11 @@ std::filesystem::path findLog(const std::filesystem::path& folder) {
 }
 
 int run(const std::filesystem::path& builtModule, std::uint64_t frames,
-        const std::filesystem::path& folder) {
+        const std::filesystem::path& folder, std::int32_t flushSeconds) {
   std::filesystem::remove_all(folder);
-  const auto module = prepareModuleFolder(builtModule, folder, 1);
+  const auto module = prepareModuleFolder(builtModule, folder, 1, flushSeconds);
+  std::vector<std::uint64_t> flushTimes;  // a few thousand: no weight in memory
+  flushTimes.reserve(65536);
   CallTimes times;
   std::uint64_t disposeNs = 0;
   std::uint64_t worstCpu = 0;  // processor time of the costliest call
@@ -100,6 +104,11 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
     host.SetSignal(4);
     std::array<std::int32_t, 256> panel{};
     std::array<std::int32_t, 256> sound{};
+    // A streamed log exists from Load on; its growth marks the calls that
+    // wrote it.
+    const std::filesystem::path streamed =
+        flushSeconds > 0 ? findLog(folder) : std::filesystem::path();
+    std::uintmax_t streamedSize = streamed.empty() ? 0 : std::filesystem::file_size(streamed);
     switchesBefore = involuntarySwitches();
     for (std::uint64_t frame = 0; frame < frames; ++frame) {
       // The driver moves the handles now and then, between frames.
@@ -112,8 +121,14 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
       const std::uint64_t cpuStart = threadCpuNanoseconds();
       const auto start = Clock::now();
       host.Elapse(state, panel.data(), sound.data());
-      times.add(nanosecondsSince(start));
+      const std::uint64_t ns = nanosecondsSince(start);
+      times.add(ns);
       worstCpu = std::max(worstCpu, threadCpuNanoseconds() - cpuStart);
+      if (!streamed.empty()) {
+        const std::uintmax_t size = std::filesystem::file_size(streamed);
+        if (size != streamedSize) flushTimes.push_back(ns);
+        streamedSize = size;
+      }
     }
     const auto start = Clock::now();
     host.Dispose();
@@ -133,6 +148,23 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
     std::printf("elapse_worst_cpu_ns %llu\n", static_cast<unsigned long long>(worstCpu));
   }
   std::printf("empty_call_worst_ns %llu\n", static_cast<unsigned long long>(emptyWorst));
+  if (flushSeconds > 0) {
+    std::sort(flushTimes.begin(), flushTimes.end());
+    std::uint64_t total = 0;
+    for (std::uint64_t t : flushTimes) total += t;
+    const auto at = [&](double fraction) {
+      return flushTimes.empty()
+                 ? 0ull
+                 : static_cast<unsigned long long>(
+                       flushTimes[static_cast<std::size_t>(fraction * (flushTimes.size() - 1))]);
+    };
+    std::printf("flush_seconds %d\n", flushSeconds);
+    std::printf("flush_calls %zu\n", flushTimes.size());
+    std::printf("flush_mean_ns %.1f\n",
+                flushTimes.empty() ? 0.0 : static_cast<double>(total) / flushTimes.size());
+    std::printf("flush_p99_ns %llu\n", at(0.99));
+    std::printf("flush_worst_ns %llu\n", at(1.0));
+  }
   std::printf("dispose_ns %llu\n", static_cast<unsigned long long>(disposeNs));
   std::printf("log_bytes %llu\n", static_cast<unsigned long long>(logBytes));
   std::printf("peak_resident_bytes %llu\n", static_cast<unsigned long long>(peak));
@@ -148,14 +180,15 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s MODULE [FRAMES] [FOLDER]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s MODULE [FRAMES] [FOLDER] [FLUSH]\n", argv[0]);
     return 2;
   }
   const std::uint64_t frames = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 2'000'000;
   const std::filesystem::path folder =
       argc > 3 ? std::filesystem::path(argv[3]) : cablog::bench::scratchFolder("cablog_long_run");
+  const auto flushSeconds = static_cast<std::int32_t>(argc > 4 ? std::atoi(argv[4]) : 0);
   try {
-    return cablog::bench::run(std::filesystem::absolute(argv[1]), frames, folder);
+    return cablog::bench::run(std::filesystem::absolute(argv[1]), frames, folder, flushSeconds);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;
