@@ -25,10 +25,11 @@ std::string generateIni(std::mt19937& random) {
   static const char* const sections[] = {
       "[Frame]", "[frame]",  "[FRAME]",  "[ Frame ]", "[Frame",    "[Frames]",  "[Other]",
       "[]",      "[Frame]x", "[Fr]ame]", "[Frame]]",  "  [Frame]", "[Frame\0]", "[\tFrame]",
+      "[Log]",   "[ log ]",
   };
   static const char* const keys[] = {
       "Skip",  "skip",  "SKIP",  "Skip             ", " Skip", "Skip\t", "Skipper",
-      "Ski p", "Other", ";Skip", "Skip\0x",           "",
+      "Ski p", "Other", ";Skip", "Skip\0x",           "",      "Flush", " FLUSH ",
   };
   static const char* const separators[] = {"=", " = ", "\t=\t", "==", "= "};
   static const char* const values[] = {
@@ -119,7 +120,10 @@ TEST(IniDifferential, OurReaderAnswersAsTheProfileFunctionsDo) {
   const struct {
     const char* section;
     const char* key;
-  } lookups[] = {{kFrameSection, kSkipKey}, {" frame ", "SKIP"}, {"Other", "Skip"}};
+  } lookups[] = {{kFrameSection, kSkipKey},
+                 {" frame ", "SKIP"},
+                 {"Other", "Skip"},
+                 {kLogSection, kFlushKey}};
   int compared = 0;
   for (int file = 0; file < 1500; ++file) {
     const std::string text = generateIni(random);
