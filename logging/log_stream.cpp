@@ -8,8 +8,33 @@ namespace {
 
 using platform::SharedFile;
 
-// Opens the file if need be and writes what is waiting; returns whether all
-// of it went. The file is emptied only while none of this log reached it.
+// Hands the waiting bytes to the file, in order, until one write falls
+// short; returns how many went. Marks nothing written.
+std::size_t writeWaiting(SharedFile& file, const LogBuffer& log) {
+  std::size_t sent = 0;
+  bool whole = true;
+  log.forEachPendingChunk([&](std::span<const char> chunk) {
+    if (!whole) return;
+    const std::size_t n = file.write(chunk.data(), chunk.size());
+    sent += n;
+    whole = n == chunk.size();
+  });
+  return sent;
+}
+
+// The file, ready for what is waiting: emptied while none of this log has
+// reached it, else continued, or, when it is gone, made again under the
+// header. Not open when the system refuses.
+SharedFile openForWaiting(const LogStream& stream, const LogBuffer& log, const std::string& path) {
+  if (log.written() == 0) return SharedFile::open(path, SharedFile::Start::Empty);
+  if (platform::fileExists(path)) return SharedFile::open(path, SharedFile::Start::AtEnd);
+  SharedFile file = SharedFile::open(path, SharedFile::Start::Empty);
+  if (file.write(stream.header.data(), stream.header.size()) != stream.header.size()) return {};
+  return file;
+}
+
+// Writes what is waiting, opening the file if need be; returns whether all
+// of it went.
 bool writePending(LogStream& stream, LogBuffer& log, const std::string& path) {
   if (log.pending() == 0) return true;
   if (path.empty()) {
@@ -19,20 +44,11 @@ bool writePending(LogStream& stream, LogBuffer& log, const std::string& path) {
     return true;
   }
   if (!stream.file.isOpen()) {
-    stream.file = SharedFile::open(
-        path, log.written() == 0 ? SharedFile::Start::Empty : SharedFile::Start::AtEnd);
+    stream.file = openForWaiting(stream, log, path);
     if (!stream.file.isOpen()) return false;
   }
-  std::size_t written = 0;
-  bool whole = true;
-  log.forEachPendingChunk([&](std::span<const char> chunk) {
-    if (!whole) return;
-    const std::size_t n = stream.file.write(chunk.data(), chunk.size());
-    written += n;
-    whole = n == chunk.size();
-  });
-  log.markWritten(written);
-  return whole;
+  log.markWritten(writeWaiting(stream.file, log));
+  return log.pending() == 0;
 }
 
 }  // namespace
@@ -64,24 +80,25 @@ void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path) {
 }
 
 bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path) {
-  const bool vanished =
-      stream.file.isOpen() ? stream.file.isRemoved() : !platform::fileExists(path);
-  if (log.pending() > 0 && log.written() > 0 && !path.empty() && vanished) {
-    // Someone removed the file (or its folder) during the run: what reached
-    // it went with it, but what is still here gets a file of its own, under
-    // its header so that it stays readable.
+  if (log.pending() == 0 || path.empty()) {
+    writePending(stream, log, path);
     stream.file.close();
-    stream.file = SharedFile::open(path, SharedFile::Start::Empty);
-    if (!stream.file.isOpen()) return false;
-    if (stream.file.write(stream.header.data(), stream.header.size()) != stream.header.size()) {
-      stream.file.close();
-      return false;
-    }
+    stream.failing = false;
+    return true;
   }
-  const bool whole = writePending(stream, log, path);
+  if (!stream.file.isOpen()) stream.file = openForWaiting(stream, log, path);
+  std::size_t sent = stream.file.isOpen() ? writeWaiting(stream.file, log) : 0;
   stream.file.close();
-  stream.failing = !whole;
-  return whole;
+  if (sent > 0 && !platform::fileExists(path)) {
+    // The file was deleted while open (or its folder removed), and took the
+    // last bytes with it: they are still here, so they get a file again,
+    // under the header. Rows written to it before are gone with it.
+    SharedFile again = openForWaiting(stream, log, path);
+    sent = again.isOpen() ? writeWaiting(again, log) : 0;
+  }
+  log.markWritten(sent);
+  stream.failing = log.pending() > 0;
+  return !stream.failing;
 }
 
 }  // namespace cablog

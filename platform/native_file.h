@@ -15,6 +15,5 @@ std::intptr_t openFile(const std::string& path, SharedFile::Start start);
 // Bytes the system took; stops at the first failure.
 std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size);
 bool closeFile(std::intptr_t handle);
-bool isRemoved(std::intptr_t handle);
 
 }  // namespace cablog::platform::native

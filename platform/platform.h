@@ -68,9 +68,6 @@ class SharedFile {
   ~SharedFile() { close(); }
 
   bool isOpen() const { return handle_ != kClosed; }
-  // Whether the open file no longer has a name: someone deleted it (or its
-  // folder) while it was open, and what is written to it now is lost.
-  bool isRemoved() const;
   // Hands the bytes to the system (no flush to the disk); returns how many
   // it took, fewer than given when a write failed.
   std::size_t write(const char* data, std::size_t size);

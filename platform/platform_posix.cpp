@@ -79,10 +79,5 @@ bool closeFile(std::intptr_t handle) {
   return ::close(static_cast<int>(handle)) == 0;
 }
 
-bool isRemoved(std::intptr_t handle) {
-  struct stat info {};
-  return ::fstat(static_cast<int>(handle), &info) == 0 && info.st_nlink == 0;
-}
-
 }  // namespace native
 }  // namespace cablog::platform

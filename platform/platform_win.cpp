@@ -146,13 +146,5 @@ bool closeFile(std::intptr_t handle) {
   return CloseHandle(reinterpret_cast<HANDLE>(handle)) != 0;
 }
 
-bool isRemoved(std::intptr_t handle) {
-  // A file deleted while open lingers, marked, until its last handle closes.
-  FILE_STANDARD_INFO info{};
-  return GetFileInformationByHandleEx(reinterpret_cast<HANDLE>(handle), FileStandardInfo, &info,
-                                      sizeof info) &&
-         info.DeletePending;
-}
-
 }  // namespace native
 }  // namespace cablog::platform

@@ -44,10 +44,6 @@ std::size_t SharedFile::write(const char* data, std::size_t size) {
   return native::writeFile(handle_, data, size);
 }
 
-bool SharedFile::isRemoved() const {
-  return isOpen() && native::isRemoved(handle_);
-}
-
 bool SharedFile::close() {
   if (!isOpen()) return true;
   const bool ok = native::closeFile(handle_);

@@ -127,6 +127,30 @@ TEST(LogGrowth, AllocatesLittleMoreThanItsBlocks) {
   EXPECT_LE(allocations, blocks + 4);
 }
 
+// A streamed log writes as it goes and reuses its block: past the first
+// rows, neither the frames nor their writes allocate, however long the run.
+TEST(StreamedLog, FramesAndTheirWritesAllocateNothing) {
+  testing::TempDir cwd{"cablog-cwd"};
+  testing::CurrentDirectory inside{cwd.path()};
+  testing::TempDir module{"cablog-module"};
+  module.write("cablog.csv", kAllColumns);
+  module.write("cablog.ini", "[Frame]\nSkip=1\n[Log]\nFlush=1\n");
+  Plugin plugin;
+  plugin.load(module.file("cablog.dll"));
+  for (std::uint64_t i = 0; i < 2000; ++i) plugin.elapse(frame(i));
+  const std::size_t writtenBefore = plugin.logger.logBuffer.written();
+
+  const std::size_t before = testing::allocationCount();
+  for (std::uint64_t i = 0; i < 30'000; ++i) {
+    if (i % 50 == 0) moveEverything(plugin, static_cast<std::int32_t>(i));
+    plugin.elapse(frame(i));
+  }
+  EXPECT_EQ(testing::allocationCount() - before, 0u);
+  // Else the test measured no writes, or no more than one block of rows.
+  EXPECT_GT(plugin.logger.logBuffer.written() - writtenBefore, 2 * LogBuffer::kBlockSize);
+  EXPECT_LE(plugin.logger.logBuffer.heldBytes(), 2 * LogBuffer::kBlockSize);
+}
+
 TEST(CountingAllocator, SeesTheAllocationsItMustCatch) {
   const std::size_t before = testing::allocationCount();
   std::string longText(100, 'x');

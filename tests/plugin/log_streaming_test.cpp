@@ -170,8 +170,8 @@ TEST_F(TwoModes, AFileDeletedDuringTheRunIsMadeAgainForWhatIsLeft) {
   frames(0, 2000);  // past the threshold: some rows reach the file
   const std::size_t reached = streamed_.logger.logBuffer.written();
   ASSERT_GT(reached, header().size());
+  // Windows keeps the name until the last handle closes, the file marked.
   fs::remove(streamed_.logger.logPath);
-  ASSERT_FALSE(fs::exists(streamed_.logger.logPath));
   frames(2000, 2100);
   both([](Plugin& p) { p.dispose(); });
   // The rows that had reached the deleted file went with it; the rest come
