@@ -84,30 +84,6 @@ TEST_F(PluginRun, WritesTheWholeLogBesideTheModule) {
             "10:00:01.000,30,490,3,\r\n");
 }
 
-// A column file saved as UTF-8 with a byte-order mark keeps its first column,
-// and its log carries the mark so that spreadsheets read the labels as UTF-8.
-TEST_F(PluginRun, AUtf8MarkedColumnFileGivesAUtf8MarkedLog) {
-  const std::string mark = "\xEF\xBB\xBF";
-  const struct {
-    std::string columns;
-    std::string log;
-  } cases[] = {
-      {mark + "speed,Geschwindigkeit \xC3\xBC\r\n", mark + "Geschwindigkeit \xC3\xBC,\r\n5,\r\n"},
-      {"speed,Speed\r\n", "Speed,\r\n5,\r\n"},
-      {mark, mark + "\r\n\r\n"},
-  };
-  cwd_.write("Ats.ini", "[Frame]\nSkip=1\n");
-  for (const auto& c : cases) {
-    std::filesystem::remove_all(module_.path());
-    std::filesystem::create_directories(module_.path());
-    module_.write("Logger.csv", c.columns);
-    plugin_.load(modulePath_);
-    plugin_.elapse({0.0, 5.0f, 1000, 0, 0, 0, 0, 0, 0});
-    plugin_.dispose();
-    EXPECT_EQ(testing::readBytes(onlyLog(module_.path())), c.log) << c.columns;
-  }
-}
-
 TEST_F(PluginRun, ASecondLoadStartsACleanLog) {
   module_.write("Logger.csv", "speed,Speed\n");
   cwd_.write("Ats.ini", "[Frame]\nSkip=1\n");
