@@ -43,6 +43,11 @@ for file in cablog.dll cablog-host.exe; do
   rm -f "$binary"
 done
 
+# The notices name the uPlot the viewer bundles, as the lock file pins it.
+uplot=$(sed -n '/"node_modules\/uplot"/,/version/s/.*"version": "\([^"]*\)".*/\1/p' viewer/package-lock.json)
+unzip -p "$zip_path" THIRD-PARTY-NOTICES.txt | grep -q "uPlot $uplot," ||
+  fail "THIRD-PARTY-NOTICES.txt does not name uPlot ${uplot:-(no version in the lock file)}"
+
 keys="LOCATION SPEED TIME BC MR ER BP SAP CURRENT ACCELERATION TIME_HHMMSS POWER BRAKE REVERSER
   SIGNAL PILOTLAMP BEACON_TYPE BEACON_SIGNAL BEACON_DISTANCE BEACON_OPTIONAL"
 columns=$(unzip -p "$zip_path" cablog.csv)
