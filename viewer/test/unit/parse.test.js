@@ -80,7 +80,7 @@ test('numbers read exactly like the engine reads them', () => {
 test('files that are not logs are refused with a reason', async (t) => {
   const cases = [
     ['empty file', enc(''), /file is empty/],
-    ['binary data', new Uint8Array([0x50, 0x4b, 0x03, 0x04, 0, 0, 0x2c, 0x0d, 0x0a]), /binary data/],
+    ['binary data', new Uint8Array([0x50, 0x4b, 0x2c, 0x0d, 0x0a, 0x03, 0x04, 0, 0, 0x2c]), /binary data/],
     ['no line break at all', enc('Speed,BC,'), /no line break/],
     ['ordinary CSV header', enc('Speed,BC\r\n1,2\r\n'), /first line does not end in a comma/],
     ['quoted CSV header', enc('"Speed","BC"\r\n'), /first line does not end in a comma/],
@@ -127,12 +127,12 @@ test('accepted variations and their outcome', async (t) => {
     const log = parseLog(crlf(' Speed ,,Speed,x;y|z [%],', '1,2,3,4,'));
     assert.deepEqual(log.labels, [' Speed ', '', 'Speed', 'x;y|z [%]']);
   });
-  await t.test('labels in a non-UTF-8 code page still show every byte', () => {
-    const log = parseLog(new Uint8Array([0x54, 0xb0, 0x43, 0x2c, 0x0d, 0x0a, 0x31, 0x2c, 0x0d, 0x0a]));
-    assert.deepEqual(log.labels, ['T°C']);
-  });
-  await t.test('UTF-8 labels', () => {
-    assert.deepEqual(parseLog(crlf('速度 [km/h],Ü,', '1,2,')).labels, ['速度 [km/h]', 'Ü']);
+  await t.test('a label may hold any byte but comma and line feed, NUL included', () => {
+    const label = new Uint8Array(254).map((_, i) => (i < 10 ? i : i < 43 ? i + 1 : i + 2));
+    const bytes = new Uint8Array([...label, 0x2c, 0x0d, 0x0a, 0x31, 0x2c, 0x0d, 0x0a]);
+    const log = parseLog(bytes);
+    assert.deepEqual([...log.labelBytes[0]], [...label]);
+    assert.equal(log.rowCount, 1);
   });
   await t.test('a label may hold a lone CR', () => {
     assert.deepEqual(parseLog(crlf('a\rb,', '1,')).labels, ['a\rb']);
@@ -141,9 +141,6 @@ test('accepted variations and their outcome', async (t) => {
     const log = parseLog(enc('A,B,\n1,2,\n3,4,\n'));
     assert.equal(log.rowCount, 2);
     assert.deepEqual(Array.from(log.columns[1].values), [2, 4]);
-  });
-  await t.test('byte-order mark in front of the header', () => {
-    assert.deepEqual(parseLog(enc('\ufeffA,\r\n1,\r\n')).labels, ['A']);
   });
   await t.test('blank lines at the end', () => {
     assert.equal(parseLog(crlf('A,', '1,', '', '')).rowCount, 1);
