@@ -9,7 +9,10 @@ export const ROLES = ['speed', 'location', 'clock', 'brake'];
 export const ROLE_NAMES = { speed: 'Speed', location: 'Location', clock: 'Clock', brake: 'Brake notch' };
 export const NONE = -1;
 
+// Notches, reverser and aspects: a handful of small whole numbers. A
+// pressure that happens to be logged in whole kPa is not one.
 const STEP_VALUES = 16;
+const STEP_SPAN = 32;
 
 /** The unit in brackets at the end of a label ("BC [kPa]" gives "kPa"), or ''. */
 export function unitOf(label) {
@@ -18,14 +21,14 @@ export function unitOf(label) {
 }
 
 /**
- * True for a column drawn as steps: true/false, or only a few whole
+ * True for a column drawn as steps: true/false, or only a few small whole
  * numbers (notches, reverser, signal aspect). Cached on the column; rows
  * appended later are checked from where the last check stopped.
  */
 export function isStepColumn(col) {
   if (col.kind === KIND_BOOL) return true;
   if (col.kind !== KIND_NUMBER) return false;
-  const s = (col.stepCheck ??= { rows: 0, seen: new Set(), step: true });
+  const s = (col.stepCheck ??= { rows: 0, seen: new Set(), step: true, min: Infinity, max: -Infinity });
   const v = col.values;
   for (let i = s.rows; i < v.length && s.step; i++) {
     const x = v[i];
@@ -33,7 +36,9 @@ export function isStepColumn(col) {
     if (!Number.isInteger(x)) s.step = false;
     else if (!s.seen.has(x)) {
       s.seen.add(x);
-      if (s.seen.size > STEP_VALUES) s.step = false;
+      if (x < s.min) s.min = x;
+      if (x > s.max) s.max = x;
+      if (s.seen.size > STEP_VALUES || s.max - s.min > STEP_SPAN) s.step = false;
     }
   }
   s.rows = v.length;

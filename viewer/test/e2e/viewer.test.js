@@ -70,15 +70,16 @@ function inspectPanel({ panel, series }) {
   const s = u.series[series];
   const color = typeof s.stroke === 'function' ? s.stroke(u, series) : s.stroke;
   const want = [1, 3, 5].map((i) => parseInt(color.slice(i, i + 2), 16));
-  const xs = u.data[0];
-  const ys = u.data[series];
+  // Each series draws its own rows (runs compared have x values of their own).
+  const { xs, column } = window.cablogViewer.scene.panels[panel].series[series - 1];
+  const ys = column.values;
   const { min, max } = u.scales.x;
   const inRange = [];
   for (let i = 0; i < xs.length && inRange.length < 1e6; i++) if (xs[i] >= min && xs[i] <= max) inRange.push(i);
   const step = Math.max(1, Math.floor(inRange.length / 60));
   for (let k = 0; k < inRange.length; k += step) {
     const i = inRange[k];
-    if (ys[i] == null || !Number.isFinite(ys[i])) continue;
+    if (!Number.isFinite(ys[i])) continue;
     const px = Math.round(u.valToPos(xs[i], 'x', true));
     const py = Math.round(u.valToPos(ys[i], 'y', true));
     result.tried++;

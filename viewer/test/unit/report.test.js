@@ -33,8 +33,8 @@ test('roles are guessed from labels and values', async (t) => {
 });
 
 test('step columns: true/false and a few whole numbers', () => {
-  const log = parseLog(crlf('a,b,c,d,', '1,true,1.5,1,', '2,false,2,100,', '3,true,3,,'));
-  assert.deepEqual(log.columns.map(isStepColumn), [true, true, false, true]);
+  const log = parseLog(crlf('a,b,c,d,e,', '1,true,1.5,-1,0,', '2,false,2,30,490,', '3,true,3,,440,'));
+  assert.deepEqual(log.columns.map(isStepColumn), [true, true, false, true, false]);
   const many = parseLog(crlf('n,', ...Array.from({ length: 40 }, (_, i) => `${i},`)));
   assert.equal(isStepColumn(many.columns[0]), false);
 });

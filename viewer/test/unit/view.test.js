@@ -42,8 +42,12 @@ test('x axis candidates and default', async (t) => {
   await t.test('a single row can be its own x', () => {
     assert.deepEqual(xCandidates(log('Clock,', '00:00:01.000,')), [0]);
   });
-  await t.test('default panels: one per column that holds a value', () => {
-    assert.deepEqual(defaultView(drive).panels, [[1], [2], [3], [4], [6]]);
+  await t.test('default panels: one per column that holds a value, without the millisecond clock', () => {
+    assert.deepEqual(defaultView(drive).panels, [[1], [2], [3], [4]]);
+  });
+  await t.test('default panels: speed first, columns grouped by unit', () => {
+    const l = log('Clock,BC [kPa],Notch,Speed [km/h],MR [kPa],Time [ms],Current [A],Limit [km/h],', '10:00:00.000,1,2,3,4,5,6,7,');
+    assert.deepEqual(defaultView(l).panels, [[3, 7], [1, 4], [2], [6]]);
   });
   await t.test('at most six panels by default', () => {
     const wide = log('A,B,C,D,E,F,G,H,', '1,2,3,4,5,6,7,8,');
