@@ -92,6 +92,8 @@ export function drawScene(container, scene, on) {
           stroke: s.color,
           dash: s.dash && s.dash.length ? s.dash : undefined,
           width: s.width || 1,
+          // The series' uPlot data are stand-ins; its own rows are drawn by paths.
+          points: { show: false },
           show: !s.hidden,
           // The panel's y range comes from yRange, not from uPlot scanning
           // every visible row of every series on each zoom step.
@@ -164,13 +166,7 @@ export function drawScene(container, scene, on) {
   return plots;
 }
 
-/** New rows arrived: hand every plot the longer x and redraw, keeping or setting the x range. */
-export function updateData(plots, xs, range) {
-  for (const u of plots) {
-    const data = u.data.map(() => xs);
-    u.batch(() => {
-      u.setData(data, false);
-      if (range) u.setScale('x', { min: range[0], max: range[1] });
-    });
-  }
+/** New rows arrived: hand every plot the longer x (uPlot redraws on the next scale change or redraw). */
+export function updateData(plots, xs) {
+  for (const u of plots) u.setData(u.data.map(() => xs), false);
 }

@@ -239,8 +239,9 @@ function rowsArrived(added) {
   for (const p of state.scene.panels) for (const s of p.series) s.xs = state.scene.x.values;
   state.xData = state.scene.x.values;
   const xs = state.xData;
-  updateData(state.plots, xs, state.following ? followRange(xs) : null);
-  if (!state.following) for (const u of state.plots) u.redraw();
+  updateData(state.plots, xs);
+  if (state.following) setXRange(followRange(xs), false);
+  else for (const u of state.plots) u.redraw();
   $('fileinfo').textContent = `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
   if (!$('report').hidden) renderReportSection();
   state.appendTimes.push({ rows: added, ms: performance.now() - t0 });
@@ -412,14 +413,15 @@ function zoomToRows(from, to) {
   setXRange([a - pad, b + pad], true);
 }
 
+// uPlot reports scale changes later, in a microtask, so a range the page
+// set itself is recognised by its ends: any other range came from the user.
+let ownRange = null;
+
 function setXRange([min, max], byUser) {
   if (!state.plots.length) return;
-  programmatic = !byUser;
+  ownRange = byUser ? null : [min, max];
   state.plots[0].setScale('x', { min, max });
-  programmatic = false;
 }
-
-let programmatic = false;
 
 function renderPlots() {
   const keep = state.plots.length && state.zoomed ? { ...state.plots[0].scales.x } : null;
@@ -439,7 +441,7 @@ function renderPlots() {
     zoom: (min, max) => {
       const [lo, hi] = scene.range || [min, max];
       state.zoomed = !(min <= lo && max >= hi);
-      if (!programmatic) state.following = false;
+      if (!ownRange || min !== ownRange[0] || max !== ownRange[1]) state.following = false;
     },
     reset: resetZoom,
     toggle: (series, show) => {
