@@ -61,7 +61,11 @@ function zoomRun() {
   for (let i = 0; i <= 30; i++) halves.push((hi - lo) / 2 / Math.pow(1.35, i));
   for (let i = 29; i >= 0; i--) halves.push((hi - lo) / 2 / Math.pow(1.35, i));
   const channel = new MessageChannel();
-  const task = () => new Promise((r) => { channel.port1.onmessage = r; channel.port2.postMessage(0); });
+  const task = () =>
+    new Promise((r) => {
+      channel.port1.onmessage = r;
+      channel.port2.postMessage(0);
+    });
   const frame = () => new Promise((r) => requestAnimationFrame(r));
   return (async () => {
     const draws = [];
@@ -105,7 +109,7 @@ for (const [name, hash] of views) {
   const z = await r.tab.evaluate(zoomRun);
   console.log(`  zoom step, all panels redrawn: ${stat(z.draws)} (${z.draws.length} steps)`);
   console.log(`  frame interval while zooming: ${stat(z.frames)}`);
-  if (process.env.BENCH_STEPS) console.log(z.draws.map((d) => d.toFixed(0)).join(" "));
+  if (process.env.BENCH_STEPS) console.log(z.draws.map((d) => d.toFixed(0)).join(' '));
   await r.tab.close();
 }
 await browser.close();

@@ -168,5 +168,9 @@ export function drawScene(container, scene, on) {
 
 /** New rows arrived: hand every plot the longer x (uPlot redraws on the next scale change or redraw). */
 export function updateData(plots, xs) {
-  for (const u of plots) u.setData(u.data.map(() => xs), false);
+  for (const u of plots)
+    u.setData(
+      u.data.map(() => xs),
+      false,
+    );
 }

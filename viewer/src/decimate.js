@@ -273,7 +273,7 @@ export function yLimits(lo, hi, nice) {
   const [a, b] = nice(lo, hi);
   if (b > a && Number.isFinite(b - a)) return [a, b];
   const MAX = Number.MAX_VALUE;
-  const pad = lo === hi ? Math.abs(lo) * 0.1 || 1 : (hi / 20 - lo / 20);
+  const pad = lo === hi ? Math.abs(lo) * 0.1 || 1 : hi / 20 - lo / 20;
   let min = Math.max(-MAX, lo - pad);
   let max = Math.min(MAX, hi + pad);
   if (!Number.isFinite(max - min)) {

@@ -4,7 +4,16 @@ import 'uplot/dist/uPlot.min.css';
 import './style.css';
 import { parseLogInSlices, decodeLabels, LogFormatError, KIND_NAMES } from './parse.js';
 import { ENCODINGS, ENCODING_NAMES, visibleText } from './codepage.js';
-import { ROW_X, xCandidates, defaultView, viewToFragment, fragmentToView, assignColumn, setX, plottable } from './view.js';
+import {
+  ROW_X,
+  xCandidates,
+  defaultView,
+  viewToFragment,
+  fragmentToView,
+  assignColumn,
+  setX,
+  plottable,
+} from './view.js';
 import { guessRoles, NONE, ROLES } from './roles.js';
 import { columnsByLabel, ALIGN_LOCATION, ALIGN_TIME, DASHES, MAX_RUNS } from './compare.js';
 import { buildScene, rowNumbers } from './scene.js';
@@ -144,7 +153,11 @@ async function addRuns(files, redraw = true) {
       }
       state.runs.push({ name: file.name, log, roles: matchRoles(log) });
     } catch (err) {
-      notes.push(err instanceof LogFormatError ? `${file.name}: ${err.message}` : `${file.name} could not be read: ${err.message}`);
+      notes.push(
+        err instanceof LogFormatError
+          ? `${file.name}: ${err.message}`
+          : `${file.name} could not be read: ${err.message}`,
+      );
     }
   }
   if (redraw) {
@@ -242,7 +255,8 @@ function rowsArrived(added) {
   updateData(state.plots, xs);
   if (state.following) setXRange(followRange(xs), false);
   else for (const u of state.plots) u.redraw();
-  $('fileinfo').textContent = `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
+  $('fileinfo').textContent =
+    `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
   if (!$('report').hidden) renderReportSection();
   state.appendTimes.push({ rows: added, ms: performance.now() - t0 });
 }
@@ -270,7 +284,9 @@ async function pickAndFollow() {
   }
   let handle;
   try {
-    [handle] = await window.showOpenFilePicker({ types: [{ description: 'cablog log', accept: { 'text/csv': ['.csv'] } }] });
+    [handle] = await window.showOpenFilePicker({
+      types: [{ description: 'cablog log', accept: { 'text/csv': ['.csv'] } }],
+    });
   } catch {
     return; // the user closed the picker
   }
@@ -325,7 +341,9 @@ function renderXSelect() {
   const select = $('xaxis');
   select.replaceChildren(el('option', { value: ROW_X, textContent: 'Row number' }));
   for (const c of state.candidates) {
-    select.append(el('option', { value: String(c), textContent: `${c + 1}: ${visibleText(state.log.columns[c].label)}` }));
+    select.append(
+      el('option', { value: String(c), textContent: `${c + 1}: ${visibleText(state.log.columns[c].label)}` }),
+    );
   }
   select.value = String(state.view.x);
   select.disabled = false;
@@ -430,7 +448,10 @@ function renderPlots() {
   if (!log || log.rowCount === 0) return;
   if (!view.panels.length) {
     $('panels').append(
-      el('p', { className: 'hint', textContent: 'No column is plotted. Choose a panel for a column in the table on the left.' }),
+      el('p', {
+        className: 'hint',
+        textContent: 'No column is plotted. Choose a panel for a column in the table on the left.',
+      }),
     );
     return;
   }
@@ -507,7 +528,9 @@ function init() {
     render();
   });
   $('reset').addEventListener('click', resetZoom);
-  $('save').addEventListener('click', () => savePng(state.plots, state.runs.map((r) => r.name).join(' · '), state.fileName));
+  $('save').addEventListener('click', () =>
+    savePng(state.plots, state.runs.map((r) => r.name).join(' · '), state.fileName),
+  );
 
   // Dropping files opens them; the overlay's zones say how.
   let depth = 0;

@@ -28,7 +28,10 @@ export function renderReport(run, on) {
   if (!canReport(roles)) {
     save.disabled = true;
     box.replaceChildren(
-      el('p', { className: 'hint', textContent: 'The report needs the speed and the location or the clock: choose those columns above.' }),
+      el('p', {
+        className: 'hint',
+        textContent: 'The report needs the speed and the location or the clock: choose those columns above.',
+      }),
     );
     return;
   }
@@ -37,12 +40,18 @@ export function renderReport(run, on) {
   save.onclick = () =>
     download(new Blob([reportCsv(entries)], { type: 'text/csv' }), run.name.replace(/\.[^.]*$/, '') + '-stops.csv');
   if (!entries.length) {
-    box.replaceChildren(el('p', { className: 'hint', textContent: 'The train does not stop in this log after moving.' }));
+    box.replaceChildren(
+      el('p', { className: 'hint', textContent: 'The train does not stop in this log after moving.' }),
+    );
     return;
   }
   const head = el('tr', {}, ...REPORT_COLUMNS.map((name) => el('th', { textContent: name })));
   const rows = reportRows(entries).map((r) => {
-    const tr = el('tr', { tabIndex: 0, title: 'Show in the panels' }, ...r.cells.map((text) => el('td', { textContent: text })));
+    const tr = el(
+      'tr',
+      { tabIndex: 0, title: 'Show in the panels' },
+      ...r.cells.map((text) => el('td', { textContent: text })),
+    );
     tr.className = r.cells[0].startsWith('Leg') ? 'leg' : 'stop';
     const go = () => on.zoom(r.from, r.to);
     tr.addEventListener('click', go);

@@ -72,7 +72,14 @@ export function stopReport(log, roles) {
     for (let i = a; i <= z; i++) if (Math.abs(v[i]) > top) top = Math.abs(v[i]);
     const distance = Math.abs(d[z] - d[a]);
     const time = span(a, z);
-    const leg = { fromRow: a, toRow: z, distance, time, topSpeed: top, avgSpeed: time ? (distance / time) * 3.6 : null };
+    const leg = {
+      fromRow: a,
+      toRow: z,
+      distance,
+      time,
+      topSpeed: top,
+      avgSpeed: time ? (distance / time) * 3.6 : null,
+    };
 
     const lastRow = departureRow >= 0 ? departureRow : prev;
     const stopInfo = {

@@ -4,9 +4,28 @@ import { ROW_X } from './view.js';
 import { KIND_CLOCK, KIND_NUMBER } from './parse.js';
 import { formatCell, formatClock, formatNumber } from './format.js';
 import { isStepColumn, NONE } from './roles.js';
-import { alignRun, timeSinceStart, timeDifference, columnsByLabel, extraLabels, DASHES, ALIGN_LOCATION } from './compare.js';
+import {
+  alignRun,
+  timeSinceStart,
+  timeDifference,
+  columnsByLabel,
+  extraLabels,
+  DASHES,
+  ALIGN_LOCATION,
+} from './compare.js';
 
-export const COLORS = ['#1f77b4', '#d62728', '#2ca02c', '#ff7f0e', '#9467bd', '#8c564b', '#e377c2', '#17becf', '#7f7f7f', '#bcbd22'];
+export const COLORS = [
+  '#1f77b4',
+  '#d62728',
+  '#2ca02c',
+  '#ff7f0e',
+  '#9467bd',
+  '#8c564b',
+  '#e377c2',
+  '#17becf',
+  '#7f7f7f',
+  '#bcbd22',
+];
 const DIFF_COLORS = ['#d62728', '#2ca02c', '#9467bd', '#ff7f0e'];
 
 export const colorOf = (c) => COLORS[c % COLORS.length];

@@ -10,7 +10,9 @@ import { launch } from './browser.js';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const fixtures = resolve(here, '..', 'fixtures');
-const pageFile = resolve(process.env.CABLOG_VIEWER_HTML || join(here, '..', '..', '..', 'build', 'viewer', 'cablog-viewer.html'));
+const pageFile = resolve(
+  process.env.CABLOG_VIEWER_HTML || join(here, '..', '..', '..', 'build', 'viewer', 'cablog-viewer.html'),
+);
 const outDir = dirname(pageFile);
 const pageUrl = pathToFileURL(pageFile).href;
 
@@ -42,12 +44,15 @@ async function openPage() {
 
 async function load(page, files) {
   await page.setInputFiles('#file', files);
-  await page.waitForFunction(() => ['ready', 'error', 'empty'].includes(document.body.dataset.state), null, { timeout: 60000 });
+  await page.waitForFunction(() => ['ready', 'error', 'empty'].includes(document.body.dataset.state), null, {
+    timeout: 60000,
+  });
   return page.evaluate(() => document.body.dataset.state);
 }
 
 const pad = (n) => String(n).padStart(2, '0');
-const clock = (s) => `10:${pad(Math.floor(s / 60))}:${pad(Math.floor(s % 60))}.${String(Math.round((s % 1) * 1000)).padStart(3, '0')}`;
+const clock = (s) =>
+  `10:${pad(Math.floor(s / 60))}:${pad(Math.floor(s % 60))}.${String(Math.round((s % 1) * 1000)).padStart(3, '0')}`;
 
 // A run from rest to rest over 600 m: 10 s of acceleration to 10 m/s,
 // cruising, braking at 1 m/s² to a stop, a row a second. `stretch` makes
@@ -64,7 +69,9 @@ function runLog(stretch) {
     const t = i / stretch;
     const [loc, v] = at(t);
     const braking = t > 60;
-    lines.push(`${clock(i)},${+loc.toFixed(3)},${+(v * 3.6 / stretch).toFixed(3)},${braking ? 3 : 0},${braking ? 300 : 0},`);
+    lines.push(
+      `${clock(i)},${+loc.toFixed(3)},${+((v * 3.6) / stretch).toFixed(3)},${braking ? 3 : 0},${braking ? 300 : 0},`,
+    );
   }
   return lines.join('\r\n') + '\r\n';
 }
@@ -79,14 +86,25 @@ test('two runs compared: aligned by location with the time difference, or by tim
   assert.match(await page.locator('#runs').textContent(), /run-fast\.csv \(first run\).*run-slow\.csv/);
   const scene = () =>
     page.evaluate(() =>
-      window.cablogViewer.scene.panels.map((p) => ({ title: p.title, series: p.series.map((s) => ({ label: s.label, dash: s.dash, run: s.run })) })),
+      window.cablogViewer.scene.panels.map((p) => ({
+        title: p.title,
+        series: p.series.map((s) => ({ label: s.label, dash: s.dash, run: s.run })),
+      })),
     );
   const panels = await scene();
   assert.equal(panels[0].title, 'Time difference [s]');
   // Same column, same colour, a dash per run.
   const speed = panels.find((p) => p.series.some((s) => /^Speed/.test(s.label))).series;
-  assert.deepEqual(speed.map((s) => [s.run, s.dash.length > 0]), [[0, false], [1, true]]);
-  const colors = await page.evaluate(() => window.cablogViewer.plots[1].series.slice(1).map((s) => s._stroke || s.stroke));
+  assert.deepEqual(
+    speed.map((s) => [s.run, s.dash.length > 0]),
+    [
+      [0, false],
+      [1, true],
+    ],
+  );
+  const colors = await page.evaluate(() =>
+    window.cablogViewer.plots[1].series.slice(1).map((s) => s._stroke || s.stroke),
+  );
   assert.equal(new Set(colors).size, 1);
   // The slow run takes a quarter longer to every location.
   const diff = await page.evaluate(() => {
@@ -99,7 +117,10 @@ test('two runs compared: aligned by location with the time difference, or by tim
   await page.selectOption('#align', 'time');
   const byTime = await scene();
   assert.ok(!byTime.some((p) => p.title), 'no time difference when aligned by time');
-  const range = await page.evaluate(() => [window.cablogViewer.plots[0].scales.x.min, window.cablogViewer.plots[0].scales.x.max]);
+  const range = await page.evaluate(() => [
+    window.cablogViewer.plots[0].scales.x.min,
+    window.cablogViewer.plots[0].scales.x.max,
+  ]);
   assert.deepEqual(range, [0, 93], 'the x range spans the longer run');
   await page.close();
 });
@@ -108,7 +129,8 @@ test('the stop report: hand-worked numbers, zoom to a row, saved as CSV, correct
   const page = await openPage();
   assert.equal(await load(page, join(fixtures, 'stops.csv')), 'ready');
   await page.click('#stops');
-  const rows = () => page.$$eval('#report-table tbody tr', (trs) => trs.map((tr) => [...tr.cells].map((c) => c.textContent)));
+  const rows = () =>
+    page.$$eval('#report-table tbody tr', (trs) => trs.map((tr) => [...tr.cells].map((c) => c.textContent)));
   const table = await rows();
   assert.deepEqual(
     table.map((r) => r.join('|')),
@@ -124,7 +146,8 @@ test('the stop report: hand-worked numbers, zoom to a row, saved as CSV, correct
   // Clicking the first stop shows its braking and dwell (10:00:09 to 10:00:13) in every panel.
   await page.locator('#report-table tbody tr').nth(1).click();
   const ranges = await page.evaluate(() => window.cablogViewer.plots.map((u) => [u.scales.x.min, u.scales.x.max]));
-  for (const [min, max] of ranges) assert.ok(min < 36009 && min > 36008 && max > 36013 && max < 36014, `${min}..${max}`);
+  for (const [min, max] of ranges)
+    assert.ok(min < 36009 && min > 36008 && max > 36013 && max < 36014, `${min}..${max}`);
 
   const [saved] = await Promise.all([page.waitForEvent('download'), page.click('#report-csv')]);
   assert.equal(saved.suggestedFilename(), 'stops-stops.csv');
@@ -140,7 +163,10 @@ test('the stop report: hand-worked numbers, zoom to a row, saved as CSV, correct
 test('a followed log: new rows appear, half-written ones wait, the view follows until zoomed', async () => {
   const file = join(scratch, 'Log_growing.csv');
   const row = (i) => `${clock(i)},${100 + i * 5},${+(18 + 10 * Math.sin(i / 20)).toFixed(2)},${i % 60 > 45 ? 3 : 0},`;
-  writeFileSync(file, 'Clock,Location [m],Speed [km/h],Brake notch,\r\n' + [0, 1, 2, 3, 4].map(row).join('\r\n') + '\r\n');
+  writeFileSync(
+    file,
+    'Clock,Location [m],Speed [km/h],Brake notch,\r\n' + [0, 1, 2, 3, 4].map(row).join('\r\n') + '\r\n',
+  );
   const page = await openPage();
   // A real drop of the file from disk gives the page a real file handle.
   const cdp = await page.context().newCDPSession(page);
@@ -154,7 +180,8 @@ test('a followed log: new rows appear, half-written ones wait, the view follows 
   assert.match(await page.locator('#fileinfo').textContent(), /Log_growing\.csv/);
 
   const rowCount = () => page.evaluate(() => window.cablogViewer.log.rowCount);
-  const xRange = () => page.evaluate(() => [window.cablogViewer.plots[0].scales.x.min, window.cablogViewer.plots[0].scales.x.max]);
+  const xRange = () =>
+    page.evaluate(() => [window.cablogViewer.plots[0].scales.x.min, window.cablogViewer.plots[0].scales.x.max]);
   const waitRows = (n) => page.waitForFunction((n) => window.cablogViewer.log.rowCount === n, n, { timeout: 5000 });
 
   // Three rows and the first half of a fourth.

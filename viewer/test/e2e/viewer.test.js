@@ -162,7 +162,10 @@ test('dragging zooms every panel, double-click zooms out', async () => {
   const zoomed = await page.evaluate(() => window.cablogViewer.plots.map((u) => [u.scales.x.min, u.scales.x.max]));
   for (const [min, max] of zoomed) {
     assert.deepEqual([min, max], zoomed[0], 'every panel shows the same x range');
-    assert.ok(min > full[0][0] && max < full[0][1] && max - min < (full[0][1] - full[0][0]) * 0.4, `zoomed to ${min}..${max}`);
+    assert.ok(
+      min > full[0][0] && max < full[0][1] && max - min < (full[0][1] - full[0][0]) * 0.4,
+      `zoomed to ${min}..${max}`,
+    );
   }
   assert.notEqual((await inspect(page, count - 1)).hash, last.hash, 'the last panel was redrawn zoomed');
   await page.mouse.dblclick(box.x + box.width / 2, y);
@@ -178,7 +181,8 @@ test('the readout shows the logged values of the row under the cursor', async (t
   // A row whose x differs from both neighbours, so the cursor can single it out.
   const row = await page.evaluate(() => {
     const xs = window.cablogViewer.xData;
-    for (let r = Math.floor(xs.length * 0.4); r < xs.length - 1; r++) if (xs[r - 1] < xs[r] && xs[r] < xs[r + 1]) return r;
+    for (let r = Math.floor(xs.length * 0.4); r < xs.length - 1; r++)
+      if (xs[r - 1] < xs[r] && xs[r] < xs[r + 1]) return r;
     return -1;
   });
   if (row < 0) {
@@ -289,7 +293,9 @@ test('the chart is saved as a PNG', async () => {
   const png = readFileSync(path);
   assert.deepEqual([...png.subarray(0, 8)], [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);
   const [w, h] = [png.readUInt32BE(16), png.readUInt32BE(20)];
-  const canvases = await page.evaluate(() => window.cablogViewer.plots.map((u) => [u.ctx.canvas.width, u.ctx.canvas.height]));
+  const canvases = await page.evaluate(() =>
+    window.cablogViewer.plots.map((u) => [u.ctx.canvas.width, u.ctx.canvas.height]),
+  );
   assert.equal(w, Math.max(...canvases.map((c) => c[0])));
   assert.ok(h > canvases.reduce((s, c) => s + c[1], 0), `PNG ${w}x${h} holds every panel`);
   await page.close();
@@ -298,7 +304,11 @@ test('the chart is saved as a PNG', async () => {
 test('files that are not logs get a message on the page', async (t) => {
   const cases = [
     ['empty.csv', '', /empty\.csv: The file is empty/],
-    ['export.csv', 'time;speed\r\n1;2\r\n', /export\.csv: This file is not a cablog log: its first line does not end in a comma/],
+    [
+      'export.csv',
+      'time;speed\r\n1;2\r\n',
+      /export\.csv: This file is not a cablog log: its first line does not end in a comma/,
+    ],
     ['words.csv', 'A,\r\n1,\r\nhello,\r\n', /line 3, column "A": "hello" is not a number/],
     ['picture.png', '\x89PNG\r\n\x1a\n\0\0\0\rIHDR', /not a cablog log: it contains binary data/],
   ];
@@ -328,7 +338,9 @@ test('files that are not logs get a message on the page', async (t) => {
 });
 
 test('nothing was fetched and nothing went wrong in the console', () => {
-  const foreign = requests.filter((u) => u !== pageUrl && !u.startsWith(pageUrl + '#') && !u.startsWith('blob:') && !u.startsWith('data:'));
+  const foreign = requests.filter(
+    (u) => u !== pageUrl && !u.startsWith(pageUrl + '#') && !u.startsWith('blob:') && !u.startsWith('data:'),
+  );
   assert.deepEqual(foreign, []);
   assert.deepEqual(problems, []);
 });

@@ -28,7 +28,10 @@ test('the code page of the labels is guessed from their bytes', async (t) => {
       const log = parseLog(header(...bytes));
       assert.equal(log.encoding, encoding);
       assert.deepEqual(log.labels, labels);
-      assert.deepEqual(log.columns.map((c) => c.label), labels);
+      assert.deepEqual(
+        log.columns.map((c) => c.label),
+        labels,
+      );
     });
   }
 });

@@ -2,7 +2,14 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { parseLog } from '../../src/parse.js';
 import { guessRoles } from '../../src/roles.js';
-import { timeDifference, alignRun, extraLabels, columnsByLabel, ALIGN_LOCATION, ALIGN_TIME } from '../../src/compare.js';
+import {
+  timeDifference,
+  alignRun,
+  extraLabels,
+  columnsByLabel,
+  ALIGN_LOCATION,
+  ALIGN_TIME,
+} from '../../src/compare.js';
 
 const crlf = (...lines) => new TextEncoder().encode(lines.map((l) => l + '\r\n').join(''));
 const f = (...v) => Float64Array.from(v);
@@ -27,7 +34,16 @@ test('time difference along the line', async (t) => {
 
 test('runs are aligned by location or by time since their first row', () => {
   // The train backs up from 12 to 11: the axis waits at 12.
-  const log = parseLog(crlf('Clock,Location [m],Speed [km/h],', '10:00:05.000,,0,', '10:00:06.000,10,1,', '10:00:07.500,12,1,', '10:00:08.000,11,-1,', '10:00:09.000,13,1,'));
+  const log = parseLog(
+    crlf(
+      'Clock,Location [m],Speed [km/h],',
+      '10:00:05.000,,0,',
+      '10:00:06.000,10,1,',
+      '10:00:07.500,12,1,',
+      '10:00:08.000,11,-1,',
+      '10:00:09.000,13,1,',
+    ),
+  );
   const roles = guessRoles(log);
   assert.deepEqual([...alignRun(log, roles, ALIGN_LOCATION)], [10, 10, 12, 12, 13]);
   assert.deepEqual([...alignRun(log, roles, ALIGN_TIME)], [0, 1, 2.5, 3, 4]);

@@ -97,7 +97,11 @@ test('files that are not logs are refused with a reason', async (t) => {
     ['clock without milliseconds', crlf('A,', '00:00:01,'), /is not a number/],
     ['one-digit hour', crlf('A,', '0:00:01.000,'), /is not a number/],
     ['capitalised boolean', crlf('A,', 'True,'), /"True" is not a number/],
-    ['bool in a number column', crlf('A,', '1,', 'true,'), /"true" is a true\/false value in a column of number values/],
+    [
+      'bool in a number column',
+      crlf('A,', '1,', 'true,'),
+      /"true" is a true\/false value in a column of number values/,
+    ],
     ['number after clocks', crlf('A,', '00:00:01.000,', '2,'), /"2" is a number value in a column of clock values/],
     ['blank line between rows', crlf('A,', '1,', '', '2,'), /line 3 is empty, but the header names 1 column/],
     ['rows under an empty header', crlf('', '1,'), /header row is empty but line 2 is not/],
@@ -111,7 +115,10 @@ test('files that are not logs are refused with a reason', async (t) => {
     });
   }
   await t.test('long cells are shortened in the message', () => {
-    assert.throws(() => parseLog(crlf('A,', 'x'.repeat(500) + ',')), (err) => err.message.length < 200 && /…/.test(err.message));
+    assert.throws(
+      () => parseLog(crlf('A,', 'x'.repeat(500) + ',')),
+      (err) => err.message.length < 200 && /…/.test(err.message),
+    );
   });
 });
 

@@ -17,7 +17,8 @@ import { formatClock } from '../../src/format.js';
 
 const moduleFile = process.env.CABLOG_MODULE && resolve(process.env.CABLOG_MODULE);
 const host = process.env.CABLOG_HOST && resolve(process.env.CABLOG_HOST);
-const skip = moduleFile && host ? false : 'set CABLOG_MODULE (the built cablog.so) and CABLOG_HOST (cablog-host) to run it';
+const skip =
+  moduleFile && host ? false : 'set CABLOG_MODULE (the built cablog.so) and CABLOG_HOST (cablog-host) to run it';
 
 // Runs the built-in drive with `columns` (bytes) as the column file; returns the log's bytes.
 function writeLog(columns) {
@@ -40,7 +41,9 @@ function writeLog(columns) {
 // least two fields, the second being the label.
 function expectedLabels(bytes) {
   const z = bytes.indexOf(0x1a);
-  const text = Buffer.from(z === -1 ? bytes : bytes.subarray(0, z)).toString('latin1').replace(/\r\n/g, '\n');
+  const text = Buffer.from(z === -1 ? bytes : bytes.subarray(0, z))
+    .toString('latin1')
+    .replace(/\r\n/g, '\n');
   const lines = text.split('\n');
   if (lines.at(-1) === '') lines.pop();
   return lines.flatMap((line) => {
@@ -50,7 +53,19 @@ function expectedLabels(bytes) {
   });
 }
 
-const KEYS = ['speed', 'LOCATION', 'Time', 'TIME_HHMMSS', 'bc', 'BRAKE', 'beacon_type', 'PILOTLAMP', 'SIGNAL', 'NOSUCHKEY', ''];
+const KEYS = [
+  'speed',
+  'LOCATION',
+  'Time',
+  'TIME_HHMMSS',
+  'bc',
+  'BRAKE',
+  'beacon_type',
+  'PILOTLAMP',
+  'SIGNAL',
+  'NOSUCHKEY',
+  '',
+];
 
 // A column file as an editor might leave it, with labels of any byte but
 // comma and line feed: NUL, CR, Ctrl-Z, byte-order marks, high bytes.
@@ -92,7 +107,10 @@ test('every log the plug-in writes opens, labels byte for byte', { skip }, async
       const bytes = writeLog(columns);
       const log = parseLog(bytes);
       const want = expectedLabels(columns);
-      assert.deepEqual(log.labelBytes.map((b) => Buffer.from(b).toString('hex')), want.map((b) => b.toString('hex')));
+      assert.deepEqual(
+        log.labelBytes.map((b) => Buffer.from(b).toString('hex')),
+        want.map((b) => b.toString('hex')),
+      );
       // Every line of the file is a row below the header.
       const lines = bytes.toString('latin1').split('\r\n').length - 2;
       assert.equal(log.rowCount, lines);
@@ -103,7 +121,9 @@ test('every log the plug-in writes opens, labels byte for byte', { skip }, async
 });
 
 test('the stop report of the built-in drive', { skip }, () => {
-  const bytes = writeLog('TIME_HHMMSS,Clock\nLOCATION,Location [m]\nSPEED,Speed [km/h]\nBRAKE,Brake notch\nBC,BC [kPa]\n');
+  const bytes = writeLog(
+    'TIME_HHMMSS,Clock\nLOCATION,Location [m]\nSPEED,Speed [km/h]\nBRAKE,Brake notch\nBC,BC [kPa]\n',
+  );
   const log = parseLog(bytes);
   const roles = guessRoles(log);
   assert.deepEqual(roles, { clock: 0, location: 1, speed: 2, brake: 3 });
@@ -111,7 +131,11 @@ test('the stop report of the built-in drive', { skip }, () => {
   // From rest at the first platform to rest at the next: one stop, and the log ends standing there.
   assert.equal(report.length, 1);
   const [{ leg, stop, braking }] = report;
-  const cells = bytes.toString('latin1').split('\r\n').slice(1, -1).map((l) => l.split(','));
+  const cells = bytes
+    .toString('latin1')
+    .split('\r\n')
+    .slice(1, -1)
+    .map((l) => l.split(','));
   const at = (row, c) => Number(cells[row][c]);
   const clock = (row) => cells[row][0];
   // The drive releases the brake at 10 s and starts to brake at 165 s, then holds at

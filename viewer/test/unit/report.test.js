@@ -39,7 +39,8 @@ test('step columns: true/false and a few whole numbers', () => {
   assert.equal(isStepColumn(many.columns[0]), false);
 });
 
-const pick = (o, keys) => Object.fromEntries(keys.map((k) => [k, o[k] == null ? o[k] : Math.round(o[k] * 1000) / 1000]));
+const pick = (o, keys) =>
+  Object.fromEntries(keys.map((k) => [k, o[k] == null ? o[k] : Math.round(o[k] * 1000) / 1000]));
 
 test('the stop report matches hand-worked numbers', async (t) => {
   const roles = guessRoles(stops);
@@ -49,16 +50,32 @@ test('the stop report matches hand-worked numbers', async (t) => {
       'speed, location, clock and brake',
       roles,
       [
-        [[1, 10, 27.5, 9, 18, 11], [10, 13, 36010, 127.5, 3], [9, 127, 0.5, 3.6]],
-        [[13, 18, 9.5, 5, 9, 6.84], [18, -1, 36018, 137, 1], [16, 134, 3, 4.5]],
+        [
+          [1, 10, 27.5, 9, 18, 11],
+          [10, 13, 36010, 127.5, 3],
+          [9, 127, 0.5, 3.6],
+        ],
+        [
+          [13, 18, 9.5, 5, 9, 6.84],
+          [18, -1, 36018, 137, 1],
+          [16, 134, 3, 4.5],
+        ],
       ],
     ],
     [
       'no brake column: the last continuous slowing down',
       { ...roles, brake: NONE },
       [
-        [[1, 10, 27.5, 9, 18, 11], [10, 13, 36010, 127.5, 3], [6, 120, 7.5, 4.5]],
-        [[13, 18, 9.5, 5, 9, 6.84], [18, -1, 36018, 137, 1], [16, 134, 3, 4.5]],
+        [
+          [1, 10, 27.5, 9, 18, 11],
+          [10, 13, 36010, 127.5, 3],
+          [6, 120, 7.5, 4.5],
+        ],
+        [
+          [13, 18, 9.5, 5, 9, 6.84],
+          [18, -1, 36018, 137, 1],
+          [16, 134, 3, 4.5],
+        ],
       ],
     ],
     [
@@ -66,16 +83,32 @@ test('the stop report matches hand-worked numbers', async (t) => {
       { ...roles, location: NONE },
       [
         // Trapezoids of 0, 7.2, 14.4, 18, 18, 18, 10.8, 5.4, 3.6, 0 km/h over 1 s.
-        [[1, 10, 26.5, 9, 18, 10.6], [10, 13, 36010, 26.5, 3], [9, 26, 0.5, 3.6]],
-        [[13, 18, 7.5, 5, 9, 5.4], [18, -1, 36018, 34, 1], [16, 31.25, 2.75, 4.5]],
+        [
+          [1, 10, 26.5, 9, 18, 10.6],
+          [10, 13, 36010, 26.5, 3],
+          [9, 26, 0.5, 3.6],
+        ],
+        [
+          [13, 18, 7.5, 5, 9, 5.4],
+          [18, -1, 36018, 34, 1],
+          [16, 31.25, 2.75, 4.5],
+        ],
       ],
     ],
     [
       'no clock: distances only',
       { ...roles, clock: NONE },
       [
-        [[1, 10, 27.5, null, 18, null], [10, 13, null, 127.5, null], [9, 127, 0.5, null]],
-        [[13, 18, 9.5, null, 9, null], [18, -1, null, 137, null], [16, 134, 3, null]],
+        [
+          [1, 10, 27.5, null, 18, null],
+          [10, 13, null, 127.5, null],
+          [9, 127, 0.5, null],
+        ],
+        [
+          [13, 18, 9.5, null, 9, null],
+          [18, -1, null, 137, null],
+          [16, 134, 3, null],
+        ],
       ],
     ],
   ];
