@@ -3,15 +3,18 @@
 // write (six significant digits, three-digit exponents, empty cells until
 // the first beacon).
 //
-//   node bench/make-log.mjs OUT.csv [ROWS]
+//   node bench/make-log.mjs OUT.csv [ROWS] [SPEED_FACTOR]
+//
+// SPEED_FACTOR makes another run of the same line, that much faster or slower.
 import { createWriteStream } from 'node:fs';
 
-const [out, rowsArg] = process.argv.slice(2);
+const [out, rowsArg, factorArg] = process.argv.slice(2);
 if (!out) {
-  console.error('usage: node bench/make-log.mjs OUT.csv [ROWS]');
+  console.error('usage: node bench/make-log.mjs OUT.csv [ROWS] [SPEED_FACTOR]');
   process.exit(2);
 }
 const rows = Number(rowsArg || 1000000);
+const factor = Number(factorArg || 1);
 
 function general(v) {
   if (v === 0) return Object.is(v, -0) ? '-0' : '0';
@@ -63,7 +66,7 @@ let chunk = [];
 for (let i = 0; i < rows; i++) {
   t += 1000;
   const phase = (i % 3000) / 3000;
-  speed = Math.max(0, 90 * Math.sin(Math.PI * phase) + 3 * Math.sin(i / 17));
+  speed = factor * Math.max(0, 90 * Math.sin(Math.PI * phase) + 3 * Math.sin(i / 17));
   loc += speed / 3.6;
   const accel = ((speed - lastSpeed) * 1000) / 1000;
   lastSpeed = speed;

@@ -2,8 +2,7 @@
 // column table and the wiring between the controls and the panels.
 import 'uplot/dist/uPlot.min.css';
 import './style.css';
-import { parseLogInSlices, decodeLabels, LogFormatError, KIND_NAMES } from './parse.js';
-import { ENCODINGS, ENCODING_NAMES, visibleText } from './codepage.js';
+import { readLogFile, decodeLabels, LogFormatError } from './parse.js';
 import {
   ROW_X,
   xCandidates,
@@ -15,12 +14,13 @@ import {
   plottable,
 } from './view.js';
 import { guessRoles, NONE, ROLES } from './roles.js';
-import { columnsByLabel, ALIGN_LOCATION, ALIGN_TIME, DASHES, MAX_RUNS } from './compare.js';
+import { columnsByLabel, ALIGN_LOCATION, ALIGN_TIME, MAX_RUNS } from './compare.js';
 import { buildScene, rowNumbers } from './scene.js';
 import { drawScene, updateData, panelSize } from './chart.js';
 import { renderReport } from './report-ui.js';
 import { Follower } from './follow.js';
 import { savePng } from './png.js';
+import { renderControls } from './controls.js';
 import { $, el } from './dom.js';
 
 // While following, the x range shows this much of the newest rows (in x
@@ -89,15 +89,13 @@ function reset() {
   render();
 }
 
-async function readLog(file, what) {
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  const t1 = performance.now();
-  const log = await parseLogInSlices(bytes, async (done) => {
-    showMessage(`${what} ${file.name}… ${Math.round(done * 100)} %`, 'info');
+async function readLog(file) {
+  const log = await readLogFile(file, async (done) => {
+    showMessage(`Reading ${file.name}… ${Math.round(done * 100)} %`, 'info');
     await nextTask();
   });
   if (state.encoding) decodeLabels(log, state.encoding);
-  return { log, parse: performance.now() - t1 };
+  return log;
 }
 
 /** Opens `files[0]` as the log to look at, and the rest beside it. */
@@ -112,14 +110,13 @@ async function openFiles(files) {
   await new Promise((r) => setTimeout(r, 0));
   let log;
   try {
-    const read = await readLog(files[0], 'Reading');
-    log = read.log;
-    state.loadTimes = { parse: read.parse };
+    log = await readLog(files[0]);
   } catch (err) {
     fail(files[0].name, err);
     return;
   }
-  state.loadTimes.read = performance.now() - t0 - state.loadTimes.parse;
+  // Reading and parsing overlap: the file is read in chunks while the last one is parsed.
+  state.loadTimes = { read: performance.now() - t0 };
   setLog(files[0].name, log);
   const notes = [...log.warnings];
   if (files.length > 1) notes.push(...(await addRuns(files.slice(1), false)));
@@ -146,7 +143,7 @@ async function addRuns(files, redraw = true) {
       continue;
     }
     try {
-      const { log } = await readLog(file, 'Reading');
+      const log = await readLog(file);
       if (!log.rowCount) {
         notes.push(`${file.name} has no data rows and was left out.`);
         continue;
@@ -240,7 +237,7 @@ function followStarted(name, log) {
 }
 
 function rowsArrived(added) {
-  const t0 = performance.now();
+  const t0 = state.follower.bytesAt;
   const log = state.log;
   if (!state.plots.length) {
     // The first rows of a log that had none: draw from scratch.
@@ -258,7 +255,8 @@ function rowsArrived(added) {
   $('fileinfo').textContent =
     `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
   if (!$('report').hidden) renderReportSection();
-  state.appendTimes.push({ rows: added, ms: performance.now() - t0 });
+  // uPlot draws in microtasks; the next task sees every panel drawn.
+  nextTask().then(() => state.appendTimes.push({ rows: added, ms: performance.now() - t0 }));
 }
 
 function followRange(xs) {
@@ -319,95 +317,18 @@ function render() {
     return;
   }
   updateFragment();
-  renderEncoding();
-  renderXSelect();
-  renderRuns();
-  renderColumnTable();
+  renderControls(state, {
+    dropRun: (r) => {
+      state.runs.splice(r, 1);
+      show([]);
+    },
+    assign: (c, panel) => {
+      state.view = assignColumn(state.view, c, panel);
+      render();
+    },
+  });
   if (!$('report').hidden) renderReportSection();
   renderPlots();
-}
-
-function renderEncoding() {
-  const select = $('encoding');
-  const guessed = state.log.detectedEncoding;
-  select.replaceChildren(
-    el('option', { value: '', textContent: `Auto: ${ENCODING_NAMES[guessed]}` }),
-    ...ENCODINGS.map((e) => el('option', { value: e, textContent: ENCODING_NAMES[e] })),
-  );
-  select.value = state.encoding;
-}
-
-function renderXSelect() {
-  const select = $('xaxis');
-  select.replaceChildren(el('option', { value: ROW_X, textContent: 'Row number' }));
-  for (const c of state.candidates) {
-    select.append(
-      el('option', { value: String(c), textContent: `${c + 1}: ${visibleText(state.log.columns[c].label)}` }),
-    );
-  }
-  select.value = String(state.view.x);
-  select.disabled = false;
-  $('align').value = state.align;
-}
-
-function renderRuns() {
-  const box = $('runs');
-  box.hidden = state.runs.length < 2;
-  box.replaceChildren(
-    ...state.runs.map((run, r) => {
-      const dash = DASHES[r].length ? DASHES[r].join(' ') : 'none';
-      const sample = `<svg width="40" height="10"><line x1="0" y1="5" x2="40" y2="5" stroke="#222" stroke-width="2" stroke-dasharray="${dash}"/></svg>`;
-      const item = el('span', { className: 'run' });
-      item.innerHTML = sample;
-      item.append(el('span', { textContent: r === 0 ? `${run.name} (first run)` : run.name }));
-      if (r > 0) {
-        const drop = el('button', { type: 'button', textContent: '×', title: `Stop comparing ${run.name}` });
-        drop.addEventListener('click', () => {
-          state.runs.splice(r, 1);
-          show([]);
-        });
-        item.append(drop);
-      }
-      return item;
-    }),
-  );
-}
-
-function renderColumnTable() {
-  const body = $('columns-body');
-  body.replaceChildren();
-  $('columns').hidden = false;
-  const { view, log } = state;
-  log.columns.forEach((col, c) => {
-    const where = view.panels.findIndex((p) => p.includes(c));
-    let control;
-    if (c === view.x && state.runs.length < 2) {
-      control = el('span', { className: 'muted', textContent: 'x axis' });
-    } else if (!plottable(col)) {
-      control = el('span', { className: 'muted', textContent: 'no values' });
-    } else {
-      control = el('select', { title: `Panel for ${col.label}` });
-      control.dataset.column = String(c);
-      control.append(el('option', { value: '-1', textContent: '–' }));
-      view.panels.forEach((_, i) => control.append(el('option', { value: String(i), textContent: `Panel ${i + 1}` })));
-      control.append(el('option', { value: String(view.panels.length), textContent: 'New panel' }));
-      control.value = String(where);
-      control.addEventListener('change', () => {
-        state.view = assignColumn(state.view, c, Number(control.value));
-        render();
-      });
-    }
-    const kind = KIND_NAMES[col.kind] + (col.gaps ? `, ${col.gaps.toLocaleString('en')} empty` : '');
-    body.append(
-      el(
-        'tr',
-        {},
-        el('td', { className: 'num', textContent: String(c + 1) }),
-        el('td', { className: 'label', textContent: visibleText(col.label) || '(no label)', title: kind }),
-        el('td', {}, control),
-      ),
-    );
-  });
 }
 
 function renderReportSection() {

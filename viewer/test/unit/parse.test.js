@@ -2,7 +2,16 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { basename } from 'node:path';
-import { parseLog, LogFormatError, KIND_NONE, KIND_NUMBER, KIND_BOOL, KIND_CLOCK } from '../../src/parse.js';
+import {
+  parseLog,
+  readLogFile,
+  GrowingLog,
+  LogFormatError,
+  KIND_NONE,
+  KIND_NUMBER,
+  KIND_BOOL,
+  KIND_CLOCK,
+} from '../../src/parse.js';
 import { formatCell } from '../../src/format.js';
 import { logFiles } from './logs.js';
 
@@ -228,3 +237,61 @@ for (const file of logFiles()) {
     });
   });
 }
+
+// Reading a file in chunks, or as it grows, must come to the same log as
+// reading it whole, wherever the chunks happen to end.
+const sameLog = (got, want) => {
+  assert.deepEqual(got.labels, want.labels);
+  assert.equal(got.rowCount, want.rowCount);
+  assert.deepEqual(got.warnings, want.warnings);
+  got.columns.forEach((col, c) => {
+    const w = want.columns[c];
+    assert.deepEqual([col.kind, col.gaps, [...col.nonFinite]], [w.kind, w.gaps, [...w.nonFinite]]);
+    assert.deepEqual([...col.values], [...w.values]);
+  });
+};
+const chunkInputs = [
+  ...logFiles().map((f) => [basename(f), readFileSync(f)]),
+  ['cut-off last line', enc('A,B,\r\n1,2,\r\n3,')],
+  ['no final line break', enc('A,B,\r\n1,2,\r\n3,4,')],
+  ['odd cells', crlf('A,B,', 'inf,1,', '-nan(ind),-2.5e-005,', ',,')],
+];
+
+test('a log read in chunks equals the log read whole', async (t) => {
+  for (const [name, bytes] of chunkInputs) {
+    await t.test(name, async () => {
+      const want = parseLog(bytes);
+      for (const size of [1, 7, 64, 1 << 20]) sameLog(await readLogFile(new Blob([bytes]), undefined, size), want);
+    });
+  }
+  await t.test('errors are the same', async () => {
+    for (const bytes of [enc(''), enc('A,B'), crlf('A,', 'x,')]) {
+      const message = (() => {
+        try {
+          parseLog(bytes);
+        } catch (err) {
+          return err.message;
+        }
+      })();
+      await assert.rejects(readLogFile(new Blob([bytes]), undefined, 3), { message });
+    }
+  });
+});
+
+test('a growing log: rows arrive in pieces, half-written lines wait', async (t) => {
+  for (const [name, bytes] of chunkInputs) {
+    await t.test(name, () => {
+      const want = parseLog(bytes);
+      for (const size of [1, 5, 64]) {
+        const growing = new GrowingLog();
+        for (let i = 0; i < bytes.length; i += size) growing.append(bytes.subarray(i, i + size));
+        // What is still held back is the last line, when it has no line break yet.
+        const tail = bytes.length - (bytes.lastIndexOf(10) + 1);
+        assert.equal(growing.pending.length, tail);
+        const complete = tail === 0 || (want.warnings.length === 0 && !name.startsWith('no final'));
+        if (complete) sameLog(growing.log, want);
+        else assert.equal(growing.log.rowCount, want.rowCount - (want.warnings.length ? 0 : 1));
+      }
+    });
+  }
+});
