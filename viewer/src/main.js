@@ -135,6 +135,11 @@ function setLog(name, log) {
 
 /** Adds logs to compare with the open one; returns notes for the message line. */
 async function addRuns(files, redraw = true) {
+  if (state.follower) {
+    const note = 'A log that is being followed cannot be compared; open it with "Open log…" to compare it.';
+    if (redraw) showMessage(note, 'warning');
+    return [note];
+  }
   const notes = [];
   const t0 = performance.now();
   for (const file of files) {
@@ -303,7 +308,7 @@ function render() {
   const has = !!state.log;
   const compare = state.runs.length > 1;
   for (const id of ['save', 'reset', 'stops', 'encoding']) $(id).disabled = !has;
-  $('add').disabled = !has || state.runs.length >= MAX_RUNS;
+  $('add').disabled = !has || state.runs.length >= MAX_RUNS || !!state.follower;
   $('add-label').classList.toggle('disabled', $('add').disabled);
   $('xaxis-label').hidden = compare;
   $('align-label').hidden = !compare;

@@ -238,7 +238,7 @@ test('labels in code page 932 and labels holding control bytes', async () => {
   // The speed comes first and the brake notch is drawn as steps.
   assert.equal(await page.evaluate(() => window.cablogViewer.view.panels[0][0]), 2);
   await page.selectOption('#encoding', 'windows-1252');
-  assert.equal((await labels())[0], 'Žž\u008d\u008f'.replace('\u008d', '\u008d'));
+  assert.equal((await labels())[0], 'Žž\u008d\u008f');
 
   const nul = join(scratch, 'nul-label.csv');
   writeFileSync(nul, Buffer.from('Spe\0ed,A\rB,\r\n1,2,\r\n2,3,\r\n', 'latin1'));
