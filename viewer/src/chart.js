@@ -68,13 +68,19 @@ export function drawScene(container, scene, on) {
 
   scene.panels.forEach((panel, p) => {
     const list = panel.series;
+    // uPlot ranges y while the new x range is still pending, before
+    // u.scales.x holds it, so the x range is caught as uPlot settles it.
+    let xNow = [-Infinity, Infinity];
+    const xRange = (u, min, max) => {
+      xNow = min == null ? [-Infinity, Infinity] : [min, max];
+      return min == null ? [null, null] : [min, max];
+    };
     const yRange = (u) => {
       let lo = Infinity;
       let hi = -Infinity;
       list.forEach((s, k) => {
         if (!u.series[k + 1].show) return;
-        // Before the first x range is set, the whole run counts.
-        const [i0, i1] = visibleRows(s.xs, u.scales.x.min ?? -Infinity, u.scales.x.max ?? Infinity);
+        const [i0, i1] = visibleRows(s.xs, xNow[0], xNow[1]);
         if (i1 < i0) return;
         const r = rangeOf(s.column.values, levelsOf(s.column), i0, i1);
         if (r && r[0] < lo) lo = r[0];
@@ -106,7 +112,7 @@ export function drawScene(container, scene, on) {
           paths: seriesPaths(() => ({ xs: s.xs, ys: s.column.values, levels: levelsOf(s.column), stepped: s.stepped })),
         })),
       ],
-      scales: { x: { time: false }, y: { range: yRange } },
+      scales: { x: { time: false, range: xRange }, y: { range: yRange } },
       axes: [
         {
           space: scene.x.isClock ? 90 : 60,

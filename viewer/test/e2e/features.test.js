@@ -199,6 +199,12 @@ test('a followed log: new rows appear, half-written ones wait, the view follows 
   appendFileSync(file, Array.from({ length: 600 }, (_, k) => row(10 + k)).join('\r\n') + '\r\n');
   await waitRows(610);
   assert.deepEqual(await xRange(), [36000 + 609 - 300, 36000 + 609]);
+  // The y ranges fit the rows now in view (the brake notch: 0 and 3), not the first rows.
+  const brakeY = await page.evaluate(() => [
+    window.cablogViewer.plots[2].scales.y.min,
+    window.cablogViewer.plots[2].scales.y.max,
+  ]);
+  assert.ok(brakeY[0] <= 0 && brakeY[1] >= 3 && brakeY[1] < 4, `brake notch panel y range ${brakeY}`);
   await page.screenshot({ path: join(outDir, 'e2e-follow.png'), fullPage: true });
 
   // Zoomed by the user: new rows do not move the view; Reset zoom follows again.
