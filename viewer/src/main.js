@@ -115,7 +115,6 @@ async function openFiles(files) {
     fail(files[0].name, err);
     return;
   }
-  // Reading and parsing overlap: the file is read in chunks while the last one is parsed.
   state.loadTimes = { read: performance.now() - t0 };
   setLog(files[0].name, log);
   const notes = [...log.warnings];

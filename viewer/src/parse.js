@@ -564,37 +564,21 @@ export function parseLog(input, { encoding } = {}) {
 }
 
 /**
- * Reads a whole log from a Blob (a File), in chunks of `chunkBytes`: the
- * next chunk is being read while this one is parsed, and `yieldTo(fraction)`
- * is awaited after each, so the page can show progress and stay alive.
- * Same result as parseLog.
+ * Reads a whole log from a Blob (a File) and parses it in slices of about
+ * `sliceBytes`, awaiting `yieldTo(fraction)` after each so that the page
+ * can show progress and stay alive. Same result as parseLog. (Reading the
+ * file in pieces to parse while it loads was tried: Chromium then takes
+ * longer to read it than to read it whole and parse it after.)
  */
-export async function readLogFile(blob, yieldTo = async () => {}, chunkBytes = 16 << 20) {
-  const total = blob.size;
-  if (total === 0) throw new LogFormatError('The file is empty.');
-  const buf = new Uint8Array(total);
-  let filled = 0;
-  let log = null;
-  let pos = 0;
-  let next = blob.slice(0, chunkBytes).arrayBuffer();
-  while (filled < total) {
-    const chunk = new Uint8Array(await next);
-    buf.set(chunk, filled);
-    filled += chunk.length;
-    if (filled < total) next = blob.slice(filled, filled + chunkBytes).arrayBuffer();
-    const b = buf.subarray(0, filled);
-    const atEnd = filled === total;
-    if (!log) {
-      const header = atEnd ? headerOf(b) : readHeader(b);
-      if (!header) continue;
-      // Room for as many rows as the first chunk's line lengths promise.
-      const lines = countLines(b, header.dataStart);
-      const perByte = lines / Math.max(1, filled - header.dataStart);
-      log = newLog(header, Math.ceil(perByte * (total - header.dataStart) * 1.02) + 16);
-      pos = header.dataStart;
-    }
-    pos = readRows(log, b, pos, filled, atEnd);
-    await yieldTo(filled / total);
+export async function readLogFile(blob, yieldTo = async () => {}, sliceBytes = 8 << 20) {
+  const b = bytesOf(await blob.arrayBuffer());
+  const header = headerOf(b);
+  const log = newLog(header, countLines(b, header.dataStart) + 1);
+  let pos = header.dataStart;
+  while (pos < b.length) {
+    const stop = Math.min(b.length, pos + sliceBytes);
+    pos = readRows(log, b, pos, stop, true);
+    await yieldTo(pos / b.length);
   }
   return log;
 }
