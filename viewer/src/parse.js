@@ -273,6 +273,11 @@ function grow(r, rows) {
   });
 }
 
+// The value of a decimal digit byte, or -1.
+function digit(c) {
+  return c >= 48 && c <= 57 ? c - 48 : -1;
+}
+
 // Empty cells of the row read by fastRow, counted once the row is whole.
 let rowGaps = new Int32Array(64);
 let rowGapCount = 0;
@@ -322,33 +327,15 @@ function fastRow(b, pos, n, k, vals, kinds, row) {
       if (ch === COLON) {
         // HH:MM:SS.mmm, at least two hour digits
         if (kind !== KIND_CLOCK || i - start < 2 || inexact || sig >= 15) return -1;
-        const d = (o) => b[i + o] - 48;
         if (b[i + 3] !== COLON || b[i + 6] !== DOT || b[i + 10] !== COMMA) return -1;
-        const m1 = d(1);
-        const m2 = d(2);
-        const s1 = d(4);
-        const s2 = d(5);
-        const f1 = d(7);
-        const f2 = d(8);
-        const f3 = d(9);
-        if (
-          m1 < 0 ||
-          m1 > 5 ||
-          m2 < 0 ||
-          m2 > 9 ||
-          s1 < 0 ||
-          s1 > 5 ||
-          s2 < 0 ||
-          s2 > 9 ||
-          f1 < 0 ||
-          f1 > 9 ||
-          f2 < 0 ||
-          f2 > 9 ||
-          f3 < 0 ||
-          f3 > 9
-        ) {
-          return -1;
-        }
+        const m1 = digit(b[i + 1]);
+        const m2 = digit(b[i + 2]);
+        const s1 = digit(b[i + 4]);
+        const s2 = digit(b[i + 5]);
+        const f1 = digit(b[i + 7]);
+        const f2 = digit(b[i + 8]);
+        const f3 = digit(b[i + 9]);
+        if ((m1 | m2 | s1 | s2 | f1 | f2 | f3) < 0 || m1 > 5 || s1 > 5) return -1;
         const ms = ((m * 60 + m1 * 10 + m2) * 60 + s1 * 10 + s2) * 1000 + f1 * 100 + f2 * 10 + f3;
         vals[c][row] = (neg ? -ms : ms) / 1000;
         i += 11;
