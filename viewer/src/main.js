@@ -89,13 +89,21 @@ function reset() {
   render();
 }
 
-async function readLog(file) {
-  const log = await readLogFile(file, async (done) => {
+async function readLog(file, bytes = file.arrayBuffer()) {
+  const log = await readLogFile(bytes, async (done) => {
     showMessage(`Reading ${file.name}… ${Math.round(done * 100)} %`, 'info');
     await nextTask();
   });
   if (state.encoding) decodeLabels(log, state.encoding);
   return log;
+}
+
+// All files are read at once, while the first is parsed; each is parsed
+// when its turn comes, and a read that failed is reported then.
+function readAhead(files) {
+  const reads = files.map((f) => f.arrayBuffer());
+  for (const r of reads) r.catch(() => {});
+  return reads;
 }
 
 /** Opens `files[0]` as the log to look at, and the rest beside it. */
@@ -108,9 +116,10 @@ async function openFiles(files) {
   reset();
   // Let the message paint before the parser holds the thread.
   await new Promise((r) => setTimeout(r, 0));
+  const reads = readAhead(files);
   let log;
   try {
-    log = await readLog(files[0]);
+    log = await readLog(files[0], reads[0]);
   } catch (err) {
     fail(files[0].name, err);
     return;
@@ -118,7 +127,7 @@ async function openFiles(files) {
   state.loadTimes = { read: performance.now() - t0 };
   setLog(files[0].name, log);
   const notes = [...log.warnings];
-  if (files.length > 1) notes.push(...(await addRuns(files.slice(1), false)));
+  if (files.length > 1) notes.push(...(await addRuns(files.slice(1), false, reads.slice(1))));
   await show(notes);
   state.loadTimes.total = performance.now() - t0;
 }
@@ -133,7 +142,7 @@ function setLog(name, log) {
 }
 
 /** Adds logs to compare with the open one; returns notes for the message line. */
-async function addRuns(files, redraw = true) {
+async function addRuns(files, redraw = true, reads = readAhead(files)) {
   if (state.follower) {
     const note = 'A log that is being followed cannot be compared; open it with "Open log…" to compare it.';
     if (redraw) showMessage(note, 'warning');
@@ -141,13 +150,13 @@ async function addRuns(files, redraw = true) {
   }
   const notes = [];
   const t0 = performance.now();
-  for (const file of files) {
+  for (const [k, file] of files.entries()) {
     if (state.runs.length >= MAX_RUNS) {
       notes.push(`Only ${MAX_RUNS} logs can be compared at once; ${file.name} was left out.`);
       continue;
     }
     try {
-      const log = await readLog(file);
+      const log = await readLog(file, reads[k]);
       if (!log.rowCount) {
         notes.push(`${file.name} has no data rows and was left out.`);
         continue;

@@ -557,8 +557,10 @@ export function parseLog(input, { encoding } = {}) {
  * file in pieces to parse while it loads was tried: Chromium then takes
  * longer to read it than to read it whole and parse it after.)
  */
-export async function readLogFile(blob, yieldTo = async () => {}, sliceBytes = 8 << 20) {
-  const b = bytesOf(await blob.arrayBuffer());
+export async function readLogFile(source, yieldTo = async () => {}, sliceBytes = 8 << 20) {
+  // A file, or its bytes (or the promise of them, when read ahead).
+  const bytes = await source;
+  const b = bytesOf(typeof bytes.arrayBuffer === 'function' ? await bytes.arrayBuffer() : bytes);
   const header = headerOf(b);
   const log = newLog(header, countLines(b, header.dataStart) + 1);
   let pos = header.dataStart;
