@@ -189,6 +189,13 @@ function matchRoles(log) {
   return guess;
 }
 
+// Runs are aligned by location only when every one of them has one.
+function alignmentNote() {
+  if (state.runs.length < 2 || state.align !== ALIGN_LOCATION) return '';
+  const without = state.runs.filter((r) => r.roles.location === NONE).map((r) => r.name);
+  return without.length ? `Aligned by time instead: no location column was found in ${without.join(', ')}.` : '';
+}
+
 async function show(notes = []) {
   const log = state.log;
   const names = state.runs.map((r) => r.name).join(', ');
@@ -209,6 +216,7 @@ async function show(notes = []) {
     notes.unshift('No column of this log holds a value to plot: every cell is empty.');
   }
   const drawn = log.rowCount > 0 && log.columns.some(plottable);
+  if (alignmentNote()) notes.push(alignmentNote());
   showMessage(notes.join(' '), drawn ? 'warning' : state.follower ? 'info' : 'error');
   render();
   await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
@@ -450,6 +458,7 @@ function init() {
     state.align = e.target.value === ALIGN_TIME ? ALIGN_TIME : ALIGN_LOCATION;
     state.zoomed = false;
     render();
+    showMessage(alignmentNote(), 'warning');
   });
   $('encoding').addEventListener('change', (e) => {
     state.encoding = e.target.value;

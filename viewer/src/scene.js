@@ -12,6 +12,7 @@ import {
   extraLabels,
   DASHES,
   ALIGN_LOCATION,
+  ALIGN_TIME,
 } from './compare.js';
 
 export const COLORS = [
@@ -75,7 +76,7 @@ function compareRuns(runs, view, align) {
   const logs = runs.map((r) => r.log);
   const base = runs[0];
   const byLocation = align === ALIGN_LOCATION && runs.every((r) => r.roles.location !== NONE);
-  const xsOf = runs.map((r) => alignRun(r.log, r.roles, byLocation ? ALIGN_LOCATION : 'time'));
+  const xsOf = runs.map((r) => alignRun(r.log, r.roles, byLocation ? ALIGN_LOCATION : ALIGN_TIME));
   const maps = columnsByLabel(logs);
   const x = byLocation
     ? { values: xsOf[0], label: `Location (${base.name})`, isClock: false, format: (v) => formatNumber(v) }
