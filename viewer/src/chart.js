@@ -122,7 +122,6 @@ export function drawScene(container, scene, on) {
         },
         {
           size: yWidth,
-          label: panel.title,
           values: (u, splits, ai, space, incr) =>
             splits.map((v) => (yClock ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
         },

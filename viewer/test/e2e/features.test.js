@@ -112,6 +112,13 @@ test('two runs compared: aligned by location with the time difference, or by tim
     return [20, 40, 60].map((t) => [s.xs[t], s.column.values[t]]);
   });
   diff.forEach(([loc, d], k) => assert.ok(Math.abs(d - 5 * (k + 1)) < 0.3, `at ${loc} m: ${d} s`));
+  // The readout at a location shows each run's own row there.
+  const speedPanel = panels.indexOf(panels.find((p) => p.series.some((s) => /^Speed/.test(s.label))));
+  const over = await page.locator('.panel').nth(speedPanel).locator('.u-over').boundingBox();
+  const px = await page.evaluate((p) => window.cablogViewer.plots[p].valToPos(300, 'x'), speedPanel);
+  await page.mouse.move(over.x + px, over.y + over.height / 2);
+  const readout = await page.locator('.panel').nth(speedPanel).locator('.u-legend .u-value').allTextContents();
+  assert.deepEqual(readout.slice(1), ['36', '28.8']);
   await page.screenshot({ path: join(outDir, 'e2e-compare.png'), fullPage: true });
 
   await page.selectOption('#align', 'time');
