@@ -5,11 +5,12 @@
 
 #ifdef _WIN32
 #include <process.h>
-#include <windows.h>
 #else
-#include <dlfcn.h>
 #include <unistd.h>
 #endif
+
+#include "platform/platform.h"
+#include "plugin/chain.h"
 
 namespace cablog::bench {
 namespace {
@@ -69,41 +70,18 @@ std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModu
 }
 
 HostModule::HostModule(const std::filesystem::path& path) {
-#ifdef _WIN32
-  handle_ = reinterpret_cast<void*>(LoadLibraryA(path.string().c_str()));
-#else
-  handle_ = dlopen(path.string().c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
-  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path.string());
-  resolve(Load, "Load");
-  resolve(Dispose, "Dispose");
-  resolve(Elapse, "Elapse");
-  resolve(SetPower, "SetPower");
-  resolve(SetBrake, "SetBrake");
-  resolve(SetReverser, "SetReverser");
-  resolve(SetSignal, "SetSignal");
-  resolve(SetBeaconData, "SetBeaconData");
-  resolve(DoorOpen, "DoorOpen");
-  resolve(DoorClose, "DoorClose");
+  std::string error;
+  handle_ = platform::loadLibrary(path.string(), error);
+  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path.string() + ": " + error);
+  const std::vector<std::string> missing = resolveEntryPoints(handle_, *this);
+  if (!missing.empty()) {
+    platform::unloadLibrary(handle_);
+    throw std::runtime_error("missing export " + missing.front());
+  }
 }
 
 HostModule::~HostModule() {
-#ifdef _WIN32
-  FreeLibrary(static_cast<HMODULE>(handle_));
-#else
-  dlclose(handle_);
-#endif
-}
-
-template <typename Function>
-void HostModule::resolve(Function& function, const char* name) {
-#ifdef _WIN32
-  function = reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name)));
-#else
-  function = reinterpret_cast<Function>(dlsym(handle_, name));
-#endif
-  if (function == nullptr) throw std::runtime_error(std::string("missing export ") + name);
+  platform::unloadLibrary(handle_);
 }
 
 VehicleState frameAt(std::uint64_t frame) {

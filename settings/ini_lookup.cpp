@@ -3,9 +3,6 @@
 namespace cablog {
 namespace {
 
-// The profile functions copy a value into a buffer of 30 characters.
-constexpr std::size_t kValueCapacity = 29;
-
 // Ctrl-Z counts as a blank here too.
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1a';
@@ -105,7 +102,7 @@ std::uint32_t digitValue(char c) {
 }  // namespace
 
 std::optional<std::string> lookupProfileString(std::string_view text, std::string_view section,
-                                               std::string_view key) {
+                                               std::string_view key, std::size_t capacity) {
   std::string decoded;
   if (text.starts_with("\xef\xbb\xbf")) {
     text.remove_prefix(3);
@@ -121,14 +118,17 @@ std::optional<std::string> lookupProfileString(std::string_view text, std::strin
   const bool quoted =
       v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
   if (quoted) v.remove_prefix(1);
-  std::string copy(v.substr(0, kValueCapacity));
-  if (quoted && v.size() <= kValueCapacity + 1) copy.pop_back();
+  // The closing quote goes only when it fits the buffer with the rest.
+  const std::size_t room = capacity == 0 ? 0 : capacity - 1;
+  std::string copy(v.substr(0, room));
+  if (quoted && v.size() <= room + 1 && !copy.empty()) copy.pop_back();
   return copy;
 }
 
 std::int32_t lookupProfileInt(std::string_view text, std::string_view section, std::string_view key,
                               std::int32_t fallback) {
-  const std::optional<std::string> value = lookupProfileString(text, section, key);
+  const std::optional<std::string> value =
+      lookupProfileString(text, section, key, kProfileIntCapacity);
   if (!value || value->empty()) return fallback;
   std::string_view digits(*value);
   while (!digits.empty() && static_cast<unsigned char>(digits.front()) <= ' ') {

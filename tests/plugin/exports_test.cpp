@@ -53,7 +53,7 @@ TEST_F(Exports, AnswersTheVersionAndEchoesHandlesWithoutTouchingHostArrays) {
 
   module.Load();
   EXPECT_EQ(module.GetPluginVersion(), 0x00020000);
-  module.SetVehicleSpec(8, 5, 4, 1, 10);
+  module.SetVehicleSpec({8, 5, 4, 1, 10});
   module.Initialize(0);
   module.SetBrake(3);
   module.SetPower(-1);
