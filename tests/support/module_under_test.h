@@ -28,6 +28,7 @@ class LoadedModule : public EntryPoints {
   LoadedModule& operator=(const LoadedModule&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  void* handle() const { return handle_; }
   // Names of the exports that could not be found.
   const std::vector<std::string>& missing() const { return missing_; }
 
