@@ -18,7 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::int32_t kSentinel = 0x5a5a5a5a;
-const std::string kSample = fs::path(CABLOG_SAMPLE_TRAIN_PLUGIN).filename().string();
+// Taken before any test moves the current directory.
+const fs::path kSamplePlugin = fs::absolute(CABLOG_SAMPLE_TRAIN_PLUGIN);
+const fs::path kOldSample = fs::absolute(CABLOG_SAMPLE_OLD_VERSION);
+const fs::path kHornlessSample = fs::absolute(CABLOG_SAMPLE_WITHOUT_HORN);
+const std::string kSample = kSamplePlugin.filename().string();
 
 std::string stem() {
   return fs::path(testing::builtModuleName()).stem().string();
@@ -52,7 +56,7 @@ class SampleRecord {
 class Chain : public ::testing::Test {
  protected:
   // A sample module beside cablog, under `name`.
-  fs::path placeSample(const char* built, const std::string& name) {
+  fs::path placeSample(const fs::path& built, const std::string& name) {
     const fs::path copy = folder_.path() / name;
     fs::copy_file(built, copy, fs::copy_options::overwrite_existing);
     return copy;
@@ -75,7 +79,7 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
                 "PLUGIN_REVERSER,P rev\nPLUGIN_CONSTANT_SPEED,P cs\nPANEL_12,Panel 12\n"
                 "PANEL_255,Panel 255\nSOUND_0,Sound 0\nSOUND_7,Sound 7\npanel_12,Again\n"
                 "PANEL_256,Beyond\nPANEL_01,Leading zero\nSOUND_3,Untouched\n");
-  SampleRecord sample(placeSample(CABLOG_SAMPLE_TRAIN_PLUGIN, kSample));
+  SampleRecord sample(placeSample(kSamplePlugin, kSample));
   {
     testing::ModuleUnderTest module(folder_.path());
     module.Load();
@@ -143,7 +147,7 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
 }
 
 TEST_F(Chain, ASecondLoadRebuildsTheChainAndNoSettingMeansNoChain) {
-  SampleRecord sample(placeSample(CABLOG_SAMPLE_TRAIN_PLUGIN, kSample));
+  SampleRecord sample(placeSample(kSamplePlugin, kSample));
   testing::ModuleUnderTest module(folder_.path());
   folder_.write(stem() + ".ini", "[Chain]\nModule=" + kSample + "\n");
   module.Load();
@@ -168,25 +172,25 @@ TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
   }();
 #ifdef _WIN32
   fs::create_directories(L"\\\\?\\" + fs::absolute(deep).wstring());
-  fs::copy_file(CABLOG_SAMPLE_TRAIN_PLUGIN, L"\\\\?\\" + fs::absolute(deep / kSample).wstring());
+  fs::copy_file(kSamplePlugin, L"\\\\?\\" + fs::absolute(deep / kSample).wstring());
 #else
   fs::create_directories(deep);
-  fs::copy_file(CABLOG_SAMPLE_TRAIN_PLUGIN, deep / kSample);
+  fs::copy_file(kSamplePlugin, deep / kSample);
 #endif
   const struct {
     const char* name;
     std::string module;       // the setting
-    const char* built;        // a sample to place under that name, if any
+    const fs::path* built;    // a sample to place under that name, if any
     std::string reason;       // in the status file
     const char* sampleCalls;  // what the refused sample saw, if placed
   } cases[] = {
       {"missing file", "no_such_plugin.dll", nullptr, "there is no file of that name", ""},
       {"not a module", "garbage.dll", nullptr, "it cannot be loaded as a module: ", ""},
-      {"wrong version", "old_plugin.dll", CABLOG_SAMPLE_OLD_VERSION,
+      {"wrong version", "old_plugin.dll", &kOldSample,
        "it answers plug-in version 0x00010000; only 0x00020000 can be chained",
        "Load\nGetPluginVersion\nDispose\n"},
-      {"missing export", "hornless_plugin.dll", CABLOG_SAMPLE_WITHOUT_HORN,
-       "it does not export HornBlow", ""},
+      {"missing export", "hornless_plugin.dll", &kHornlessSample, "it does not export HornBlow",
+       ""},
       {"cablog itself", testing::builtModuleName(), nullptr, "it is cablog itself", ""},
       {"path beyond 260 characters", testing::systemPath(fs::absolute(deep / kSample)), nullptr,
        "the setting is longer than 259 characters", ""},
@@ -197,7 +201,7 @@ TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
     SCOPED_TRACE(c.name);
     folder_.write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=" + c.module + "\n");
     std::optional<SampleRecord> sample;
-    if (c.built != nullptr) sample.emplace(placeSample(c.built, c.module));
+    if (c.built != nullptr) sample.emplace(placeSample(*c.built, c.module));
     {
       testing::ModuleUnderTest module(folder_.path());
       module.Load();

@@ -98,7 +98,8 @@ Handles Elapse(State s, std::int32_t* panel, std::int32_t* sound) {
          static_cast<double>(s.er), static_cast<double>(s.bp), static_cast<double>(s.sap),
          static_cast<double>(s.current));
   const bool tripped = s.speed > kLimit;
-  panel[12] = static_cast<std::int32_t>(s.speed);
+  // Whole km/h; anything out of range (or NaN) shows as 0.
+  panel[12] = s.speed > -1e9f && s.speed < 1e9f ? static_cast<std::int32_t>(s.speed) : 0;
   panel[255] = tripped ? 1 : 0;
   sound[0] = tripped ? 1 : -10000;
   sound[7] = s.time / 1000;
