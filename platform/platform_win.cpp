@@ -126,13 +126,18 @@ void* loadLibrary(const std::string& path, std::string& error) {
   // A module that cannot be loaded must not bring up a dialog in the host.
   DWORD previousMode = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
+  // The altered search order takes backslashes only.
+  std::string native = path;
+  for (char& c : native) {
+    if (c == '/') c = '\\';
+  }
   HMODULE library = nullptr;
   DWORD code = ERROR_PATH_NOT_FOUND;
-  if (isLong(path)) {
-    const std::wstring wide = extendedPath(path);
+  if (isLong(native)) {
+    const std::wstring wide = extendedPath(native);
     if (!wide.empty()) library = LoadLibraryExW(wide.c_str(), nullptr, flags);
   } else {
-    library = LoadLibraryExA(path.c_str(), nullptr, flags);
+    library = LoadLibraryExA(native.c_str(), nullptr, flags);
   }
   if (library == nullptr && GetLastError() != 0) code = GetLastError();
   SetThreadErrorMode(previousMode, nullptr);
