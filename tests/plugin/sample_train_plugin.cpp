@@ -69,9 +69,12 @@ extern "C" {
 const char* SampleCalls() {
   return calls;
 }
+// Forgets the calls and what they told it, as a freshly loaded module.
 void SampleReset() {
   used = 0;
   calls[0] = '\0';
+  spec = {};
+  driver = {};
 }
 
 void Load() {
