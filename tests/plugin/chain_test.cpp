@@ -5,6 +5,7 @@
 
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -161,6 +162,39 @@ TEST_F(Chain, ASecondLoadRebuildsTheChainAndNoSettingMeansNoChain) {
   module.Dispose();
   EXPECT_FALSE(status());
   EXPECT_EQ(sample.calls(), "Load\nGetPluginVersion\nDispose\nLoad\nGetPluginVersion\nDispose\n");
+}
+
+// A folder so deep that the chained module's path passes 260 characters:
+// reached on Windows through the extended form.
+TEST_F(Chain, AModuleBeyond260CharactersIsChained) {
+#ifdef _WIN32
+  fs::path folder = L"\\\\?\\" + fs::absolute(folder_.path()).wstring();
+#else
+  fs::path folder = folder_.path();
+#endif
+  for (char part : {'a', 'b', 'c'}) folder /= std::string(90, part);
+  fs::create_directories(folder);
+  fs::copy_file(kSamplePlugin, folder / kSample);
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream(folder / name, std::ios::binary) << text;
+  };
+  write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=" + kSample + "\n");
+  write(stem() + ".csv", "PLUGIN_BRAKE,P brake\n");
+  ASSERT_GT((folder / kSample).native().size(), 270u);
+  {
+    testing::ModuleUnderTest module(folder);
+    module.Load();
+    module.SetVehicleSpec({8, 5, 4, 1, 10});
+    std::array<std::int32_t, 256> panel{};
+    EXPECT_EQ(module.Elapse({0.0, 50.0f, 0, 0, 0, 0, 0, 0, 0}, panel.data(), panel.data()).brake,
+              4);
+    module.Dispose();
+  }
+  EXPECT_EQ(testing::readBytes(folder / (stem() + ".chain.txt")).rfind("cablog chained", 0), 0u);
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(folder, ignored)) fs::remove(entry, ignored);
+  for (int level = 0; level < 3; ++level, folder = folder.parent_path())
+    fs::remove(folder, ignored);
 }
 
 // Each refusal leaves cablog working alone, and the status file says why.
