@@ -29,7 +29,9 @@ class Chain {
   // A refused module is disposed (if its Load ran) and unloaded.
   void build(const ModulePaths& paths, std::string_view separators);
 
-  // Disposes and unloads the chained module, if there is one.
+  // Disposes and unloads the chained module, if there is one. Nothing calls
+  // it when the host unloads cablog without Dispose: a module must not be
+  // unloaded from within the system's unload notification.
   void release();
 
   bool active() const { return library_ != nullptr; }

@@ -78,7 +78,8 @@ void checkEcho(const HandleRecord& back, const Controls& controls, std::int64_t 
                   ", reverser " + std::to_string(back.reverser) + " but the host had set brake " +
                   std::to_string(controls.brake) + ", power " + std::to_string(controls.power) +
                   ", reverser " + std::to_string(controls.reverser) +
-                  " (a logger must hand the handles back unchanged)");
+                  " (a logger must hand the handles back unchanged; drive a module that chains a "
+                  "train's own plug-in with --chained)");
 }
 
 void checkUntouched(const std::vector<std::int32_t>& values, const char* name, std::int64_t frame,
