@@ -9,6 +9,7 @@
 #include <unistd.h>
 #endif
 
+#include "logging/value_key.h"
 #include "platform/platform.h"
 #include "plugin/chain.h"
 
@@ -24,26 +25,18 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 }  // namespace
 
 std::string twentyColumnFile() {
-  return "location,Location [m]\n"
-         "speed,Speed [km/h]\n"
-         "time,Time [ms]\n"
-         "time_hhmmss,Clock\n"
-         "acceleration,Acceleration [km/h/s]\n"
-         "bc,BC [kPa]\n"
-         "mr,MR [kPa]\n"
-         "er,ER [kPa]\n"
-         "bp,BP [kPa]\n"
-         "sap,SAP [kPa]\n"
-         "current,Current [A]\n"
-         "power,Power\n"
-         "brake,Brake\n"
-         "reverser,Reverser\n"
-         "signal,Signal\n"
-         "pilotlamp,Pilot lamp\n"
-         "beacon_type,Beacon type\n"
-         "beacon_signal,Beacon signal\n"
-         "beacon_distance,Beacon distance [m]\n"
-         "beacon_optional,Beacon optional\n";
+  // From the key table, so that the runs follow it; lower case, as users
+  // often write keys.
+  std::string file;
+  for (const NamedKey& named : kNamedKeys) {
+    if (named.chainOnly) continue;
+    for (const char c : named.name)
+      file += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    file += ',';
+    file += named.name;
+    file += '\n';
+  }
+  return file;
 }
 
 std::filesystem::path scratchFolder(const char* name) {

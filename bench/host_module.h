@@ -10,7 +10,7 @@
 
 namespace cablog::bench {
 
-// The twenty keys the plug-in writes, one column each.
+// The twenty keys the plug-in writes without a chain, one column each.
 std::string twentyColumnFile();
 
 // A folder under the system's temporary directory named after `name` and
