@@ -15,6 +15,7 @@ namespace {
 
 void readColumns(Logger& logger, const std::string& columnsPath) {
   if (const auto bytes = platform::readFile(columnsPath)) {
+    if (bytes->starts_with(kUtf8ByteOrderMark)) logger.logBuffer.appendText(kUtf8ByteOrderMark);
     for (ColumnDefinition& definition : parseColumnDefinitions(*bytes)) {
       appendHeaderCell(logger.logBuffer, definition.label);
       const auto known = knownKey(definition.key);
