@@ -3,11 +3,14 @@
 // (Elapse before Load, Load twice, Dispose twice), any values (NaN,
 // infinities, extreme integers), long runs of frames. After every Dispose the
 // file must hold the header and one row per sampled frame, each line with
-// exactly one comma per column.
+// exactly one comma per column. Some Loads chain the sample train plug-in:
+// then every Elapse must return what it decided, and without a chain the
+// host's panel and sound arrays must stay untouched.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include <dlfcn.h>
+
 #include "fuzz/fuzz_check.h"
 #include "plugin/plugin.h"
 
@@ -27,26 +32,46 @@ namespace fs = std::filesystem;
 using cablog::fuzz::check;
 using cablog::fuzz::fail;
 
-// Every key the plug-in writes, one it never writes, and a repeated key in
-// lower case.
+// Every named key the plug-in writes, array entries, one key it never
+// writes, and a repeated key in lower case.
 constexpr const char* kColumnFile =
     "POWER,Power\r\nBRAKE,Brake\r\nREVERSER,Reverser\r\nSIGNAL,Signal\r\nPILOTLAMP,Pilot lamp\r\n"
     "BEACON_TYPE,Beacon type\r\nBEACON_SIGNAL,Beacon signal\r\nBEACON_DISTANCE,Beacon distance\r\n"
     "BEACON_OPTIONAL,Beacon optional\r\nLOCATION,Location\r\nSPEED,Speed\r\nTIME,Time\r\n"
     "BC,BC\r\nMR,MR\r\nER,ER\r\nBP,BP\r\nSAP,SAP\r\nCURRENT,Current\r\n"
     "ACCELERATION,Acceleration\r\nTIME_HHMMSS,Clock\r\nNOT_A_KEY,Never set\r\nspeed,Speed "
-    "again\r\n";
-constexpr std::size_t kColumns = 22;
+    "again\r\nPLUGIN_BRAKE,P brake\r\nPLUGIN_POWER,P power\r\nPLUGIN_REVERSER,P rev\r\n"
+    "PLUGIN_CONSTANT_SPEED,P cs\r\nPANEL_12,Panel\r\nSOUND_7,Sound\r\nSOUND_3,Untouched\r\n";
+constexpr std::size_t kColumns = 29;
 constexpr const char* kHeader =
     "Power,Brake,Reverser,Signal,Pilot lamp,Beacon type,Beacon signal,Beacon distance,"
     "Beacon optional,Location,Speed,Time,BC,MR,ER,BP,SAP,Current,Acceleration,Clock,Never set,"
-    "Speed again,\r\n";
+    "Speed again,P brake,P power,P rev,P cs,Panel,Sound,Untouched,\r\n";
+
+// The sample train plug-in (built beside this target): the harness holds a
+// handle of its own, so that its state lasts across the chain's reloads.
+struct Sample {
+  Sample() {
+    handle = dlopen(CABLOG_FUZZ_SAMPLE_PLUGIN, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) std::abort();
+    reset = reinterpret_cast<void (*)()>(dlsym(handle, "SampleReset"));
+    if (reset == nullptr) std::abort();
+  }
+  void* handle;
+  void (*reset)();
+};
+const Sample sample;
+
+constexpr std::int32_t kSentinel = 0x5a5a5a5a;
 
 // The module's INI file as a Load may find it, and the interval it must give.
 struct Setting {
   const char* text;  // nullptr: no file
   std::int32_t interval;
 };
+// Appended to a setting: chains the sample, or names nothing loadable.
+constexpr const char* kChainSettings[] = {"", "[Chain]\r\nModule=" CABLOG_FUZZ_SAMPLE_PLUGIN "\r\n",
+                                          "[Chain]\r\nModule=no-such-plugin.so\r\n"};
 constexpr Setting kSettings[] = {
     {nullptr, 60},
     {"[Frame]\r\nSkip=1\r\n", 1},
@@ -148,16 +173,47 @@ struct Model {
   std::uint64_t framesTotal = 0;
   std::uint64_t rowsTotal = 0;
   cablog::HandleEcho echo;
+  bool chained = false;
+  // What the sample was told, while chained; it keeps it across reloads.
+  cablog::HandleEcho sampleDriver;
+  std::int32_t sampleAtsNotch = 0;
 
   std::uint64_t rows() const {
     return loaded ? framesSinceLoad / static_cast<std::uint64_t>(interval) : 0;
   }
 };
 
-void checkEcho(const cablog::HandleRecord& got, const Model& model) {
-  check(got.brake == model.echo.brake && got.power == model.echo.power &&
-            got.reverser == model.echo.reverser && got.reserved == 0,
-        "Elapse did not echo the handles");
+void checkHandles(const cablog::HandleRecord& got, const Model& model,
+                  const cablog::VehicleState& state) {
+  if (!model.chained) {
+    check(got.brake == model.echo.brake && got.power == model.echo.power &&
+              got.reverser == model.echo.reverser && got.reserved == 0,
+          "Elapse did not echo the handles");
+    return;
+  }
+  // The sample's own rule: above 45 km/h the brake at the ATS notch.
+  const bool tripped = state.speed > 45.0f;
+  const cablog::HandleRecord want =
+      tripped ? cablog::HandleRecord{model.sampleAtsNotch, 0, model.sampleDriver.reverser, 2}
+              : cablog::HandleRecord{model.sampleDriver.brake, model.sampleDriver.power,
+                                     model.sampleDriver.reverser, 0};
+  check(got.brake == want.brake && got.power == want.power && got.reverser == want.reverser &&
+            got.reserved == want.reserved,
+        "Elapse did not return what the chained plug-in decided");
+}
+
+// After a run of frames: alone, the host's arrays are untouched; chained,
+// they hold what the plug-in wrote.
+void checkArrays(const Model& model, const cablog::VehicleState& state, const std::int32_t* panel,
+                 const std::int32_t* sound) {
+  if (!model.chained) {
+    for (int i = 0; i < 256; ++i) {
+      check(panel[i] == kSentinel && sound[i] == kSentinel, "Elapse alone touched the arrays");
+    }
+    return;
+  }
+  check(sound[0] == (state.speed > 45.0f ? 1 : -10000) && sound[3] == kSentinel,
+        "the chained plug-in's sound array did not come back");
 }
 
 void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Model& model) {
@@ -199,13 +255,24 @@ void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Mo
 void load(const Scratch& scratch, cablog::Plugin& plugin, Model& model, FuzzedDataProvider& in) {
   const Setting& setting =
       kSettings[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kSettings) - 1)];
+  const std::size_t chain =
+      in.ConsumeIntegralInRange<std::size_t>(0, std::size(kChainSettings) - 1);
   const fs::path ini = scratch.folder / "cablog.ini";
-  if (setting.text == nullptr) {
+  if (setting.text == nullptr && chain == 0) {
     fs::remove(ini);
   } else {
-    std::ofstream(ini, std::ios::binary | std::ios::trunc) << setting.text;
+    std::ofstream(ini, std::ios::binary | std::ios::trunc)
+        << (setting.text == nullptr ? "" : setting.text) << kChainSettings[chain];
   }
   plugin.load(scratch.modulePath);
+  model.chained = chain == 1;
+  check(plugin.chain.active() == model.chained, "the chain is not as the setting says");
+  std::ifstream status(scratch.folder / "cablog.chain.txt", std::ios::binary);
+  const std::string said((std::istreambuf_iterator<char>(status)),
+                         std::istreambuf_iterator<char>());
+  check(chain == 0 ? !status.is_open()
+                   : said.starts_with(chain == 1 ? "cablog chained" : "cablog did NOT chain"),
+        "the chain status file does not tell what happened");
   model.loaded = true;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
@@ -222,18 +289,26 @@ void elapse(cablog::Plugin& plugin, Model& model, const cablog::VehicleState& st
   }
   model.framesTotal += frames;
   model.rowsTotal += newRows;
-  for (std::uint64_t i = 0; i < frames; ++i) checkEcho(plugin.elapse(state), model);
+  std::int32_t panel[256];
+  std::int32_t sound[256];
+  std::fill(std::begin(panel), std::end(panel), kSentinel);
+  std::fill(std::begin(sound), std::end(sound), kSentinel);
+  for (std::uint64_t i = 0; i < frames; ++i) {
+    checkHandles(plugin.elapse(state, panel, sound), model, state);
+  }
+  if (frames > 0) checkArrays(model, state, panel, sound);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Scratch scratch;
+  sample.reset();
   FuzzedDataProvider in(data, size);
   cablog::Plugin plugin;
   Model model;
   while (in.remaining_bytes() > 0) {
-    switch (in.ConsumeIntegralInRange<int>(0, 11)) {
+    switch (in.ConsumeIntegralInRange<int>(0, 12)) {
       case 0:
         load(scratch, plugin, model, in);
         break;
@@ -247,14 +322,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       case 3:
         model.echo.power = consumeInt(in);
+        if (model.chained) model.sampleDriver.power = model.echo.power;
         plugin.setPower(model.echo.power);
         break;
       case 4:
         model.echo.brake = consumeInt(in);
+        if (model.chained) model.sampleDriver.brake = model.echo.brake;
         plugin.setBrake(model.echo.brake);
         break;
       case 5:
         model.echo.reverser = consumeInt(in);
+        if (model.chained) model.sampleDriver.reverser = model.echo.reverser;
         plugin.setReverser(model.echo.reverser);
         break;
       case 6:
@@ -273,13 +351,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 9:
         plugin.doorClose();
         break;
+      case 12: {
+        cablog::VehicleSpec spec{consumeInt(in), consumeInt(in), consumeInt(in), consumeInt(in),
+                                 consumeInt(in)};
+        if (model.chained) model.sampleAtsNotch = spec.atsNotch;
+        plugin.setVehicleSpec(spec);
+        plugin.initialize(consumeInt(in));
+        plugin.keyDown(consumeInt(in));
+        plugin.keyUp(consumeInt(in));
+        plugin.hornBlow(consumeInt(in));
+        break;
+      }
       default:
         plugin.dispose();
+        model.chained = false;
         checkLogFile(scratch, plugin, model);
         break;
     }
   }
   plugin.dispose();
+  model.chained = false;
   checkLogFile(scratch, plugin, model);
   return 0;
 }

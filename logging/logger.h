@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "logging/column_list.h"
 #include "logging/log_buffer.h"
@@ -24,6 +25,8 @@ struct Logger {
   LogBuffer logBuffer;
   ValueTable values;
   ColumnList columns;
+  // The panel and sound slots the columns name (see plugin_readings.h).
+  std::vector<ValueKey> arrayKeys;
 };
 
 }  // namespace cablog

@@ -21,6 +21,8 @@ TEST(Options, DefaultsAndEveryOption) {
   EXPECT_EQ(all.script, "drive.txt");
   EXPECT_TRUE(parseOptions({"--help"}).help);
   EXPECT_TRUE(parseOptions({"--print-builtin"}).printBuiltin);
+  EXPECT_TRUE(parseOptions({"--chained"}).chained);
+  EXPECT_FALSE(none.chained);
 }
 
 TEST(Options, RejectsWhatItCannotUse) {

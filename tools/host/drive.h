@@ -19,6 +19,9 @@ inline constexpr std::size_t kSoundSize = 256;
 struct DriveResult {
   std::int64_t frames = 0;
   std::int64_t simulatedMs = 0;
+  // Chained drives only: frames on which Elapse handed back other brake,
+  // power or reverser positions than the driver had set.
+  std::int64_t framesHandlesDiffered = 0;
 };
 
 // Number of frames needed to reach the end of the script.
@@ -26,7 +29,11 @@ std::int64_t framesFor(const Script& script, int fps);
 
 // Throws HostError, naming the frame, if the module answers the wrong
 // version, does not hand back the handles it was given, or writes into the
-// panel or sound arrays.
-DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle);
+// panel or sound arrays. A `chained` module (a logger with a train's own
+// plug-in behind it) may do the last two, as a train plug-in does: the
+// arrays then keep their values from frame to frame, as a host's do, and
+// the frames whose handles differ are counted instead.
+DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle,
+                  bool chained = false);
 
 }  // namespace host

@@ -10,7 +10,8 @@ struct Options {
   std::string module;  // empty: the cablog module in the current directory
   std::string script;  // empty: the built-in drive
   int fps = 60;
-  std::string workdir;  // where the module looks for ./Ats.ini; empty: stay put
+  std::string workdir;   // where the module looks for ./Ats.ini; empty: stay put
+  bool chained = false;  // the module passes the calls on to a train's own plug-in
   bool help = false;
   bool printBuiltin = false;
 };
