@@ -48,13 +48,13 @@ uplot=$(sed -n '/"node_modules\/uplot"/,/version/s/.*"version": "\([^"]*\)".*/\1
 unzip -p "$zip_path" THIRD-PARTY-NOTICES.txt | grep -q "uPlot $uplot," ||
   fail "THIRD-PARTY-NOTICES.txt does not name uPlot ${uplot:-(no version in the lock file)}"
 
-keys="LOCATION SPEED TIME BC MR ER BP SAP CURRENT ACCELERATION TIME_HHMMSS POWER BRAKE REVERSER
-  SIGNAL PILOTLAMP BEACON_TYPE BEACON_SIGNAL BEACON_DISTANCE BEACON_OPTIONAL"
-columns=$(unzip -p "$zip_path" cablog.csv)
-for key in $keys; do
-  [ "$(grep -c "^$key,." <<<"$columns")" -eq 1 ] || fail "cablog.csv does not name $key once"
+# The user files are the package's, with Windows line ends; a test of the
+# key table ties package/cablog.csv to every key the plug-in knows by name.
+for file in cablog.csv cablog.ini README.txt; do
+  cmp -s <(unzip -p "$zip_path" "$file" | tr -d '\r') <(tr -d '\r' <"package/$file") ||
+    fail "$file in the bundle is not package/$file"
+  unzip -p "$zip_path" "$file" | grep -qv $'\r$' && fail "$file has lines without CR LF"
 done
-[ "$(grep -c . <<<"$columns")" -eq 20 ] || fail "cablog.csv should have 20 lines"
 unzip -p "$zip_path" cablog.ini | grep -q $'^Skip=[0-9]*\r$' || fail "cablog.ini sets no Skip"
 
 [ "$failures" -eq 0 ] && echo "ok: $(basename "$zip_path") holds" $expected
