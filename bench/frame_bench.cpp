@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "bench/host_module.h"
@@ -73,6 +74,42 @@ void BM_UnsampledElapse(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_UnsampledElapse);
+
+#ifdef CABLOG_SAMPLE_PLUGIN_PATH
+// The module chained to the sample train plug-in, and the sample alone: the
+// difference is what chaining adds to an unsampled frame.
+void unsampledChained(benchmark::State& state, bool throughCablog) {
+  static HostModule* chained = [] {
+    const auto folder = scratchFolder("cablog_bench_chained");
+    const auto module =
+        prepareModuleFolder(CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max());
+    std::filesystem::path settings = module;
+    std::ofstream(settings.replace_extension(".ini"), std::ios::app)
+        << "[Chain]\nModule=" << CABLOG_SAMPLE_PLUGIN_PATH << "\n";
+    auto* loaded = new HostModule(module);
+    loaded->Load();
+    return loaded;
+  }();
+  static HostModule* sample = new HostModule(CABLOG_SAMPLE_PLUGIN_PATH);
+  HostModule& host = throughCablog ? *chained : *sample;
+  std::array<std::int32_t, 256> panel{};
+  std::array<std::int32_t, 256> sound{};
+  const VehicleState frame = frameAt(1000);
+  // The sample stops recording calls once its record is full.
+  for (int i = 0; i < 20000; ++i) host.Elapse(frame, panel.data(), sound.data());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(host.Elapse(frame, panel.data(), sound.data()));
+  }
+}
+void BM_UnsampledChainedElapse(benchmark::State& state) {
+  unsampledChained(state, true);
+}
+void BM_SampleElapseAlone(benchmark::State& state) {
+  unsampledChained(state, false);
+}
+BENCHMARK(BM_UnsampledChainedElapse);
+BENCHMARK(BM_SampleElapseAlone);
+#endif
 
 template <typename Call>
 void setter(benchmark::State& state, Call call) {

@@ -5,11 +5,13 @@
 
 #ifdef _WIN32
 #include <process.h>
-#include <windows.h>
 #else
-#include <dlfcn.h>
 #include <unistd.h>
 #endif
+
+#include "logging/value_key.h"
+#include "platform/platform.h"
+#include "plugin/chain.h"
 
 namespace cablog::bench {
 namespace {
@@ -23,26 +25,18 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 }  // namespace
 
 std::string twentyColumnFile() {
-  return "location,Location [m]\n"
-         "speed,Speed [km/h]\n"
-         "time,Time [ms]\n"
-         "time_hhmmss,Clock\n"
-         "acceleration,Acceleration [km/h/s]\n"
-         "bc,BC [kPa]\n"
-         "mr,MR [kPa]\n"
-         "er,ER [kPa]\n"
-         "bp,BP [kPa]\n"
-         "sap,SAP [kPa]\n"
-         "current,Current [A]\n"
-         "power,Power\n"
-         "brake,Brake\n"
-         "reverser,Reverser\n"
-         "signal,Signal\n"
-         "pilotlamp,Pilot lamp\n"
-         "beacon_type,Beacon type\n"
-         "beacon_signal,Beacon signal\n"
-         "beacon_distance,Beacon distance [m]\n"
-         "beacon_optional,Beacon optional\n";
+  // From the key table, so that the runs follow it; lower case, as users
+  // often write keys.
+  std::string file;
+  for (const NamedKey& named : kNamedKeys) {
+    if (named.chainOnly) continue;
+    for (const char c : named.name)
+      file += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    file += ',';
+    file += named.name;
+    file += '\n';
+  }
+  return file;
 }
 
 std::filesystem::path scratchFolder(const char* name) {
@@ -71,41 +65,18 @@ std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModu
 }
 
 HostModule::HostModule(const std::filesystem::path& path) {
-#ifdef _WIN32
-  handle_ = reinterpret_cast<void*>(LoadLibraryA(path.string().c_str()));
-#else
-  handle_ = dlopen(path.string().c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
-  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path.string());
-  resolve(Load, "Load");
-  resolve(Dispose, "Dispose");
-  resolve(Elapse, "Elapse");
-  resolve(SetPower, "SetPower");
-  resolve(SetBrake, "SetBrake");
-  resolve(SetReverser, "SetReverser");
-  resolve(SetSignal, "SetSignal");
-  resolve(SetBeaconData, "SetBeaconData");
-  resolve(DoorOpen, "DoorOpen");
-  resolve(DoorClose, "DoorClose");
+  std::string error;
+  handle_ = platform::loadLibrary(path.string(), error);
+  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path.string() + ": " + error);
+  const std::vector<std::string> missing = resolveEntryPoints(handle_, *this);
+  if (!missing.empty()) {
+    platform::unloadLibrary(handle_);
+    throw std::runtime_error("missing export " + missing.front());
+  }
 }
 
 HostModule::~HostModule() {
-#ifdef _WIN32
-  FreeLibrary(static_cast<HMODULE>(handle_));
-#else
-  dlclose(handle_);
-#endif
-}
-
-template <typename Function>
-void HostModule::resolve(Function& function, const char* name) {
-#ifdef _WIN32
-  function = reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name)));
-#else
-  function = reinterpret_cast<Function>(dlsym(handle_, name));
-#endif
-  if (function == nullptr) throw std::runtime_error(std::string("missing export ") + name);
+  platform::unloadLibrary(handle_);
 }
 
 VehicleState frameAt(std::uint64_t frame) {

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <string>
 
-#include "plugin/host_records.h"
+#include "plugin/entry_points.h"
 
 namespace cablog::bench {
 
-// The twenty keys the plug-in writes, one column each.
+// The twenty keys the plug-in writes without a chain, one column each.
 std::string twentyColumnFile();
 
 // A folder under the system's temporary directory named after `name` and
@@ -24,30 +24,16 @@ std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModu
                                           const std::filesystem::path& folder,
                                           std::int32_t interval, std::int32_t flushSeconds = 0);
 
-class HostModule {
+class HostModule : public EntryPoints {
  public:
-  // Loads the module and resolves the exports a run calls; throws when the
-  // module or one of them is missing.
+  // Loads the module through the platform's loader and resolves every
+  // entry point; throws when the module or one of them is missing.
   explicit HostModule(const std::filesystem::path& path);
   ~HostModule();
   HostModule(const HostModule&) = delete;
   HostModule& operator=(const HostModule&) = delete;
 
-  void (*Load)() = nullptr;
-  void (*Dispose)() = nullptr;
-  HandleRecord (*Elapse)(VehicleState, std::int32_t*, std::int32_t*) = nullptr;
-  void (*SetPower)(std::int32_t) = nullptr;
-  void (*SetBrake)(std::int32_t) = nullptr;
-  void (*SetReverser)(std::int32_t) = nullptr;
-  void (*SetSignal)(std::int32_t) = nullptr;
-  void (*SetBeaconData)(BeaconData) = nullptr;
-  void (*DoorOpen)() = nullptr;
-  void (*DoorClose)() = nullptr;
-
  private:
-  template <typename Function>
-  void resolve(Function& function, const char* name);
-
   void* handle_ = nullptr;
 };
 

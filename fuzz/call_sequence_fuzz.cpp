@@ -3,10 +3,12 @@
 // (Elapse before Load, Load twice, Dispose twice), any values (NaN,
 // infinities, extreme integers), long runs of frames. After every Dispose the
 // file must hold the header and one row per sampled frame, each line with
-// exactly one comma per column. A second plug-in gets the same calls with its
-// log streamed to the file as it grows, and meets refused opens and refused or
-// short writes now and then: its file must always be a prefix of the first
-// one's, and the same bytes once nothing is left waiting.
+// exactly one comma per column. Some Loads chain the sample train plug-in:
+// then every Elapse must return what it decided, and without a chain the
+// host's panel and sound arrays must stay untouched. A second plug-in gets the
+// same calls with its log streamed to the file as it grows, and meets refused
+// opens and refused or short writes now and then: its file must always be a
+// prefix of the first one's, and the same bytes once nothing is left waiting.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <unistd.h>
@@ -22,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include <dlfcn.h>
+
 #include "fuzz/fuzz_check.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
@@ -32,26 +36,46 @@ namespace fs = std::filesystem;
 using cablog::fuzz::check;
 using cablog::fuzz::fail;
 
-// Every key the plug-in writes, one it never writes, and a repeated key in
-// lower case.
+// Every named key the plug-in writes, array entries, one key it never
+// writes, and a repeated key in lower case.
 constexpr const char* kColumnFile =
     "POWER,Power\r\nBRAKE,Brake\r\nREVERSER,Reverser\r\nSIGNAL,Signal\r\nPILOTLAMP,Pilot lamp\r\n"
     "BEACON_TYPE,Beacon type\r\nBEACON_SIGNAL,Beacon signal\r\nBEACON_DISTANCE,Beacon distance\r\n"
     "BEACON_OPTIONAL,Beacon optional\r\nLOCATION,Location\r\nSPEED,Speed\r\nTIME,Time\r\n"
     "BC,BC\r\nMR,MR\r\nER,ER\r\nBP,BP\r\nSAP,SAP\r\nCURRENT,Current\r\n"
     "ACCELERATION,Acceleration\r\nTIME_HHMMSS,Clock\r\nNOT_A_KEY,Never set\r\nspeed,Speed "
-    "again\r\n";
-constexpr std::size_t kColumns = 22;
+    "again\r\nPLUGIN_BRAKE,P brake\r\nPLUGIN_POWER,P power\r\nPLUGIN_REVERSER,P rev\r\n"
+    "PLUGIN_CONSTANT_SPEED,P cs\r\nPANEL_12,Panel\r\nSOUND_7,Sound\r\nSOUND_3,Untouched\r\n";
+constexpr std::size_t kColumns = 29;
 constexpr const char* kHeader =
     "Power,Brake,Reverser,Signal,Pilot lamp,Beacon type,Beacon signal,Beacon distance,"
     "Beacon optional,Location,Speed,Time,BC,MR,ER,BP,SAP,Current,Acceleration,Clock,Never set,"
-    "Speed again,\r\n";
+    "Speed again,P brake,P power,P rev,P cs,Panel,Sound,Untouched,\r\n";
+
+// The sample train plug-in (built beside this target): the harness holds a
+// handle of its own, so that its state lasts across the chain's reloads.
+struct Sample {
+  Sample() {
+    handle = dlopen(CABLOG_FUZZ_SAMPLE_PLUGIN, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) std::abort();
+    reset = reinterpret_cast<void (*)()>(dlsym(handle, "SampleReset"));
+    if (reset == nullptr) std::abort();
+  }
+  void* handle;
+  void (*reset)();
+};
+const Sample sample;
+
+constexpr std::int32_t kSentinel = 0x5a5a5a5a;
 
 // The module's INI file as a Load may find it, and the interval it must give.
 struct Setting {
   const char* text;  // nullptr: no file
   std::int32_t interval;
 };
+// Appended to a setting: chains the sample, or names nothing loadable.
+constexpr const char* kChainSettings[] = {"", "[Chain]\r\nModule=" CABLOG_FUZZ_SAMPLE_PLUGIN "\r\n",
+                                          "[Chain]\r\nModule=no-such-plugin.so\r\n"};
 constexpr Setting kSettings[] = {
     {nullptr, 60},
     {"[Frame]\r\nSkip=1\r\n", 1},
@@ -154,16 +178,47 @@ struct Model {
   std::uint64_t framesTotal = 0;
   std::uint64_t rowsTotal = 0;
   cablog::HandleEcho echo;
+  bool chained = false;
+  // What the sample was told, while chained; it keeps it across reloads.
+  cablog::HandleEcho sampleDriver;
+  std::int32_t sampleAtsNotch = 0;
 
   std::uint64_t rows() const {
     return loaded ? framesSinceLoad / static_cast<std::uint64_t>(interval) : 0;
   }
 };
 
-void checkEcho(const cablog::HandleRecord& got, const Model& model) {
-  check(got.brake == model.echo.brake && got.power == model.echo.power &&
-            got.reverser == model.echo.reverser && got.reserved == 0,
-        "Elapse did not echo the handles");
+void checkHandles(const cablog::HandleRecord& got, const Model& model,
+                  const cablog::VehicleState& state) {
+  if (!model.chained) {
+    check(got.brake == model.echo.brake && got.power == model.echo.power &&
+              got.reverser == model.echo.reverser && got.reserved == 0,
+          "Elapse did not echo the handles");
+    return;
+  }
+  // The sample's own rule: above 45 km/h the brake at the ATS notch.
+  const bool tripped = state.speed > 45.0f;
+  const cablog::HandleRecord want =
+      tripped ? cablog::HandleRecord{model.sampleAtsNotch, 0, model.sampleDriver.reverser, 2}
+              : cablog::HandleRecord{model.sampleDriver.brake, model.sampleDriver.power,
+                                     model.sampleDriver.reverser, 0};
+  check(got.brake == want.brake && got.power == want.power && got.reverser == want.reverser &&
+            got.reserved == want.reserved,
+        "Elapse did not return what the chained plug-in decided");
+}
+
+// After a run of frames: alone, the host's arrays are untouched; chained,
+// they hold what the plug-in wrote.
+void checkArrays(const Model& model, const cablog::VehicleState& state, const std::int32_t* panel,
+                 const std::int32_t* sound) {
+  if (!model.chained) {
+    for (int i = 0; i < 256; ++i) {
+      check(panel[i] == kSentinel && sound[i] == kSentinel, "Elapse alone touched the arrays");
+    }
+    return;
+  }
+  check(sound[0] == (state.speed > 45.0f ? 1 : -10000) && sound[3] == kSentinel,
+        "the chained plug-in's sound array did not come back");
 }
 
 void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Model& model) {
@@ -213,9 +268,9 @@ struct Pair {
   void both(Call call) {
     // The injected faults are meant for the streamed log only.
     const cablog::platform::FileFaults faults = cablog::platform::injectFileFaults({});
-    call(plain);
+    call(plain, plainScratch);
     cablog::platform::injectFileFaults(faults);
-    call(streamed);
+    call(streamed, streamedScratch);
   }
 };
 
@@ -228,13 +283,13 @@ std::string bytesOf(const std::string& path) {
 void compareModes(const Pair& pair, bool strict) {
   const std::string plain = bytesOf(pair.plain.logger.logPath);
   const std::string streamed = bytesOf(pair.streamed.logger.logPath);
+  const bool whole = pair.streamed.logger.logBuffer.pending() == 0;
   if (pair.plain.logger.logPath.empty() || plain == "<no log>") {
-    if (pair.streamed.logger.logBuffer.pending() == 0 && streamed != plain) {
+    if (whole && streamed != plain) {
       fail("a streamed log where the default mode wrote none", streamed.substr(0, 300));
     }
     return;
   }
-  const bool whole = pair.streamed.logger.logBuffer.pending() == 0;
   if ((strict || whole) && streamed != plain) {
     const auto at = std::mismatch(streamed.begin(), streamed.end(), plain.begin(), plain.end());
     const auto offset = static_cast<std::size_t>(at.first - streamed.begin());
@@ -247,26 +302,32 @@ void compareModes(const Pair& pair, bool strict) {
   }
 }
 
-void writeIni(const Scratch& scratch, const char* text) {
-  const fs::path ini = scratch.folder / "cablog.ini";
-  if (text == nullptr) {
-    fs::remove(ini);
-  } else {
-    std::ofstream(ini, std::ios::binary | std::ios::trunc) << text;
-  }
-}
-
 void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
   const Setting& setting =
       kSettings[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kSettings) - 1)];
-  writeIni(pair.plainScratch, setting.text);
-  const std::string streamedIni =
-      std::string(setting.text == nullptr ? "" : setting.text) +
-      (in.ConsumeBool() ? "[Log]\r\nFlush=1\r\n" : "[Log]\r\nFlush=3600\r\n");
-  writeIni(pair.streamedScratch, streamedIni.c_str());
-  pair.both([&](cablog::Plugin& p) {
-    p.load(&p == &pair.plain ? pair.plainScratch.modulePath : pair.streamedScratch.modulePath);
+  const std::size_t chain =
+      in.ConsumeIntegralInRange<std::size_t>(0, std::size(kChainSettings) - 1);
+  const char* flush = in.ConsumeBool() ? "[Log]\r\nFlush=1\r\n" : "[Log]\r\nFlush=3600\r\n";
+  pair.both([&](cablog::Plugin& plugin, const Scratch& scratch) {
+    const bool streamed = &plugin == &pair.streamed;
+    const fs::path ini = scratch.folder / "cablog.ini";
+    if (setting.text == nullptr && chain == 0 && !streamed) {
+      fs::remove(ini);
+    } else {
+      std::ofstream(ini, std::ios::binary | std::ios::trunc)
+          << (setting.text == nullptr ? "" : setting.text) << kChainSettings[chain]
+          << (streamed ? flush : "");
+    }
+    plugin.load(scratch.modulePath);
+    check(plugin.chain.active() == (chain == 1), "the chain is not as the setting says");
+    std::ifstream status(scratch.folder / "cablog.chain.txt", std::ios::binary);
+    const std::string said((std::istreambuf_iterator<char>(status)),
+                           std::istreambuf_iterator<char>());
+    check(chain == 0 ? !status.is_open()
+                     : said.starts_with(chain == 1 ? "cablog chained" : "cablog did NOT chain"),
+          "the chain status file does not tell what happened");
   });
+  model.chained = chain == 1;
   model.loaded = true;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
@@ -282,8 +343,15 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
   }
   model.framesTotal += frames;
   model.rowsTotal += newRows;
-  pair.both([&](cablog::Plugin& p) {
-    for (std::uint64_t i = 0; i < frames; ++i) checkEcho(p.elapse(state), model);
+  pair.both([&](cablog::Plugin& plugin, const Scratch&) {
+    std::int32_t panel[256];
+    std::int32_t sound[256];
+    std::fill(std::begin(panel), std::end(panel), kSentinel);
+    std::fill(std::begin(sound), std::end(sound), kSentinel);
+    for (std::uint64_t i = 0; i < frames; ++i) {
+      checkHandles(plugin.elapse(state, panel, sound), model, state);
+    }
+    if (frames > 0) checkArrays(model, state, panel, sound);
   });
 }
 
@@ -292,16 +360,18 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Scratch plainScratch(true);
   const Scratch streamedScratch(false);
+  sample.reset();
   FuzzedDataProvider in(data, size);
   Pair pair{plainScratch, streamedScratch, {}, {}};
   Model model;
   const auto dispose = [&](bool strict) {
-    pair.both([](cablog::Plugin& p) { p.dispose(); });
+    pair.both([](cablog::Plugin& plugin, const Scratch&) { plugin.dispose(); });
+    model.chained = false;
     checkLogFile(plainScratch, pair.plain, model);
     compareModes(pair, strict);
   };
   while (in.remaining_bytes() > 0) {
-    switch (in.ConsumeIntegralInRange<int>(0, 12)) {
+    switch (in.ConsumeIntegralInRange<int>(0, 13)) {
       case 0:
         load(pair, model, in);
         break;
@@ -313,21 +383,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         elapse(pair, model, consumeState(in), frames);
         break;
       }
-      case 3:
+      case 3: {
         model.echo.power = consumeInt(in);
-        pair.both([&](cablog::Plugin& p) { p.setPower(model.echo.power); });
+        if (model.chained) model.sampleDriver.power = model.echo.power;
+        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setPower(model.echo.power); });
         break;
+      }
       case 4:
         model.echo.brake = consumeInt(in);
-        pair.both([&](cablog::Plugin& p) { p.setBrake(model.echo.brake); });
+        if (model.chained) model.sampleDriver.brake = model.echo.brake;
+        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setBrake(model.echo.brake); });
         break;
       case 5:
         model.echo.reverser = consumeInt(in);
-        pair.both([&](cablog::Plugin& p) { p.setReverser(model.echo.reverser); });
+        if (model.chained) model.sampleDriver.reverser = model.echo.reverser;
+        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setReverser(model.echo.reverser); });
         break;
       case 6: {
         const std::int32_t aspect = consumeInt(in);
-        pair.both([&](cablog::Plugin& p) { p.setSignal(aspect); });
+        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setSignal(aspect); });
         break;
       }
       case 7: {
@@ -335,16 +409,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::int32_t signal = consumeInt(in);
         const float distance = consumeFloat(in);
         const cablog::BeaconData beacon{type, signal, distance, consumeInt(in)};
-        pair.both([&](cablog::Plugin& p) { p.setBeaconData(beacon); });
+        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setBeaconData(beacon); });
         break;
       }
       case 8:
-        pair.both([](cablog::Plugin& p) { p.doorOpen(); });
+        pair.both([](cablog::Plugin& p, const Scratch&) { p.doorOpen(); });
         break;
       case 9:
-        pair.both([](cablog::Plugin& p) { p.doorClose(); });
+        pair.both([](cablog::Plugin& p, const Scratch&) { p.doorClose(); });
         break;
-      case 10: {
+      case 12: {
+        cablog::VehicleSpec spec{consumeInt(in), consumeInt(in), consumeInt(in), consumeInt(in),
+                                 consumeInt(in)};
+        if (model.chained) model.sampleAtsNotch = spec.atsNotch;
+        const std::int32_t brakeMode = consumeInt(in);
+        const std::int32_t keyDown = consumeInt(in);
+        const std::int32_t keyUp = consumeInt(in);
+        const std::int32_t horn = consumeInt(in);
+        pair.both([&](cablog::Plugin& p, const Scratch&) {
+          p.setVehicleSpec(spec);
+          p.initialize(brakeMode);
+          p.keyDown(keyDown);
+          p.keyUp(keyUp);
+          p.hornBlow(horn);
+        });
+        break;
+      }
+      case 13: {
         cablog::platform::FileFaults faults;
         faults.failingOpens = in.ConsumeIntegralInRange<int>(0, 2);
         faults.failingWrites = in.ConsumeIntegralInRange<int>(0, 2);

@@ -26,6 +26,8 @@ std::string textMode(std::string_view bytes) {
 }
 
 std::vector<cablog::ColumnDefinition> expectedColumns(std::string_view bytes) {
+  // A UTF-8 byte-order mark at the very start belongs to no key.
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   std::vector<cablog::ColumnDefinition> columns;
   std::istringstream file(textMode(bytes));
   std::string line;

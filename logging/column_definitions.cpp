@@ -44,6 +44,7 @@ std::string textModeView(std::string_view bytes) {
 }
 
 std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
   const std::string text = textModeView(bytes);
   std::vector<ColumnDefinition> columns;
   std::string_view rest(text);

@@ -12,11 +12,17 @@ struct ColumnDefinition {
   std::string label;  // byte for byte as written
 };
 
+// Editors that save "UTF-8 with BOM" start the file with this mark. It is
+// not part of the first key; the log starts with it in turn, so spreadsheet
+// programs read the labels as UTF-8 too.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // Applies the Windows text-mode reading rules to raw file bytes: the text
 // ends at the first Ctrl-Z, and CR LF becomes LF while a lone CR stays.
 std::string textModeView(std::string_view bytes);
 
-// Parses raw file bytes; lines with fewer than two fields define nothing.
+// Parses raw file bytes; lines with fewer than two fields define nothing. A
+// leading UTF-8 byte-order mark is skipped.
 std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes);
 
 }  // namespace cablog

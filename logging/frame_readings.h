@@ -5,6 +5,8 @@
 
 namespace cablog {
 
+struct PluginReadings;
+
 struct FrameReadings {
   double location;
   float speed;
@@ -15,6 +17,8 @@ struct FrameReadings {
   float bp;
   float sap;
   float current;
+  // Set only while a train plug-in is chained; read on sampled frames.
+  const PluginReadings* plugin = nullptr;
 };
 
 }  // namespace cablog

@@ -2,6 +2,7 @@
 
 #include "logging/clock_text.h"
 #include "logging/log_rows.h"
+#include "logging/plugin_readings.h"
 
 namespace cablog {
 
@@ -32,6 +33,7 @@ void sampleFrame(Logger& logger, const FrameReadings& state) {
   v.setFloat(ValueKey::Current, state.current);
   v.setFloat(ValueKey::Acceleration, accel);
   v.setText(ValueKey::TimeHhmmss, std::string_view(clock, clockSize));
+  if (state.plugin != nullptr) storePluginReadings(v, logger.arrayKeys, *state.plugin);
 
   appendDataRow(logger.logBuffer, logger.columns, v);
   if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "logging/column_list.h"
 #include "logging/log_buffer.h"
@@ -26,6 +27,8 @@ struct Logger {
   LogStream stream;  // writes the log as it grows when the settings ask for it
   ValueTable values;
   ColumnList columns;
+  // The panel and sound slots the columns name (see plugin_readings.h).
+  std::vector<ValueKey> arrayKeys;
 };
 
 }  // namespace cablog

@@ -1,16 +1,22 @@
-// The keys the plug-in itself writes. Each has a fixed slot in the value table
-// so that the per-frame path never searches or allocates.
+// The keys the plug-in itself writes: the one table of them. Each has a fixed
+// slot in the value table, so that the per-frame path never searches or
+// allocates. Named keys come first; then the numbered families (PANEL_n,
+// SOUND_n), each a run of slots computed from the name when the columns are
+// read, never searched per frame.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace cablog {
 
-enum class ValueKey : std::uint8_t {
+// A slot of the value table. The enumerators name the named keys; the
+// numbered families' slots follow them (see familyKey).
+enum class ValueKey : std::uint16_t {
   Power,
   Brake,
   Reverser,
@@ -31,42 +37,132 @@ enum class ValueKey : std::uint8_t {
   Current,
   Acceleration,
   TimeHhmmss,
+  // What a chained train plug-in returned from its Elapse.
+  PluginBrake,
+  PluginPower,
+  PluginReverser,
+  PluginConstantSpeed,
 };
 
-inline constexpr std::size_t kValueKeyCount = 20;
-
-inline constexpr std::array<std::string_view, kValueKeyCount> kValueKeyNames = {
-    "POWER",
-    "BRAKE",
-    "REVERSER",
-    "SIGNAL",
-    "PILOTLAMP",
-    "BEACON_TYPE",
-    "BEACON_SIGNAL",
-    "BEACON_DISTANCE",
-    "BEACON_OPTIONAL",
-    "LOCATION",
-    "SPEED",
-    "TIME",
-    "BC",
-    "MR",
-    "ER",
-    "BP",
-    "SAP",
-    "CURRENT",
-    "ACCELERATION",
-    "TIME_HHMMSS",
+struct NamedKey {
+  ValueKey key;
+  std::string_view name;
+  bool chainOnly;  // written only while a train plug-in is chained
 };
 
-constexpr std::string_view keyName(ValueKey key) {
-  return kValueKeyNames[static_cast<std::size_t>(key)];
+inline constexpr NamedKey kNamedKeys[] = {
+    {ValueKey::Power, "POWER", false},
+    {ValueKey::Brake, "BRAKE", false},
+    {ValueKey::Reverser, "REVERSER", false},
+    {ValueKey::Signal, "SIGNAL", false},
+    {ValueKey::PilotLamp, "PILOTLAMP", false},
+    {ValueKey::BeaconType, "BEACON_TYPE", false},
+    {ValueKey::BeaconSignal, "BEACON_SIGNAL", false},
+    {ValueKey::BeaconDistance, "BEACON_DISTANCE", false},
+    {ValueKey::BeaconOptional, "BEACON_OPTIONAL", false},
+    {ValueKey::Location, "LOCATION", false},
+    {ValueKey::Speed, "SPEED", false},
+    {ValueKey::Time, "TIME", false},
+    {ValueKey::Bc, "BC", false},
+    {ValueKey::Mr, "MR", false},
+    {ValueKey::Er, "ER", false},
+    {ValueKey::Bp, "BP", false},
+    {ValueKey::Sap, "SAP", false},
+    {ValueKey::Current, "CURRENT", false},
+    {ValueKey::Acceleration, "ACCELERATION", false},
+    {ValueKey::TimeHhmmss, "TIME_HHMMSS", false},
+    {ValueKey::PluginBrake, "PLUGIN_BRAKE", true},
+    {ValueKey::PluginPower, "PLUGIN_POWER", true},
+    {ValueKey::PluginReverser, "PLUGIN_REVERSER", true},
+    {ValueKey::PluginConstantSpeed, "PLUGIN_CONSTANT_SPEED", true},
+};
+inline constexpr std::size_t kNamedKeyCount = std::size(kNamedKeys);
+
+// The host's two arrays that Elapse hands a train plug-in.
+enum class HostArray : std::uint8_t { Panel, Sound };
+inline constexpr std::size_t kHostArraySize = 256;
+
+// A numbered family: the prefix followed by an index 0 to 255 in plain
+// decimal ("PANEL_0", "SOUND_255"), one slot per entry of a host array.
+struct KeyFamily {
+  HostArray array;
+  std::string_view prefix;
+};
+inline constexpr KeyFamily kKeyFamilies[] = {
+    {HostArray::Panel, "PANEL_"},
+    {HostArray::Sound, "SOUND_"},
+};
+
+inline constexpr std::size_t kValueKeyCount =
+    kNamedKeyCount + std::size(kKeyFamilies) * kHostArraySize;
+
+constexpr bool namedKeysMatchTheirSlots() {
+  for (std::size_t i = 0; i < kNamedKeyCount; ++i) {
+    if (static_cast<std::size_t>(kNamedKeys[i].key) != i) return false;
+  }
+  for (std::size_t i = 0; i < std::size(kKeyFamilies); ++i) {
+    if (static_cast<std::size_t>(kKeyFamilies[i].array) != i) return false;
+  }
+  return true;
+}
+static_assert(namedKeysMatchTheirSlots(), "kNamedKeys lists the enumerators in their order");
+static_assert(static_cast<std::size_t>(ValueKey::PluginConstantSpeed) + 1 == kNamedKeyCount,
+              "every enumerator has a name");
+
+constexpr ValueKey familyKey(HostArray array, std::size_t index) {
+  return static_cast<ValueKey>(kNamedKeyCount + static_cast<std::size_t>(array) * kHostArraySize +
+                               index);
 }
 
+// Which host array entry a slot stands for; nothing for a named key.
+struct ArrayEntry {
+  HostArray array;
+  std::uint16_t index;
+};
+constexpr std::optional<ArrayEntry> arrayEntryOf(ValueKey key) {
+  const auto slot = static_cast<std::size_t>(key);
+  if (slot < kNamedKeyCount || slot >= kValueKeyCount) return std::nullopt;
+  const std::size_t offset = slot - kNamedKeyCount;
+  return ArrayEntry{static_cast<HostArray>(offset / kHostArraySize),
+                    static_cast<std::uint16_t>(offset % kHostArraySize)};
+}
+
+// "0" to "255", no sign, no leading zero, no blanks.
+constexpr std::optional<std::size_t> arrayIndexOf(std::string_view digits) {
+  if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits.front() == '0')) {
+    return std::nullopt;
+  }
+  std::size_t index = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    index = index * 10 + static_cast<std::size_t>(c - '0');
+  }
+  if (index >= kHostArraySize) return std::nullopt;
+  return index;
+}
+
+// The slot of a key name as the column file gives it (upper case); nothing
+// for a key the plug-in never writes. Used when the columns are read.
 constexpr std::optional<ValueKey> knownKey(std::string_view name) {
-  for (std::size_t i = 0; i < kValueKeyCount; ++i) {
-    if (kValueKeyNames[i] == name) return static_cast<ValueKey>(i);
+  for (const NamedKey& named : kNamedKeys) {
+    if (named.name == name) return named.key;
+  }
+  for (const KeyFamily& family : kKeyFamilies) {
+    if (!name.starts_with(family.prefix)) continue;
+    if (const auto index = arrayIndexOf(name.substr(family.prefix.size()))) {
+      return familyKey(family.array, *index);
+    }
   }
   return std::nullopt;
+}
+
+// The name of any slot, for messages and tests.
+inline std::string keyName(ValueKey key) {
+  if (const auto entry = arrayEntryOf(key)) {
+    return std::string(kKeyFamilies[static_cast<std::size_t>(entry->array)].prefix) +
+           std::to_string(entry->index);
+  }
+  return std::string(kNamedKeys[static_cast<std::size_t>(key)].name);
 }
 
 }  // namespace cablog

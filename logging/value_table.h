@@ -23,6 +23,9 @@ class ValueTable {
   // For texts the plug-in makes itself, which never hold a line feed.
   void setText(ValueKey key, std::string_view text);
 
+  // Empties the slot again; its text keeps its storage.
+  void forget(ValueKey key) { slots_[static_cast<std::size_t>(key)].present = false; }
+
   std::optional<std::string_view> find(ValueKey key) const {
     const Slot& slot = slots_[static_cast<std::size_t>(key)];
     if (!slot.present) return std::nullopt;

@@ -40,6 +40,32 @@ bool fileExists(const std::string& path);
 std::optional<std::int32_t> nativeProfileInt(const std::string& path, const char* section,
                                              const char* key, std::int32_t fallback);
 
+// The system's own INI lookup of a text: the value under [section] key=, cut
+// to `capacity` - 1 characters as the system's buffer of `capacity` cuts it,
+// or an empty text when the section or the key is missing. Nothing when the
+// system has no such lookup or cannot reach the file.
+std::optional<std::string> nativeProfileString(const std::string& path, const char* section,
+                                               const char* key, std::size_t capacity);
+
+// Loading another module (a shared library) by its path, finding its
+// exports and unloading it. An absolute path is loaded so that the modules
+// lying beside it are found first; a path longer than the system's ANSI
+// limit is reached through its extended form. Null on failure, with
+// `error` saying why in the system's words.
+void* loadLibrary(const std::string& path, std::string& error);
+// Null when the module does not export `name`.
+void* librarySymbol(void* library, const char* name);
+void unloadLibrary(void* library);
+// Whether a loaded module is the very module this code lives in.
+bool isThisModule(void* library);
+// Ends the process at once, as a crash would: no exit handlers, no
+// destructors, no flushing of buffered output, modules never unloaded. For
+// the host stand-in; the plug-in never calls it.
+[[noreturn]] void endProcessAbruptly(int status);
+
+// ".dll" or ".so": what a module file's name ends in here.
+std::string_view libraryFileExtension();
+
 LocalDateTime localNow();
 
 // The calendar fields of a moment in local time, through the thread-safe

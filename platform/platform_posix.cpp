@@ -46,6 +46,45 @@ std::optional<std::int32_t> nativeProfileInt(const std::string&, const char*, co
   return std::nullopt;
 }
 
+std::optional<std::string> nativeProfileString(const std::string&, const char*, const char*,
+                                               std::size_t) {
+  return std::nullopt;
+}
+
+void* loadLibrary(const std::string& path, std::string& error) {
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* reason = dlerror();
+    error = reason != nullptr ? reason : "unknown reason";
+  }
+  return library;
+}
+
+void* librarySymbol(void* library, const char* name) {
+  return dlsym(library, name);
+}
+
+void unloadLibrary(void* library) {
+  dlclose(library);
+}
+
+bool isThisModule(void* library) {
+  Dl_info info{};
+  if (library == nullptr || dladdr(reinterpret_cast<const void*>(&isThisModule), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return false;
+  }
+  // Asks for this module's handle without loading anything.
+  void* self = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+  if (self == nullptr) return false;
+  dlclose(self);
+  return self == library;
+}
+
+std::string_view libraryFileExtension() {
+  return ".so";
+}
+
 std::tm localCalendarTime(std::time_t time) {
   std::tm local{};
   localtime_r(&time, &local);
@@ -54,6 +93,10 @@ std::tm localCalendarTime(std::time_t time) {
 
 std::FILE* openShared(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
+}
+
+void endProcessAbruptly(int status) {
+  _exit(status);
 }
 
 namespace native {

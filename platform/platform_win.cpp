@@ -43,6 +43,25 @@ bool isLong(const std::string& path) {
   return path.size() >= MAX_PATH;
 }
 
+bool isAbsolute(const std::string& path) {
+  const auto separator = [](char c) { return c == '\\' || c == '/'; };
+  return (path.size() > 2 && path[1] == ':' && separator(path[2])) ||
+         (path.size() > 1 && separator(path[0]) && separator(path[1]));
+}
+
+std::string describe(DWORD code) {
+  char text[512] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, text, sizeof text, nullptr);
+  std::string message(text, length);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  const std::string number = "Windows error " + std::to_string(code);
+  return message.empty() ? number : message + " (" + number + ")";
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/) {
@@ -93,6 +112,57 @@ std::optional<std::int32_t> nativeProfileInt(const std::string& path, const char
   return static_cast<std::int32_t>(GetPrivateProfileIntA(section, key, fallback, path.c_str()));
 }
 
+std::optional<std::string> nativeProfileString(const std::string& path, const char* section,
+                                               const char* key, std::size_t capacity) {
+  if (isLong(path) || capacity == 0 || capacity > 0x7fffffff) return std::nullopt;
+  std::string value(capacity, '\0');
+  const DWORD length = GetPrivateProfileStringA(section, key, "", value.data(),
+                                                static_cast<DWORD>(capacity), path.c_str());
+  value.resize(length);
+  return value;
+}
+
+void* loadLibrary(const std::string& path, std::string& error) {
+  // Modules beside an absolute path come before the host's own folder.
+  const DWORD flags = isAbsolute(path) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0;
+  // A module that cannot be loaded must not bring up a dialog in the host.
+  DWORD previousMode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
+  // The altered search order takes backslashes only.
+  std::string native = path;
+  for (char& c : native) {
+    if (c == '/') c = '\\';
+  }
+  HMODULE library = nullptr;
+  DWORD code = ERROR_PATH_NOT_FOUND;
+  if (isLong(native)) {
+    const std::wstring wide = extendedPath(native);
+    if (!wide.empty()) library = LoadLibraryExW(wide.c_str(), nullptr, flags);
+  } else {
+    library = LoadLibraryExA(native.c_str(), nullptr, flags);
+  }
+  if (library == nullptr && GetLastError() != 0) code = GetLastError();
+  SetThreadErrorMode(previousMode, nullptr);
+  if (library == nullptr) error = describe(code);
+  return reinterpret_cast<void*>(library);
+}
+
+void* librarySymbol(void* library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void unloadLibrary(void* library) {
+  FreeLibrary(static_cast<HMODULE>(library));
+}
+
+bool isThisModule(void* library) {
+  return library != nullptr && static_cast<HMODULE>(library) == moduleHandle;
+}
+
+std::string_view libraryFileExtension() {
+  return ".dll";
+}
+
 std::tm localCalendarTime(std::time_t time) {
   std::tm local{};
   localtime_s(&local, &time);
@@ -105,6 +175,12 @@ std::FILE* openShared(const std::string& path, const char* mode) {
     return _wfsopen(extendedPath(path).c_str(), wideMode.c_str(), _SH_DENYNO);
   }
   return _fsopen(path.c_str(), mode, _SH_DENYNO);
+}
+
+void endProcessAbruptly(int status) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+  // TerminateProcess does not return for the calling process itself.
+  for (;;) Sleep(INFINITE);
 }
 
 namespace native {

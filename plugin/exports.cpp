@@ -1,8 +1,10 @@
 // The sixteen functions the host calls, by their plain names. The export list
-// itself lives in cablog.def (Windows) and cablog.map (POSIX).
+// itself lives in exports.txt, from which the build writes the linker's
+// export files.
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "plugin/entry_points.h"
 #include "plugin/host_records.h"
 #include "plugin/plugin.h"
 
@@ -24,22 +26,31 @@ void Dispose() {
   plugin.dispose();
 }
 
+// The chained plug-in was asked once, at Load; the host gets cablog's answer.
 std::int32_t GetPluginVersion() {
-  return 0x00020000;
+  return cablog::kInterfaceVersion;
 }
 
-// The host passes its own arguments to these; none of them is read.
-void SetVehicleSpec() {}
-void Initialize() {}
-void KeyDown() {}
-void KeyUp() {}
-void HornBlow() {}
+void SetVehicleSpec(cablog::VehicleSpec spec) {
+  plugin.setVehicleSpec(spec);
+}
+void Initialize(std::int32_t brakeMode) {
+  plugin.initialize(brakeMode);
+}
+void KeyDown(std::int32_t key) {
+  plugin.keyDown(key);
+}
+void KeyUp(std::int32_t key) {
+  plugin.keyUp(key);
+}
+void HornBlow(std::int32_t horn) {
+  plugin.hornBlow(horn);
+}
 
-// The panel and sound arrays that follow the state are the host's: never
-// touched.
-cablog::HandleRecord Elapse(cablog::VehicleState state, std::int32_t* /*panel*/,
-                            std::int32_t* /*sound*/) {
-  return plugin.elapse(state);
+// The panel and sound arrays that follow the state are the host's: only a
+// chained plug-in touches them.
+cablog::HandleRecord Elapse(cablog::VehicleState state, std::int32_t* panel, std::int32_t* sound) {
+  return plugin.elapse(state, panel, sound);
 }
 
 void SetPower(std::int32_t notch) {

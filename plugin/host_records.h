@@ -31,7 +31,18 @@ struct HandleRecord {
   std::int32_t brake;
   std::int32_t power;
   std::int32_t reverser;
-  std::int32_t reserved;  // the host's; always handed back as 0
+  // The host's constant-speed instruction: 0 from cablog alone, whatever a
+  // chained train plug-in returned otherwise.
+  std::int32_t reserved;
+};
+
+// Passed on to a chained train plug-in as it came; cablog reads none of it.
+struct VehicleSpec {
+  std::int32_t brakeNotches;
+  std::int32_t powerNotches;
+  std::int32_t atsNotch;  // two notch numbers the host passes for a plug-in's own use
+  std::int32_t b67Notch;
+  std::int32_t cars;
 };
 
 // The logger's own copy of the readings; the copy is a few register moves.
@@ -61,5 +72,8 @@ static_assert(offsetof(HandleRecord, brake) == 0);
 static_assert(offsetof(HandleRecord, power) == 4);
 static_assert(offsetof(HandleRecord, reverser) == 8);
 static_assert(offsetof(HandleRecord, reserved) == 12);
+
+static_assert(sizeof(VehicleSpec) == 20);
+static_assert(offsetof(VehicleSpec, cars) == 16);
 
 }  // namespace cablog

@@ -26,7 +26,20 @@ ModulePaths deriveModulePaths(std::string_view modulePath, std::string_view sepa
   const std::string_view stem =
       dot != std::string_view::npos && dot >= nameStart ? modulePath.substr(0, dot) : modulePath;
   return {withExtension(stem, ".ini"), withExtension(stem, ".csv"),
-          std::string(directoryOf(modulePath, lastSeparator))};
+          std::string(directoryOf(modulePath, lastSeparator)), withExtension(stem, ".chain.txt")};
+}
+
+std::string resolveAgainst(std::string_view directory, std::string_view path,
+                           std::string_view separators) {
+  const auto isSeparator = [&](char c) { return separators.find(c) != std::string_view::npos; };
+  const bool drives = separators.find('\\') != std::string_view::npos;
+  const bool absolute = (!path.empty() && isSeparator(path.front())) ||
+                        (drives && path.size() >= 2 && path[1] == ':');
+  if (absolute || directory.empty()) return std::string(path);
+  std::string joined(directory);
+  if (!isSeparator(joined.back())) joined += separators.front();
+  joined += path;
+  return joined;
 }
 
 bool isAbsolutePath(std::string_view path, std::string_view separators) {

@@ -7,9 +7,10 @@
 namespace cablog {
 
 struct ModulePaths {
-  std::string settingsPath;  // the module's own INI file
-  std::string columnsPath;   // the column definition file
-  std::string directory;     // where the log is written
+  std::string settingsPath;     // the module's own INI file
+  std::string columnsPath;      // the column definition file
+  std::string directory;        // where the log is written
+  std::string chainStatusPath;  // what became of the chained train plug-in
 };
 
 // Replaces the module file name's extension (whatever its case) by ".ini"
@@ -17,6 +18,12 @@ struct ModulePaths {
 // name is never taken for an extension. `separators` lists the characters
 // that end a directory name.
 ModulePaths deriveModulePaths(std::string_view modulePath, std::string_view separators);
+
+// A path as the user wrote it in a setting, made absolute against `directory`
+// unless it already is: it starts at a root or, with backslash separators, a
+// drive ("C:").
+std::string resolveAgainst(std::string_view directory, std::string_view path,
+                           std::string_view separators);
 
 // Whether a path names its place from a root ("/x", "C:\x", "\\server\x")
 // rather than from whatever the current directory happens to be.

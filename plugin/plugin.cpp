@@ -6,6 +6,7 @@
 #include "logging/log_file.h"
 #include "logging/log_rows.h"
 #include "logging/log_stream.h"
+#include "logging/plugin_readings.h"
 #include "platform/platform.h"
 #include "plugin/module_paths.h"
 #include "settings/ini_int_setting.h"
@@ -15,6 +16,7 @@ namespace {
 
 void readColumns(Logger& logger, const std::string& columnsPath) {
   if (const auto bytes = platform::readFile(columnsPath)) {
+    if (bytes->starts_with(kUtf8ByteOrderMark)) logger.logBuffer.appendText(kUtf8ByteOrderMark);
     for (ColumnDefinition& definition : parseColumnDefinitions(*bytes)) {
       appendHeaderCell(logger.logBuffer, definition.label);
       const auto known = knownKey(definition.key);
@@ -27,6 +29,7 @@ void readColumns(Logger& logger, const std::string& columnsPath) {
 }  // namespace
 
 void Plugin::load(const std::string& modulePath) {
+  chain.release();
   const std::string_view separators = platform::pathSeparators();
   const ModulePaths paths = deriveModulePaths(modulePath, separators);
 
@@ -59,9 +62,23 @@ void Plugin::load(const std::string& modulePath) {
   logger.stream = LogStream{};
   logger.stream.flushSeconds = clampFlushSeconds(flush.value);
   readColumns(logger, paths.columnsPath);
+  logger.arrayKeys = arrayKeysNamedBy(logger.columns);
+  forgetPluginReadings(logger.values);
   if (logger.stream.flushSeconds > 0) {
     startStreaming(logger.stream, logger.logBuffer, logger.logPath);
   }
+  chain.build(paths, separators);
+}
+
+HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* panel,
+                                   std::int32_t* sound) {
+  const HandleRecord decided = chain.entries().Elapse(state, panel, sound);
+  const PluginReadings plugin{decided.brake,    decided.power, decided.reverser,
+                              decided.reserved, panel,         sound};
+  FrameReadings readings = readingsOf(state);
+  readings.plugin = &plugin;
+  countFrame(logger, readings);
+  return decided;
 }
 
 void Plugin::dispose() {
@@ -70,25 +87,47 @@ void Plugin::dispose() {
   } else {
     writeLogFile(logger.logPath, logger.logBuffer);
   }
+  chain.release();
+}
+
+// Each call records first, then reaches the chained plug-in.
+void Plugin::setVehicleSpec(const VehicleSpec& spec) {
+  if (chain.active()) chain.entries().SetVehicleSpec(spec);
+}
+void Plugin::initialize(std::int32_t brakeMode) {
+  if (chain.active()) chain.entries().Initialize(brakeMode);
+}
+void Plugin::keyDown(std::int32_t key) {
+  if (chain.active()) chain.entries().KeyDown(key);
+}
+void Plugin::keyUp(std::int32_t key) {
+  if (chain.active()) chain.entries().KeyUp(key);
+}
+void Plugin::hornBlow(std::int32_t horn) {
+  if (chain.active()) chain.entries().HornBlow(horn);
 }
 
 void Plugin::setPower(std::int32_t notch) {
   echo.power = notch;
   logger.values.setInt(ValueKey::Power, notch);
+  if (chain.active()) chain.entries().SetPower(notch);
 }
 
 void Plugin::setBrake(std::int32_t notch) {
   echo.brake = notch;
   logger.values.setInt(ValueKey::Brake, notch);
+  if (chain.active()) chain.entries().SetBrake(notch);
 }
 
 void Plugin::setReverser(std::int32_t position) {
   echo.reverser = position;
   logger.values.setInt(ValueKey::Reverser, position);
+  if (chain.active()) chain.entries().SetReverser(position);
 }
 
 void Plugin::setSignal(std::int32_t aspect) {
   logger.values.setInt(ValueKey::Signal, aspect);
+  if (chain.active()) chain.entries().SetSignal(aspect);
 }
 
 void Plugin::setBeaconData(const BeaconData& beacon) {
@@ -97,14 +136,17 @@ void Plugin::setBeaconData(const BeaconData& beacon) {
   v.setInt(ValueKey::BeaconSignal, beacon.signal);
   v.setFloat(ValueKey::BeaconDistance, beacon.distance);
   v.setInt(ValueKey::BeaconOptional, beacon.optional);
+  if (chain.active()) chain.entries().SetBeaconData(beacon);
 }
 
 // The pilot lamp is lit while the doors are shut.
 void Plugin::doorOpen() {
   logger.values.setBool(ValueKey::PilotLamp, false);
+  if (chain.active()) chain.entries().DoorOpen();
 }
 void Plugin::doorClose() {
   logger.values.setBool(ValueKey::PilotLamp, true);
+  if (chain.active()) chain.entries().DoorClose();
 }
 
 }  // namespace cablog

@@ -7,6 +7,7 @@
 
 #include "logging/frame_sampling.h"
 #include "logging/logger.h"
+#include "plugin/chain.h"
 #include "plugin/host_records.h"
 
 namespace cablog {
@@ -21,17 +22,32 @@ struct HandleEcho {
 class Plugin {
  public:
   // Starts a log for the module at `modulePath`: reads the interval and the
-  // columns beside it and names the log file. A second call starts afresh.
+  // columns beside it and names the log file; then chains the train plug-in
+  // its INI file names, if any. A second call starts afresh.
   void load(const std::string& modulePath);
 
-  HandleRecord elapse(const VehicleState& state) {
+  // Alone, the host's arrays are never touched and the host's handles come
+  // back. Chained, the train plug-in decides: what it returns comes back
+  // unchanged, and it may write the arrays (which it then needs).
+  HandleRecord elapse(const VehicleState& state, std::int32_t* panel = nullptr,
+                      std::int32_t* sound = nullptr) {
+    if (chain.active()) return elapseChained(state, panel, sound);
     countFrame(logger, readingsOf(state));
     return {echo.brake, echo.power, echo.reverser, 0};
   }
 
-  // Writes the log, or what of it is still waiting when it is streamed; may
-  // be called again, writing the same file.
+  // Writes the log (what of it is still waiting, when it is streamed), then
+  // disposes and unloads the chained plug-in, so that one that crashes in its
+  // own Dispose cannot take the log with it. May be called again, writing the
+  // same file.
   void dispose();
+
+  // Calls cablog itself does nothing with; a chained plug-in gets them.
+  void setVehicleSpec(const VehicleSpec& spec);
+  void initialize(std::int32_t brakeMode);
+  void keyDown(std::int32_t key);
+  void keyUp(std::int32_t key);
+  void hornBlow(std::int32_t horn);
 
   void setPower(std::int32_t notch);
   void setBrake(std::int32_t notch);
@@ -43,6 +59,10 @@ class Plugin {
 
   Logger logger;
   HandleEcho echo;
+  Chain chain;
+
+ private:
+  HandleRecord elapseChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
 };
 
 }  // namespace cablog

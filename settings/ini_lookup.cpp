@@ -3,9 +3,6 @@
 namespace cablog {
 namespace {
 
-// The profile functions copy a value into a buffer of 30 characters.
-constexpr std::size_t kValueCapacity = 29;
-
 // Ctrl-Z counts as a blank here too.
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1a';
@@ -42,15 +39,40 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// UTF-16 files (with a byte-order mark) are read as text; characters outside
-// ASCII can never match a name or a digit, so they become a neutral byte.
+// Files with a byte-order mark are read as Unicode and handed out in the
+// ANSI code page, which this reader does not know: every character outside
+// ASCII becomes "?", as the system writes a character the code page lacks.
+// (A letter the code page has comes out differently; such a letter never
+// matches a name or counts as a digit either way.)
 std::string narrowUtf16(std::string_view bytes, bool bigEndian) {
   std::string text;
   text.reserve(bytes.size() / 2);
   for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
     const auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
     const auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
-    text.push_back(hi == 0 && lo < 0x80 ? static_cast<char>(lo) : '\x7f');
+    if ((hi & 0xfc) == 0xdc) continue;  // the second half of a surrogate pair
+    text.push_back(hi == 0 && lo < 0x80 ? static_cast<char>(lo) : '?');
+  }
+  return text;
+}
+
+std::string narrowUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const std::size_t length = lead < 0x80             ? 1
+                               : (lead & 0xe0) == 0xc0 ? 2
+                               : (lead & 0xf0) == 0xe0 ? 3
+                               : (lead & 0xf8) == 0xf0 ? 4
+                                                       : 0;
+    std::size_t n = 1;
+    while (length > 1 && n < length && i + n < bytes.size() &&
+           (static_cast<unsigned char>(bytes[i + n]) & 0xc0) == 0x80) {
+      ++n;
+    }
+    text.push_back(lead < 0x80 ? static_cast<char>(lead) : '?');
+    i += (length > 1 && n == length) ? length : 1;
   }
   return text;
 }
@@ -105,10 +127,11 @@ std::uint32_t digitValue(char c) {
 }  // namespace
 
 std::optional<std::string> lookupProfileString(std::string_view text, std::string_view section,
-                                               std::string_view key) {
+                                               std::string_view key, std::size_t capacity) {
   std::string decoded;
   if (text.starts_with("\xef\xbb\xbf")) {
-    text.remove_prefix(3);
+    decoded = narrowUtf8(text.substr(3));
+    text = decoded;
   } else if (text.starts_with("\xff\xfe") || text.starts_with("\xfe\xff")) {
     decoded = narrowUtf16(text, text.front() == '\xfe');
     text = decoded;
@@ -121,14 +144,17 @@ std::optional<std::string> lookupProfileString(std::string_view text, std::strin
   const bool quoted =
       v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
   if (quoted) v.remove_prefix(1);
-  std::string copy(v.substr(0, kValueCapacity));
-  if (quoted && v.size() <= kValueCapacity + 1) copy.pop_back();
+  // The closing quote goes only when it fits the buffer with the rest.
+  const std::size_t room = capacity == 0 ? 0 : capacity - 1;
+  std::string copy(v.substr(0, room));
+  if (quoted && v.size() <= room + 1 && !copy.empty()) copy.pop_back();
   return copy;
 }
 
 std::int32_t lookupProfileInt(std::string_view text, std::string_view section, std::string_view key,
                               std::int32_t fallback) {
-  const std::optional<std::string> value = lookupProfileString(text, section, key);
+  const std::optional<std::string> value =
+      lookupProfileString(text, section, key, kProfileIntCapacity);
   if (!value || value->empty()) return fallback;
   std::string_view digits(*value);
   while (!digits.empty() && static_cast<unsigned char>(digits.front()) <= ' ') {

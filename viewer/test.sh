@@ -1,13 +1,27 @@
 #!/bin/sh
-# Builds the viewer and runs its unit tests and its browser tests.
+# Checks the formatting, builds the viewer and runs its unit tests and its
+# browser tests.
 #
-#   viewer/test.sh [LOG_FILE]
+#   [CABLOG_MODULE=.../cablog.so CABLOG_HOST=.../cablog-host] viewer/test.sh [LOG_FILE]
 #
 # LOG_FILE: a log written by the plug-in; the parser tests read it besides
 # the fixtures, and the browser tests use it instead of the fixture.
+# CABLOG_MODULE and CABLOG_HOST: the Linux module and the host stand-in;
+# with them, logs written by the real module are opened too (skipped
+# without).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-cd "$here"
+
+# Paths given relative to where we were called from.
+absolute() {
+    if [ ! -r "$2" ]; then
+        echo "viewer/test.sh: $1: cannot read $2" >&2
+        exit 2
+    fi
+    echo "$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+}
+if [ -n "${CABLOG_MODULE:-}" ]; then CABLOG_MODULE=$(absolute CABLOG_MODULE "$CABLOG_MODULE"); export CABLOG_MODULE; fi
+if [ -n "${CABLOG_HOST:-}" ]; then CABLOG_HOST=$(absolute CABLOG_HOST "$CABLOG_HOST"); export CABLOG_HOST; fi
 
 if [ $# -gt 1 ]; then
     echo "usage: viewer/test.sh [LOG_FILE]" >&2
@@ -21,6 +35,7 @@ if [ $# -eq 1 ]; then
     CABLOG_LOG_FILE=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
     export CABLOG_LOG_FILE
 fi
+cd "$here"
 
 chromium=${CHROMIUM:-/usr/bin/chromium}
 if [ ! -x "$chromium" ]; then
@@ -36,5 +51,9 @@ if [ ! -x "$chromium" ]; then
 fi
 
 ./build.sh
+if ! npx --no-install prettier --check --log-level warn '*.mjs' 'src/**/*.{js,css}' 'test/**/*.js' 'bench/**/*.mjs'; then
+    echo "viewer/test.sh: formatting differs from Prettier's; run 'npm run format' in viewer/" >&2
+    exit 1
+fi
 CABLOG_VIEWER_HTML="$here/../build/viewer/cablog-viewer.html" \
     node --test --test-reporter=tap --test-concurrency=1 test/unit/ test/e2e/

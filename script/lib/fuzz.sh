@@ -1,15 +1,17 @@
 # Shared by script/fuzz and script/test: builds the libFuzzer targets with
-# clang in build/fuzz and runs them. Source it after common.sh; do not run it.
+# clang in the fuzz preset's build and runs them. Source it after common.sh; do not run it.
 
 fuzz_targets=(column_definitions ini_lookup number_text clock_text call_sequence)
+
+# The preset whose build holds the targets: "fuzz", or "ci-fuzz" for CI.
+fuzz_preset=${fuzz_preset:-fuzz}
 
 # build_fuzzers: configures (once) and builds every fuzz target.
 build_fuzzers() {
   local root
   root=$(repo_root)
-  cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCABLOG_TESTS=OFF -DCABLOG_WERROR=ON >/dev/null &&
-    cmake --build "$root/build/fuzz" --target fuzz_all -j "$(nproc)"
+  (cd "$root" && cmake --preset "$fuzz_preset" >/dev/null &&
+    cmake --build --preset "$fuzz_preset" --target fuzz_all -j "$(nproc)")
 }
 
 # run_fuzzer TARGET SECONDS WORK_CORPUS: runs the checked-in seeds of TARGET,
@@ -18,10 +20,10 @@ build_fuzzers() {
 run_fuzzer() {
   local target=$1 seconds=$2 work=$3 root log status executions
   root=$(repo_root)
-  log="$root/build/fuzz/logs/$target.log"
-  mkdir -p "$work" "$root/build/fuzz/findings" "$root/build/fuzz/logs"
-  "$root/build/fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=60 \
-    -print_final_stats=1 -artifact_prefix="$root/build/fuzz/findings/$target-" \
+  log="$root/build/$fuzz_preset/logs/$target.log"
+  mkdir -p "$work" "$root/build/$fuzz_preset/findings" "$root/build/$fuzz_preset/logs"
+  "$root/build/$fuzz_preset/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=60 \
+    -print_final_stats=1 -artifact_prefix="$root/build/$fuzz_preset/findings/$target-" \
     "$work" "$root/fuzz/corpus/$target" >"$log" 2>&1
   status=$?
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <string>
 
 #include "logging/log_buffer.h"
 #include "plugin/plugin.h"
 #include "tests/allocation/counting_allocator.h"
+#include "tests/support/module_under_test.h"
 #include "tests/support/temp_dir.h"
 
 namespace cablog {
@@ -19,6 +21,8 @@ constexpr const char* kAllColumns =
     "bc,BC\nmr,MR\ner,ER\nbp,BP\nsap,SAP\ncurrent,Current\npower,P\nbrake,B\n"
     "reverser,R\nsignal,S\npilotlamp,Doors\nbeacon_type,BT\nbeacon_signal,BS\n"
     "beacon_distance,BD\nbeacon_optional,BO\n"
+    "plugin_brake,PB\nplugin_power,PP\nplugin_reverser,PR\nplugin_constant_speed,PC\n"
+    "panel_12,Panel\nsound_0,Sound\nsound_255,Last\n"
     // A key nothing writes is looked up by name, never inserted.
     "odometer,Odometer\n";
 
@@ -66,22 +70,36 @@ void moveEverything(Plugin& plugin, std::int32_t i) {
   (i & 1) ? plugin.doorOpen() : plugin.doorClose();
 }
 
+// Taken before any test moves the current directory.
+const std::string kSamplePath =
+    testing::systemPath(std::filesystem::absolute(CABLOG_SAMPLE_TRAIN_PLUGIN));
+
 struct Interval {
   int frames;
+  bool chained;  // to the sample train plug-in
 };
 
 class FrameAllocation : public ::testing::TestWithParam<Interval> {
  protected:
   void SetUp() override {
     module_.write("cablog.csv", kAllColumns);
-    module_.write("cablog.ini", "[Frame]\nSkip=" + std::to_string(GetParam().frames) + "\n");
+    const std::string chain = GetParam().chained ? "[Chain]\nModule=" + kSamplePath + "\n" : "";
+    module_.write("cablog.ini",
+                  "[Frame]\nSkip=" + std::to_string(GetParam().frames) + "\n" + chain);
     plugin_.load(module_.file("cablog.dll"));
+    EXPECT_EQ(plugin_.chain.active(), GetParam().chained);
     // The first rows and setter calls may size what they keep.
     for (std::int32_t i = 0; i < 8; ++i) {
       moveEverything(plugin_, i);
-      for (int f = 0; f < GetParam().frames; ++f) plugin_.elapse(frame(static_cast<unsigned>(i)));
+      for (int f = 0; f < GetParam().frames; ++f) elapse(frame(static_cast<unsigned>(i)));
     }
   }
+  void TearDown() override { plugin_.dispose(); }
+
+  void elapse(const VehicleState& state) { plugin_.elapse(state, panel_, sound_); }
+
+  std::int32_t panel_[256] = {};
+  std::int32_t sound_[256] = {};
 
   testing::TempDir cwd_{"cablog-cwd"};
   testing::CurrentDirectory inside_{cwd_.path()};
@@ -94,7 +112,7 @@ TEST_P(FrameAllocation, FramesWithinTheCurrentLogBlockAllocateNothing) {
   const std::size_t before = testing::allocationCount();
   for (std::uint64_t i = 0; i < 3000; ++i) {
     if (i % 50 == 0) moveEverything(plugin_, static_cast<std::int32_t>(i));
-    plugin_.elapse(frame(i));
+    elapse(frame(i));
   }
   EXPECT_EQ(testing::allocationCount() - before, 0u);
   // Else the test measured a block change, not the frame path.
@@ -103,7 +121,9 @@ TEST_P(FrameAllocation, FramesWithinTheCurrentLogBlockAllocateNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Intervals, FrameAllocation,
-                         ::testing::Values(Interval{1}, Interval{7}, Interval{60}));
+                         ::testing::Values(Interval{1, false}, Interval{7, false},
+                                           Interval{60, false}, Interval{1, true},
+                                           Interval{60, true}));
 
 TEST(LogGrowth, AllocatesLittleMoreThanItsBlocks) {
   testing::TempDir cwd{"cablog-cwd"};

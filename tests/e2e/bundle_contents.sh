@@ -14,7 +14,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-expected="README.txt cablog-host.exe cablog.csv cablog.dll cablog.ini"
+expected="LICENSE README.txt THIRD-PARTY-NOTICES.txt cablog-host.exe cablog.csv cablog.dll cablog.ini"
 [ -f build/viewer/cablog-viewer.html ] && expected="$expected cablog-viewer.html"
 expected=$(tr ' ' '\n' <<<"$expected" | sort)
 listed=$(unzip -Z1 "$zip_path" | sort)
@@ -28,13 +28,33 @@ for file in cablog.dll tools/host/cablog-host.exe; do
   fi
 done
 
-keys="LOCATION SPEED TIME BC MR ER BP SAP CURRENT ACCELERATION TIME_HHMMSS POWER BRAKE REVERSER
-  SIGNAL PILOTLAMP BEACON_TYPE BEACON_SIGNAL BEACON_DISTANCE BEACON_OPTIONAL"
-columns=$(unzip -p "$zip_path" cablog.csv)
-for key in $keys; do
-  [ "$(grep -c "^$key,." <<<"$columns")" -eq 1 ] || fail "cablog.csv does not name $key once"
+# Shipped stripped, with a debug link to the file beside the zip, and with a
+# version resource that names the project's version.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+for file in cablog.dll cablog-host.exe; do
+  binary=$(mktemp)
+  unzip -p "$zip_path" "$file" >"$binary"
+  sections=$(x86_64-w64-mingw32-objdump -h "$binary")
+  grep -q '\.debug_info' <<<"$sections" && fail "$file still holds debug information"
+  grep -q '\.gnu_debuglink' <<<"$sections" || fail "$file has no debug link"
+  [ -f "$(dirname "$zip_path")/$file.debug" ] || fail "$file.debug is not beside the zip"
+  strings -el "$binary" | grep -qx "$version" || fail "$file has no version resource naming $version"
+  strings -el "$binary" | grep -qx "cablog" || fail "$file's version resource names no product"
+  rm -f "$binary"
 done
-[ "$(grep -c . <<<"$columns")" -eq 20 ] || fail "cablog.csv should have 20 lines"
+
+# The notices name the uPlot the viewer bundles, as the lock file pins it.
+uplot=$(sed -n '/"node_modules\/uplot"/,/version/s/.*"version": "\([^"]*\)".*/\1/p' viewer/package-lock.json)
+unzip -p "$zip_path" THIRD-PARTY-NOTICES.txt | grep -q "uPlot $uplot," ||
+  fail "THIRD-PARTY-NOTICES.txt does not name uPlot ${uplot:-(no version in the lock file)}"
+
+# The user files are the package's, with Windows line ends; a test of the
+# key table ties package/cablog.csv to every key the plug-in knows by name.
+for file in cablog.csv cablog.ini README.txt; do
+  cmp -s <(unzip -p "$zip_path" "$file" | tr -d '\r') <(tr -d '\r' <"package/$file") ||
+    fail "$file in the bundle is not package/$file"
+  unzip -p "$zip_path" "$file" | grep -qv $'\r$' && fail "$file has lines without CR LF"
+done
 unzip -p "$zip_path" cablog.ini | grep -q $'^Skip=[0-9]*\r$' || fail "cablog.ini sets no Skip"
 
 [ "$failures" -eq 0 ] && echo "ok: $(basename "$zip_path") holds" $expected

@@ -11,8 +11,9 @@ root=$PWD
 linux_build=$(realpath "${1:-build/linux}")
 windows_build=$(realpath "${2:-build/windows-x64}")
 
-wine=(env WINEDEBUG=-all "WINEPREFIX=$root/build/windows-x64/wineprefix"
-  WINEDLLOVERRIDES=mscoree,mshtml= /usr/lib/wine/wine64)
+# The Windows build's own prefix, made (once, under a lock) by the same
+# runner its CTest tests use.
+wine=(env "WINEPREFIX=$windows_build/wineprefix" "$root/cmake/wine-run.sh")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0

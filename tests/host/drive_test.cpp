@@ -158,6 +158,20 @@ TEST_F(Drive, StopsAtTheFirstBreachAndNamesIt) {
   }
 }
 
+// A chained module may change the handles and write the arrays; the host
+// counts the frames instead of stopping, and the arrays keep what was
+// written.
+TEST_F(Drive, AChainedModuleMayChangeHandlesAndArrays) {
+  for (const Fault fault : {Fault::kNoEcho, Fault::kWritesPanel, Fault::kNone}) {
+    fake = Fake{};
+    fake.fault = fault;
+    const DriveResult result = drive(kFakeApi, script("1 end\n"), 60, kTrain, true);
+    EXPECT_EQ(result.frames, 60);
+    EXPECT_EQ(result.framesHandlesDiffered, fault == Fault::kNoEcho ? 60 : 0);
+    EXPECT_EQ(fake.calls.back(), "Dispose");
+  }
+}
+
 TEST_F(Drive, TrainMovesOffAndTheStateReachesTheModule) {
   drive(kFakeApi, script("0 reverser 1\n0 brake 0\n0 power 5\n20 end\n"), 60, kTrain);
   ASSERT_EQ(fake.states.size(), 1200u);

@@ -26,6 +26,8 @@ TEST(Options, DefaultsAndEveryOption) {
   EXPECT_EQ(crash.crashAtMs, 3500);
   EXPECT_TRUE(parseOptions({"--help"}).help);
   EXPECT_TRUE(parseOptions({"--print-builtin"}).printBuiltin);
+  EXPECT_TRUE(parseOptions({"--chained"}).chained);
+  EXPECT_FALSE(none.chained);
 }
 
 TEST(Options, RejectsWhatItCannotUse) {

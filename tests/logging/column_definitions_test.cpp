@@ -55,8 +55,11 @@ TEST(ColumnDefinitions, FollowsTextModeLineRules) {
             Columns{});
 }
 
-TEST(ColumnDefinitions, AByteOrderMarkStaysInTheFirstKey) {
-  EXPECT_EQ(parse("\xef\xbb\xbfspeed,S"), (Columns{{"\xef\xbb\xbfSPEED", "S"}}));
+TEST(ColumnDefinitions, OnlyALeadingUtf8ByteOrderMarkIsSkipped) {
+  EXPECT_EQ(parse("\xef\xbb\xbfspeed,S"), (Columns{{"SPEED", "S"}}));
+  EXPECT_EQ(parse("a,A\n\xef\xbb\xbfspeed,S"), (Columns{{"A", "A"}, {"\xef\xbb\xbfSPEED", "S"}}));
+  EXPECT_EQ(parse("\xef\xbb\xbf\xef\xbb\xbfspeed,S"), (Columns{{"\xef\xbb\xbfSPEED", "S"}}));
+  EXPECT_EQ(parse("\xef\xbbspeed,S"), (Columns{{"\xef\xbbSPEED", "S"}}));
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         ColumnCase{"NulInLabelAndKey", file("SPEED,Sp\0eed\nB\0C,BC\n"s),
                    "Sp\0eed,BC,\r\n30,,\r\n"s},
         ColumnCase{"Utf8ByteOrderMark", file("\xEF\xBB\xBFSPEED,Speed\r\nBC,BC\r\n"),
-                   "Speed,BC,\r\n,490,\r\n"},
+                   "\xEF\xBB\xBFSpeed,BC,\r\n30,490,\r\n"},
         // Without a line feed it is all one line, lone CRs kept in the fields.
         ColumnCase{"CarriageReturnsOnly", file("SPEED,Speed\rBC,BC\r"), "Speed\rBC,\r\n30,\r\n"},
         ColumnCase{"CtrlZAtTheStart", file("\x1aSPEED,Speed\n"), "\r\n\r\n"}),

@@ -1,8 +1,14 @@
 // Drives the built module through its exports, as a host does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "plugin/entry_points.h"
 
 #include "tests/support/module_under_test.h"
 #include "tests/support/temp_dir.h"
@@ -25,6 +31,21 @@ class Exports : public ::testing::Test {
   testing::CurrentDirectory inside_{cwd_.path()};
   std::string stem_ = std::filesystem::path(testing::builtModuleName()).stem().string();
 };
+
+// The linker's export files are written from exports.txt; the code's own
+// list must name the same entry points.
+TEST(ExportList, TheCodeListsWhatTheExportFileLists) {
+  std::istringstream lines(testing::readBytes(CABLOG_EXPORTS_FILE));
+  std::vector<std::string> listed;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty()) listed.push_back(line);
+  }
+  std::vector<std::string> code;
+  for (const std::string_view name : entryPointNames()) code.emplace_back(name);
+  std::sort(listed.begin(), listed.end());
+  std::sort(code.begin(), code.end());
+  EXPECT_EQ(code, listed);
+}
 
 TEST_F(Exports, AllSixteenAreThere) {
   testing::ModuleUnderTest module(folder_.path());
@@ -53,7 +74,7 @@ TEST_F(Exports, AnswersTheVersionAndEchoesHandlesWithoutTouchingHostArrays) {
 
   module.Load();
   EXPECT_EQ(module.GetPluginVersion(), 0x00020000);
-  module.SetVehicleSpec(8, 5, 4, 1, 10);
+  module.SetVehicleSpec({8, 5, 4, 1, 10});
   module.Initialize(0);
   module.SetBrake(3);
   module.SetPower(-1);

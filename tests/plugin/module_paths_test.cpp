@@ -29,6 +29,30 @@ TEST(ModulePaths, ReplacesOnlyTheFileNamesExtension) {
     EXPECT_EQ(paths.settingsPath, std::string(c.stem) + ".ini") << c.module;
     EXPECT_EQ(paths.columnsPath, std::string(c.stem) + ".csv") << c.module;
     EXPECT_EQ(paths.directory, c.directory) << c.module;
+    EXPECT_EQ(paths.chainStatusPath, std::string(c.stem) + ".chain.txt") << c.module;
+  }
+}
+
+TEST(ModulePaths, ASettingsPathIsTakenRelativeToTheModulesFolder) {
+  const struct {
+    const char* directory;
+    const char* path;
+    const char* separators;
+    const char* resolved;
+  } cases[] = {
+      {"C:\\sim\\plugins", "ats.dll", "\\/", "C:\\sim\\plugins\\ats.dll"},
+      {"C:\\sim\\plugins", "..\\train\\ats.dll", "\\/", "C:\\sim\\plugins\\..\\train\\ats.dll"},
+      {"C:\\", "ats.dll", "\\/", "C:\\ats.dll"},
+      {"C:\\sim", "D:\\ats.dll", "\\/", "D:\\ats.dll"},
+      {"C:\\sim", "\\\\server\\ats.dll", "\\/", "\\\\server\\ats.dll"},
+      {"C:\\sim", "/ats.dll", "\\/", "/ats.dll"},
+      {"/opt/sim", "ats.so", "/", "/opt/sim/ats.so"},
+      {"/opt/sim", "/usr/lib/ats.so", "/", "/usr/lib/ats.so"},
+      {"/opt/sim", "C:ats.so", "/", "/opt/sim/C:ats.so"},
+      {"/", "ats.so", "/", "/ats.so"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(resolveAgainst(c.directory, c.path, c.separators), c.resolved) << c.path;
   }
 }
 

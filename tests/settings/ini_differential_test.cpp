@@ -67,6 +67,16 @@ std::string generateIni(std::mt19937& random) {
       "5",
       "5\xe9",
       "\t42\t",
+      "C:\\Trains\\My Train\\ats64.dll",
+      "\"..\\ats64.dll\"",
+      " 'ats64.dll' ",
+      "a-path-of-more-than-two-hundred-and-sixty-characters-a-path-of-more-than-two-hundred-"
+      "and-sixty-characters-a-path-of-more-than-two-hundred-and-sixty-characters-a-path-of-more-"
+      "than-two-hundred-and-sixty-characters-a-path-of-more-than-two-hundred-and-sixty-characters",
+      "\"quoted-path-of-more-than-two-hundred-and-sixty-characters-a-path-of-more-than-two-hundred-"
+      "and-sixty-characters-a-path-of-more-than-two-hundred-and-sixty-characters-a-path-of-more-"
+      "than-two-hundred-and-sixty-characters-a-path-of-more-than-two-hundred-and-sixty-"
+      "characters\"",
       "1e3",
       "٣",
       "0",
@@ -142,6 +152,39 @@ TEST(IniDifferential, OurReaderAnswersAsTheProfileFunctionsDo) {
     }
   }
   EXPECT_EQ(compared, 1500 * static_cast<int>(std::size(lookups)) * 2);
+}
+
+// The same files, asked for texts through buffers of several sizes: the
+// chained plug-in's path is read this way.
+TEST(IniDifferential, OurReaderHandsOutTextsAsTheProfileFunctionsDo) {
+  testing::TempDir dir("cablog-ini-text");
+  std::mt19937 random(20261210);
+  const struct {
+    const char* section;
+    const char* key;
+  } lookups[] = {{kFrameSection, kSkipKey}, {" frame ", "SKIP"}, {"Other", "Skip"}};
+  int compared = 0;
+  for (int file = 0; file < 1500; ++file) {
+    const std::string text = generateIni(random);
+    const std::string name = "t" + std::to_string(file) + ".ini";
+    dir.write(name, text);
+    const std::string path = dir.file(name);
+    for (const auto& lookup : lookups) {
+      for (const std::size_t capacity :
+           {std::size_t{4096}, std::size_t{260}, std::size_t{8}, std::size_t{2}}) {
+        std::string system(capacity, '\0');
+        system.resize(GetPrivateProfileStringA(lookup.section, lookup.key, "", system.data(),
+                                               static_cast<DWORD>(capacity), path.c_str()));
+        const std::string ours =
+            lookupProfileString(text, lookup.section, lookup.key, capacity).value_or("");
+        ASSERT_EQ(ours, system) << "file " << file << " [" << lookup.section << "] " << lookup.key
+                                << " into " << capacity << ":\n"
+                                << ::testing::PrintToString(text);
+        ++compared;
+      }
+    }
+  }
+  EXPECT_EQ(compared, 1500 * 12);
 }
 
 }  // namespace

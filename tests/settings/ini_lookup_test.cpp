@@ -59,5 +59,33 @@ TEST(IniLookup, ReadsTheValueAsTheProfileFunctionsDo) {
   }
 }
 
+// Texts as the profile functions hand them into a buffer of a given size.
+TEST(IniLookup, ReadsTextsAsTheProfileFunctionsDo) {
+  const struct {
+    const char* value;
+    std::size_t capacity;
+    const char* expected;
+  } cases[] = {
+      {"C:\\Trains\\ats.dll", 260, "C:\\Trains\\ats.dll"},
+      {"  \"C:\\a b\\x.dll\"  ", 260, "C:\\a b\\x.dll"},
+      {"'x.dll'", 260, "x.dll"},
+      {"\"x.dll", 260, "\"x.dll"},
+      {"\"x.dll'", 260, "\"x.dll'"},
+      {"\"\"", 260, ""},
+      {"", 260, ""},
+      {"abcdefgh", 6, "abcde"},
+      {"\"abcd\"", 6, "abcd"},
+      {"\"abcdef\"", 6, "abcde"},
+      {"abc", 1, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(lookupProfileString(std::string("[Chain]\nModule=") + c.value + "\n", "chain",
+                                  "MODULE", c.capacity),
+              c.expected)
+        << c.value << " into " << c.capacity;
+  }
+  EXPECT_FALSE(lookupProfileString("[Chain]\nOther=x\n", "Chain", "Module", 260));
+}
+
 }  // namespace
 }  // namespace cablog

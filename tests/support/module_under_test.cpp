@@ -4,41 +4,22 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <dlfcn.h>
 #endif
+
+#include "platform/platform.h"
+#include "plugin/chain.h"
 
 namespace cablog::testing {
 namespace {
 
-// By the path's native form: on Windows a wide path reaches any folder name,
-// whatever the ANSI code page can express.
-void* openModule(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return reinterpret_cast<void*>(LoadLibraryW(path.c_str()));
-#else
-  return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
-}
-
-void* symbol(void* module, const char* name) {
-#ifdef _WIN32
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
-#else
-  return dlsym(module, name);
-#endif
-}
-
-void closeModule(void* module) {
-#ifdef _WIN32
-  FreeLibrary(static_cast<HMODULE>(module));
-#else
-  dlclose(module);
-#endif
-}
-
 // Taken before any test moves the current directory.
 const std::filesystem::path builtModule = std::filesystem::absolute(CABLOG_MODULE_FILE);
+
+std::filesystem::path copiedInto(const std::filesystem::path& folder) {
+  const std::filesystem::path path = folder / builtModuleName();
+  std::filesystem::copy_file(builtModule, path, std::filesystem::copy_options::overwrite_existing);
+  return path;
+}
 
 }  // namespace
 
@@ -46,37 +27,32 @@ const char* builtModuleName() {
   return CABLOG_MODULE_FILE;
 }
 
-template <typename Function>
-void ModuleUnderTest::resolve(Function& function, const char* name) {
-  function = reinterpret_cast<Function>(symbol(handle_, name));
-  if (function == nullptr) missing_.emplace_back(name);
+std::string systemPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const std::wstring& wide = path.native();
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), size,
+                      nullptr, nullptr);
+  return narrow;
+#else
+  return path.string();
+#endif
+}
+
+LoadedModule::LoadedModule(const std::filesystem::path& path) : path_(path) {
+  std::string error;
+  handle_ = platform::loadLibrary(systemPath(path_), error);
+  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path_.string() + ": " + error);
+  missing_ = resolveEntryPoints(handle_, *this);
+}
+
+LoadedModule::~LoadedModule() {
+  platform::unloadLibrary(handle_);
 }
 
 ModuleUnderTest::ModuleUnderTest(const std::filesystem::path& folder)
-    : path_(folder / builtModuleName()) {
-  std::filesystem::copy_file(builtModule, path_, std::filesystem::copy_options::overwrite_existing);
-  handle_ = openModule(path_);
-  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path_.string());
-  resolve(Load, "Load");
-  resolve(Dispose, "Dispose");
-  resolve(GetPluginVersion, "GetPluginVersion");
-  resolve(SetVehicleSpec, "SetVehicleSpec");
-  resolve(Initialize, "Initialize");
-  resolve(Elapse, "Elapse");
-  resolve(SetPower, "SetPower");
-  resolve(SetBrake, "SetBrake");
-  resolve(SetReverser, "SetReverser");
-  resolve(KeyDown, "KeyDown");
-  resolve(KeyUp, "KeyUp");
-  resolve(HornBlow, "HornBlow");
-  resolve(DoorOpen, "DoorOpen");
-  resolve(DoorClose, "DoorClose");
-  resolve(SetSignal, "SetSignal");
-  resolve(SetBeaconData, "SetBeaconData");
-}
-
-ModuleUnderTest::~ModuleUnderTest() {
-  if (handle_ != nullptr) closeModule(handle_);
-}
+    : LoadedModule(copiedInto(folder)) {}
 
 }  // namespace cablog::testing

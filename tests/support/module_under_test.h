@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_records.h"
+#include "plugin/entry_points.h"
 
 namespace cablog::testing {
 
@@ -14,43 +14,34 @@ namespace cablog::testing {
 // current directory when the tests start.
 const char* builtModuleName();
 
-class ModuleUnderTest {
+// A path as the module sees its own: in the ANSI code page on Windows.
+std::string systemPath(const std::filesystem::path& path);
+
+// A module loaded from disk through the platform's loader, with its entry
+// points (those it exports; the rest stay null).
+class LoadedModule : public EntryPoints {
  public:
-  // Copies the built module into `folder` under its own name and loads it.
-  explicit ModuleUnderTest(const std::filesystem::path& folder);
-  ~ModuleUnderTest();
-  ModuleUnderTest(const ModuleUnderTest&) = delete;
-  ModuleUnderTest& operator=(const ModuleUnderTest&) = delete;
+  // Throws when the module cannot be loaded.
+  explicit LoadedModule(const std::filesystem::path& path);
+  ~LoadedModule();
+  LoadedModule(const LoadedModule&) = delete;
+  LoadedModule& operator=(const LoadedModule&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  void* handle() const { return handle_; }
   // Names of the exports that could not be found.
   const std::vector<std::string>& missing() const { return missing_; }
 
-  void (*Load)() = nullptr;
-  void (*Dispose)() = nullptr;
-  std::int32_t (*GetPluginVersion)() = nullptr;
-  void (*SetVehicleSpec)(std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                         std::int32_t) = nullptr;
-  void (*Initialize)(std::int32_t) = nullptr;
-  HandleRecord (*Elapse)(VehicleState, std::int32_t*, std::int32_t*) = nullptr;
-  void (*SetPower)(std::int32_t) = nullptr;
-  void (*SetBrake)(std::int32_t) = nullptr;
-  void (*SetReverser)(std::int32_t) = nullptr;
-  void (*KeyDown)(std::int32_t) = nullptr;
-  void (*KeyUp)(std::int32_t) = nullptr;
-  void (*HornBlow)(std::int32_t) = nullptr;
-  void (*DoorOpen)() = nullptr;
-  void (*DoorClose)() = nullptr;
-  void (*SetSignal)(std::int32_t) = nullptr;
-  void (*SetBeaconData)(BeaconData) = nullptr;
-
  private:
-  template <typename Function>
-  void resolve(Function& function, const char* name);
-
   std::filesystem::path path_;
   void* handle_ = nullptr;
   std::vector<std::string> missing_;
+};
+
+// The built module, copied into `folder` under its own name and loaded.
+class ModuleUnderTest : public LoadedModule {
+ public:
+  explicit ModuleUnderTest(const std::filesystem::path& folder);
 };
 
 }  // namespace cablog::testing

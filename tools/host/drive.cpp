@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host_error.h"
-#include "library.h"
+#include "platform/platform.h"
 #include "train_model.h"
 
 namespace host {
@@ -81,7 +81,8 @@ void checkEcho(const HandleRecord& back, const Controls& controls, std::int64_t 
                   ", reverser " + std::to_string(back.reverser) + " but the host had set brake " +
                   std::to_string(controls.brake) + ", power " + std::to_string(controls.power) +
                   ", reverser " + std::to_string(controls.reverser) +
-                  " (a logger must hand the handles back unchanged)");
+                  " (a logger must hand the handles back unchanged; drive a module that chains a "
+                  "train's own plug-in with --chained)");
 }
 
 void checkUntouched(const std::vector<std::int32_t>& values, const char* name, std::int64_t frame,
@@ -102,7 +103,7 @@ std::int64_t framesFor(const Script& script, int fps) {
 }
 
 DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle,
-                  const Pacing& pacing) {
+                  bool chained, const Pacing& pacing) {
   api.Load();
   const std::int32_t version = api.GetPluginVersion();
   if (version != kInterfaceVersion) {
@@ -119,8 +120,8 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, const Veh
   api.SetSignal(0);
 
   TrainState train = standingTrain(controls, vehicle);
-  std::vector<std::int32_t> panel(kPanelSize, kSentinel);
-  std::vector<std::int32_t> sound(kSoundSize, kSentinel);
+  std::vector<std::int32_t> panel(kPanelSize, chained ? 0 : kSentinel);
+  std::vector<std::int32_t> sound(kSoundSize, chained ? 0 : kSentinel);
   const double frameSeconds = 1.0 / fps;
 
   DriveResult result;
@@ -132,7 +133,7 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, const Veh
     if (pacing.crashAtMs >= 0 && elapsedMs >= pacing.crashAtMs) {
       std::fprintf(stderr, "cablog-host: crashing at %s, without Dispose\n",
                    frameName(frame, elapsedMs).c_str());
-      endProcessAbruptly(kCrashExitStatus);
+      cablog::platform::endProcessAbruptly(kCrashExitStatus);
     }
     if (pacing.realtime)
       std::this_thread::sleep_until(wallStart + std::chrono::milliseconds(elapsedMs));
@@ -144,9 +145,15 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, const Veh
         vehicleState(train, kStartClockMs + static_cast<std::int32_t>(elapsedMs));
     const HandleRecord back = api.Elapse(state, panel.data(), sound.data());
 
-    checkEcho(back, controls, frame, elapsedMs);
-    checkUntouched(panel, "panel", frame, elapsedMs);
-    checkUntouched(sound, "sound", frame, elapsedMs);
+    if (chained) {
+      result.framesHandlesDiffered += back.brake != controls.brake ||
+                                      back.power != controls.power ||
+                                      back.reverser != controls.reverser;
+    } else {
+      checkEcho(back, controls, frame, elapsedMs);
+      checkUntouched(panel, "panel", frame, elapsedMs);
+      checkUntouched(sound, "sound", frame, elapsedMs);
+    }
     result.simulatedMs = elapsedMs;
   }
   api.Dispose();

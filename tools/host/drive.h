@@ -19,7 +19,13 @@ inline constexpr std::size_t kSoundSize = 256;
 struct DriveResult {
   std::int64_t frames = 0;
   std::int64_t simulatedMs = 0;
+  // Chained drives only: frames on which Elapse handed back other brake,
+  // power or reverser positions than the driver had set.
+  std::int64_t framesHandlesDiffered = 0;
 };
+
+// What a crashed host's process ends with.
+inline constexpr int kCrashExitStatus = 3;
 
 // How the frames are timed, and whether the drive ends as a crash.
 struct Pacing {
@@ -32,9 +38,12 @@ std::int64_t framesFor(const Script& script, int fps);
 
 // Throws HostError, naming the frame, if the module answers the wrong
 // version, does not hand back the handles it was given, or writes into the
-// panel or sound arrays. A crash ends the process there and then, without
-// Dispose and without unwinding.
+// panel or sound arrays. A `chained` module (a logger with a train's own
+// plug-in behind it) may do the last two, as a train plug-in does: the
+// arrays then keep their values from frame to frame, as a host's do, and
+// the frames whose handles differ are counted instead. A crash (`pacing`)
+// ends the process there and then, without Dispose and without unwinding.
 DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle,
-                  const Pacing& pacing = {});
+                  bool chained = false, const Pacing& pacing = {});
 
 }  // namespace host

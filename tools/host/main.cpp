@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -62,7 +63,7 @@ int run(const host::Options& options) {
   host::DriveResult result;
   {
     const host::PluginModule plugin(module.string());
-    result = host::drive(plugin.api(), script, options.fps, host::kTrain,
+    result = host::drive(plugin.api(), script, options.fps, host::kTrain, options.chained,
                          {options.realtime, options.crashAtMs});
   }
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart;
@@ -70,6 +71,23 @@ int run(const host::Options& options) {
   std::cout << "frames driven:  " << result.frames << " at " << options.fps << " fps\n"
             << "simulated time: " << seconds(static_cast<double>(result.simulatedMs) / 1000) << "\n"
             << "wall time:      " << seconds(wall.count()) << "\n";
+  if (options.chained) {
+    std::cout << "handles changed: on " << result.framesHandlesDiffered << " of " << result.frames
+              << " frames the module handed back other handles than the driver's\n";
+  }
+  // cablog's note on the train plug-in it chained, when this run wrote one.
+  fs::path status = module;
+  status.replace_extension(".chain.txt");
+  std::error_code error;
+  if (fs::is_regular_file(status, error) && fs::last_write_time(status, error) >= fileStart) {
+    std::ifstream in(status, std::ios::binary);
+    std::string line;
+    std::cout << "chain status (" << status.filename().string() << "):\n";
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::cout << "  " << line << "\n";
+    }
+  }
   const auto log = host::newestLog(module.parent_path(), fileStart);
   if (log) {
     std::cout << "log file:       " << log->string() << " (" << host::dataRows(*log) << " rows)\n";

@@ -44,6 +44,8 @@ Options parseOptions(const std::vector<std::string>& args) {
       options.help = true;
     } else if (arg == "--print-builtin") {
       options.printBuiltin = true;
+    } else if (arg == "--chained") {
+      options.chained = true;
     } else if (arg == "--module") {
       options.module = value();
     } else if (arg == "--fps") {
@@ -67,8 +69,8 @@ Options parseOptions(const std::vector<std::string>& args) {
 }
 
 const char* usageText() {
-  return "usage: cablog-host [--module PATH] [--fps N] [--workdir DIR] [--realtime]\n"
-         "                   [--crash-at SECONDS] [SCRIPT]\n"
+  return "usage: cablog-host [--module PATH] [--chained] [--fps N] [--workdir DIR]\n"
+         "                   [--realtime] [--crash-at SECONDS] [SCRIPT]\n"
          "       cablog-host --print-builtin\n"
          "\n"
          "Loads an ATS plug-in module and drives it as the simulator would: Load,\n"
@@ -78,6 +80,10 @@ const char* usageText() {
          "\n"
          "  --module PATH   the module to drive (default: the cablog module in the\n"
          "                  current directory)\n"
+         "  --chained       the module chains a train's own plug-in ([Chain] in its\n"
+         "                  INI file): it may hand back other handles and write the\n"
+         "                  panel and sound arrays; the frames whose handles differ\n"
+         "                  from the driver's are counted\n"
          "  --fps N         frames per simulated second, 1 to 1000 (default 60)\n"
          "  --workdir DIR   run in DIR, where the module reads ./Ats.ini\n"
          "                  (default: the current directory)\n"

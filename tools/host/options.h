@@ -12,6 +12,7 @@ struct Options {
   std::string script;  // empty: the built-in drive
   int fps = 60;
   std::string workdir;          // where the module looks for ./Ats.ini; empty: stay put
+  bool chained = false;         // the module passes the calls on to a train's own plug-in
   bool realtime = false;        // pace the frames at wall-clock speed
   std::int64_t crashAtMs = -1;  // end the process abruptly there; -1: never
   bool help = false;

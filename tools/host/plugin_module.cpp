@@ -9,48 +9,58 @@ namespace host {
 
 namespace {
 
-template <typename Function>
-void resolve(void* library, Function& function, const char* name,
-             std::vector<std::string>& missing) {
-  function = reinterpret_cast<Function>(findSymbol(library, name));
-  if (function == nullptr) missing.emplace_back(name);
+// Calls visit(name, pointer) for every entry point the stand-in resolves.
+template <typename Visit>
+void forEachEntryPoint(PluginApi& api, Visit&& visit) {
+  visit("Load", api.Load);
+  visit("Dispose", api.Dispose);
+  visit("GetPluginVersion", api.GetPluginVersion);
+  visit("SetVehicleSpec", api.SetVehicleSpec);
+  visit("Initialize", api.Initialize);
+  visit("Elapse", api.Elapse);
+  visit("SetPower", api.SetPower);
+  visit("SetBrake", api.SetBrake);
+  visit("SetReverser", api.SetReverser);
+  visit("KeyDown", api.KeyDown);
+  visit("KeyUp", api.KeyUp);
+  visit("HornBlow", api.HornBlow);
+  visit("DoorOpen", api.DoorOpen);
+  visit("DoorClose", api.DoorClose);
+  visit("SetSignal", api.SetSignal);
+  visit("SetBeaconData", api.SetBeaconData);
 }
 
 }  // namespace
 
+std::vector<std::string> entryPointNames() {
+  std::vector<std::string> names;
+  PluginApi none{};
+  forEachEntryPoint(none, [&](const char* name, auto&) { names.emplace_back(name); });
+  return names;
+}
+
 PluginModule::PluginModule(const std::string& path) {
   std::string reason;
-  library_ = openLibrary(path, reason);
+  library_ = cablog::platform::loadLibrary(path, reason);
   if (library_ == nullptr) throw HostError("cannot load module " + path + ": " + reason);
 
   std::vector<std::string> missing;
-  resolve(library_, api_.Load, "Load", missing);
-  resolve(library_, api_.Dispose, "Dispose", missing);
-  resolve(library_, api_.GetPluginVersion, "GetPluginVersion", missing);
-  resolve(library_, api_.SetVehicleSpec, "SetVehicleSpec", missing);
-  resolve(library_, api_.Initialize, "Initialize", missing);
-  resolve(library_, api_.Elapse, "Elapse", missing);
-  resolve(library_, api_.SetPower, "SetPower", missing);
-  resolve(library_, api_.SetBrake, "SetBrake", missing);
-  resolve(library_, api_.SetReverser, "SetReverser", missing);
-  resolve(library_, api_.KeyDown, "KeyDown", missing);
-  resolve(library_, api_.KeyUp, "KeyUp", missing);
-  resolve(library_, api_.HornBlow, "HornBlow", missing);
-  resolve(library_, api_.DoorOpen, "DoorOpen", missing);
-  resolve(library_, api_.DoorClose, "DoorClose", missing);
-  resolve(library_, api_.SetSignal, "SetSignal", missing);
-  resolve(library_, api_.SetBeaconData, "SetBeaconData", missing);
+  forEachEntryPoint(api_, [&](const char* name, auto& function) {
+    function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+        cablog::platform::librarySymbol(library_, name));
+    if (function == nullptr) missing.emplace_back(name);
+  });
   if (!missing.empty()) {
     std::string names;
     for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
-    closeLibrary(library_);
+    cablog::platform::unloadLibrary(library_);
     library_ = nullptr;
     throw HostError("module " + path + " does not export " + names);
   }
 }
 
 PluginModule::~PluginModule() {
-  if (library_ != nullptr) closeLibrary(library_);
+  if (library_ != nullptr) cablog::platform::unloadLibrary(library_);
 }
 
 }  // namespace host

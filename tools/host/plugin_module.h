@@ -2,10 +2,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "plugin_api.h"
 
 namespace host {
+
+// The names of the entry points the stand-in resolves (tested against the
+// module's export list).
+std::vector<std::string> entryPointNames();
 
 class PluginModule {
  public:

@@ -41,6 +41,7 @@ export function formatCell(column, row, v) {
 
 // Tick steps for a clock axis, in seconds: decimal below a second, then
 // the steps a person reads off a watch.
+// prettier-ignore
 export const CLOCK_INCRS = [
   0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5,
   1, 2, 5, 10, 15, 30,

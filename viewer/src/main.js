@@ -1,10 +1,8 @@
-// The page: opening a log, the column table, the stacked panels.
-import uPlot from 'uplot';
+// The page: opening logs (one, several to compare, or one to follow), the
+// column table and the wiring between the controls and the panels.
 import 'uplot/dist/uPlot.min.css';
 import './style.css';
-import { parseLog, LogFormatError, KIND_BOOL, KIND_CLOCK, KIND_NAMES } from './parse.js';
-import { formatCell, formatClockTick, formatNumberTick, CLOCK_INCRS } from './format.js';
-import { buildPyramid, pyramidPaths, rangeOf, yLimits } from './decimate.js';
+import { readLogFile, decodeLabels, LogFormatError } from './parse.js';
 import {
   ROW_X,
   xCandidates,
@@ -15,25 +13,36 @@ import {
   setX,
   plottable,
 } from './view.js';
+import { guessRoles, NONE, ROLES } from './roles.js';
+import { columnsByLabel, ALIGN_LOCATION, ALIGN_TIME, MAX_RUNS } from './compare.js';
+import { buildScene, rowNumbers } from './scene.js';
+import { drawScene, updateData, panelSize } from './chart.js';
+import { renderReport } from './report-ui.js';
+import { Follower } from './follow.js';
+import { savePng } from './png.js';
+import { renderControls } from './controls.js';
+import { $, el } from './dom.js';
 
-const COLORS = ['#1f77b4', '#d62728', '#2ca02c', '#ff7f0e', '#9467bd', '#8c564b', '#e377c2', '#17becf', '#7f7f7f', '#bcbd22'];
-const SYNC_KEY = 'cablog';
-
-const $ = (id) => document.getElementById(id);
-const el = (tag, props = {}, ...children) => {
-  const node = Object.assign(document.createElement(tag), props);
-  node.append(...children);
-  return node;
-};
+// While following, the x range shows this much of the newest rows (in x
+// units: seconds on a clock axis, rows on the row number).
+const FOLLOW_SPAN = 300;
 
 const state = {
+  runs: [], // { name, log, roles }; the first is the one the view and the report are about
   fileName: '',
   log: null,
   candidates: [],
   view: null,
+  align: ALIGN_LOCATION,
+  encoding: '', // '' = as guessed
+  scene: null,
   plots: [],
   xData: null,
+  zoomed: false,
+  follower: null,
+  following: false, // the x range tracks the newest rows
   loadTimes: null,
+  appendTimes: [],
 };
 // Tests and the benchmark read the page's state through this.
 window.cablogViewer = state;
@@ -55,56 +64,168 @@ function clearPlots() {
   $('panels').replaceChildren();
 }
 
-// ---------------------------------------------------------------- loading
+const nextTask = () =>
+  new Promise((r) => {
+    const ch = new MessageChannel();
+    ch.port1.onmessage = r;
+    ch.port2.postMessage(0);
+  });
 
-async function openFile(file) {
-  const t0 = performance.now();
-  setStatus('loading');
-  showMessage(`Reading ${file.name}…`, 'info');
+// ---------------------------------------------------------------- opening
+
+function stopFollowing() {
+  if (state.follower) state.follower.stop();
+  state.follower = null;
+  state.following = false;
+  document.body.classList.remove('following');
+}
+
+function reset() {
   clearPlots();
+  state.runs = [];
   state.log = null;
-  renderColumnTable();
+  state.view = null;
+  state.scene = null;
+  render();
+}
+
+async function readLog(file, bytes = file.arrayBuffer()) {
+  const log = await readLogFile(bytes, async (done) => {
+    showMessage(`Reading ${file.name}… ${Math.round(done * 100)} %`, 'info');
+    await nextTask();
+  });
+  if (state.encoding) decodeLabels(log, state.encoding);
+  return log;
+}
+
+// All files are read at once, while the first is parsed; each is parsed
+// when its turn comes, and a read that failed is reported then.
+function readAhead(files) {
+  const reads = files.map((f) => f.arrayBuffer());
+  for (const r of reads) r.catch(() => {});
+  return reads;
+}
+
+/** Opens `files[0]` as the log to look at, and the rest beside it. */
+async function openFiles(files) {
+  if (!files.length) return;
+  const t0 = performance.now();
+  stopFollowing();
+  setStatus('loading');
+  showMessage(`Reading ${files[0].name}…`, 'info');
+  reset();
   // Let the message paint before the parser holds the thread.
   await new Promise((r) => setTimeout(r, 0));
+  const reads = readAhead(files);
   let log;
   try {
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const t1 = performance.now();
-    log = parseLog(bytes);
-    state.loadTimes = { read: t1 - t0, parse: performance.now() - t1 };
+    log = await readLog(files[0], reads[0]);
   } catch (err) {
-    fail(file.name, err);
+    fail(files[0].name, err);
     return;
   }
-  state.fileName = file.name;
-  state.log = log;
-  state.candidates = xCandidates(log);
-  $('fileinfo').textContent = `${file.name}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns`;
-  document.title = `${file.name} – cablog viewer`;
-
+  state.loadTimes = { read: performance.now() - t0 };
+  setLog(files[0].name, log);
   const notes = [...log.warnings];
+  if (files.length > 1) notes.push(...(await addRuns(files.slice(1), false, reads.slice(1))));
+  await show(notes);
+  state.loadTimes.total = performance.now() - t0;
+}
+
+function setLog(name, log) {
+  state.fileName = name;
+  state.log = log;
+  state.runs = [{ name, log, roles: guessRoles(log) }];
+  state.candidates = xCandidates(log);
+  const fromLink = fragmentToView(location.hash, log, state.candidates);
+  state.view = fromLink || defaultView(log, state.candidates);
+}
+
+/** Adds logs to compare with the open one; returns notes for the message line. */
+async function addRuns(files, redraw = true, reads = readAhead(files)) {
+  if (state.follower) {
+    const note = 'A log that is being followed cannot be compared; open it with "Open log…" to compare it.';
+    if (redraw) showMessage(note, 'warning');
+    return [note];
+  }
+  const notes = [];
+  const t0 = performance.now();
+  for (const [k, file] of files.entries()) {
+    if (state.runs.length >= MAX_RUNS) {
+      notes.push(`Only ${MAX_RUNS} logs can be compared at once; ${file.name} was left out.`);
+      continue;
+    }
+    try {
+      const log = await readLog(file, reads[k]);
+      if (!log.rowCount) {
+        notes.push(`${file.name} has no data rows and was left out.`);
+        continue;
+      }
+      state.runs.push({ name: file.name, log, roles: matchRoles(log) });
+    } catch (err) {
+      notes.push(
+        err instanceof LogFormatError
+          ? `${file.name}: ${err.message}`
+          : `${file.name} could not be read: ${err.message}`,
+      );
+    }
+  }
+  if (redraw) {
+    await show(notes);
+    state.loadTimes = { ...state.loadTimes, compare: performance.now() - t0 };
+  }
+  return notes;
+}
+
+// Another run's roles: the columns labelled like the first run's, else guessed.
+function matchRoles(log) {
+  const guess = guessRoles(log);
+  const base = state.runs[0];
+  const map = columnsByLabel([log])[0];
+  for (const role of ROLES) {
+    const c = base.roles[role];
+    if (c !== NONE && map.has(base.log.labels[c])) guess[role] = map.get(base.log.labels[c]);
+  }
+  return guess;
+}
+
+// Runs are aligned by location only when every one of them has one.
+function alignmentNote() {
+  if (state.runs.length < 2 || state.align !== ALIGN_LOCATION) return '';
+  const without = state.runs.filter((r) => r.roles.location === NONE).map((r) => r.name);
+  return without.length ? `Aligned by time instead: no location column was found in ${without.join(', ')}.` : '';
+}
+
+async function show(notes = []) {
+  const log = state.log;
+  const names = state.runs.map((r) => r.name).join(', ');
+  $('fileinfo').textContent =
+    state.runs.length > 1
+      ? `${state.runs.length} runs: ${names}`
+      : `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns`;
+  document.title = `${names} – cablog viewer`;
   if (log.columns.length === 0) {
     notes.unshift('This log has no columns: the column definition file was missing or empty when it was written.');
   } else if (log.rowCount === 0) {
-    notes.unshift('This log has a header row but no data rows: the run ended before the first sample.');
+    notes.unshift(
+      state.follower
+        ? 'Waiting for the first row…'
+        : 'This log has a header row but no data rows: the run ended before the first sample.',
+    );
   } else if (!log.columns.some(plottable)) {
     notes.unshift('No column of this log holds a value to plot: every cell is empty.');
   }
-  const fromLink = fragmentToView(location.hash, log, state.candidates);
-  state.view = fromLink || defaultView(log, state.candidates);
   const drawn = log.rowCount > 0 && log.columns.some(plottable);
-  showMessage(notes.join(' '), drawn ? 'warning' : 'error');
+  if (alignmentNote()) notes.push(alignmentNote());
+  showMessage(notes.join(' '), drawn ? 'warning' : state.follower ? 'info' : 'error');
   render();
   await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
-  state.loadTimes.total = performance.now() - t0;
   setStatus(drawn ? 'ready' : 'empty');
 }
 
 function fail(name, err) {
-  clearPlots();
-  state.log = null;
-  state.view = null;
-  renderColumnTable();
+  stopFollowing();
+  reset();
   $('fileinfo').textContent = name;
   const text =
     err instanceof LogFormatError
@@ -114,319 +235,247 @@ function fail(name, err) {
   setStatus('error');
 }
 
+// ---------------------------------------------------------------- following
+
+async function follow(handle) {
+  stopFollowing();
+  reset();
+  setStatus('loading');
+  showMessage(`Following ${handle.name}: waiting for the header row…`, 'info');
+  const follower = new Follower(handle, {
+    rows: (log, added, first) => (first ? followStarted(handle.name, log) : rowsArrived(added)),
+    error: (err) => fail(handle.name, err),
+  });
+  state.follower = follower;
+  document.body.classList.add('following');
+  await follower.start();
+}
+
+function followStarted(name, log) {
+  setLog(name, log);
+  state.following = true;
+  show([]).then(() => followNewest());
+}
+
+function rowsArrived(added) {
+  const t0 = state.follower.bytesAt;
+  const log = state.log;
+  if (!state.plots.length) {
+    // The first rows of a log that had none: draw from scratch.
+    show([]).then(() => followNewest());
+    return;
+  }
+  if (state.view.x === ROW_X) state.scene.x.values = rowNumbers(log.rowCount, state.scene.x.values);
+  else state.scene.x.values = log.columns[state.view.x].values;
+  for (const p of state.scene.panels) for (const s of p.series) s.xs = state.scene.x.values;
+  state.xData = state.scene.x.values;
+  const xs = state.xData;
+  updateData(state.plots, xs);
+  if (state.following) setXRange(followRange(xs), false);
+  else for (const u of state.plots) u.redraw();
+  $('fileinfo').textContent =
+    `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
+  if (!$('report').hidden) renderReportSection();
+  // uPlot draws in microtasks; the next task sees every panel drawn.
+  nextTask().then(() => state.appendTimes.push({ rows: added, ms: performance.now() - t0 }));
+}
+
+function followRange(xs) {
+  const last = xs[xs.length - 1];
+  return [Math.max(xs[0], last - FOLLOW_SPAN), last > xs[0] ? last : xs[0] + 1];
+}
+
+function followNewest() {
+  if (!state.xData || !state.xData.length) return;
+  state.following = true;
+  setXRange(followRange(state.xData), false);
+}
+
+async function pickAndFollow() {
+  if (!window.showOpenFilePicker) {
+    showMessage(
+      'This browser cannot watch a file as it grows (it lacks the File System Access API, found in Chrome and Edge). ' +
+        'Open the log the normal way instead; open it again to see the rows written since.',
+      'warning',
+    );
+    $('file').click();
+    return;
+  }
+  let handle;
+  try {
+    [handle] = await window.showOpenFilePicker({
+      types: [{ description: 'cablog log', accept: { 'text/csv': ['.csv'] } }],
+    });
+  } catch {
+    return; // the user closed the picker
+  }
+  await follow(handle);
+}
+
 // ---------------------------------------------------------------- view
 
 function updateFragment() {
+  if (!state.view) return;
   const hash = '#' + viewToFragment(state.view);
   if (location.hash !== hash) history.replaceState(null, '', hash);
 }
 
 function render() {
+  const has = !!state.log;
+  const compare = state.runs.length > 1;
+  for (const id of ['save', 'reset', 'stops', 'encoding']) $(id).disabled = !has;
+  $('add').disabled = !has || state.runs.length >= MAX_RUNS || !!state.follower;
+  $('add-label').classList.toggle('disabled', $('add').disabled);
+  $('xaxis-label').hidden = compare;
+  $('align-label').hidden = !compare;
+  if (!has) {
+    $('columns').hidden = true;
+    $('report').hidden = true;
+    $('runs').hidden = true;
+    $('xaxis').replaceChildren();
+    $('xaxis').disabled = true;
+    $('stops').classList.remove('on');
+    return;
+  }
   updateFragment();
-  renderXSelect();
-  renderColumnTable();
+  renderControls(state, {
+    dropRun: (r) => {
+      state.runs.splice(r, 1);
+      show([]);
+    },
+    assign: (c, panel) => {
+      state.view = assignColumn(state.view, c, panel);
+      render();
+    },
+  });
+  if (!$('report').hidden) renderReportSection();
   renderPlots();
 }
 
-function xLabel(x) {
-  return x === ROW_X ? 'Row' : state.log.columns[x].label;
-}
-
-function renderXSelect() {
-  const select = $('xaxis');
-  select.replaceChildren(el('option', { value: ROW_X, textContent: 'Row number' }));
-  for (const c of state.candidates) {
-    select.append(el('option', { value: String(c), textContent: `${c + 1}: ${state.log.columns[c].label}` }));
-  }
-  select.value = String(state.view.x);
-  select.disabled = false;
-}
-
-function renderColumnTable() {
-  const body = $('columns-body');
-  body.replaceChildren();
-  $('columns').hidden = !state.log;
-  $('xaxis').disabled = !state.log;
-  if (!state.log) $('xaxis').replaceChildren();
-  $('save').disabled = !state.log;
-  $('reset').disabled = !state.log;
-  if (!state.log) return;
-  const { view, log } = state;
-  log.columns.forEach((col, c) => {
-    const where = view.panels.findIndex((p) => p.includes(c));
-    let control;
-    if (c === view.x) {
-      control = el('span', { className: 'muted', textContent: 'x axis' });
-    } else if (!plottable(col)) {
-      control = el('span', { className: 'muted', textContent: 'no values' });
-    } else {
-      control = el('select', { title: `Panel for ${col.label}` });
-      control.dataset.column = String(c);
-      control.append(el('option', { value: '-1', textContent: '–' }));
-      view.panels.forEach((_, i) => control.append(el('option', { value: String(i), textContent: `Panel ${i + 1}` })));
-      control.append(el('option', { value: String(view.panels.length), textContent: 'New panel' }));
-      control.value = String(where);
-      control.addEventListener('change', () => {
-        state.view = assignColumn(state.view, c, Number(control.value));
-        render();
-      });
-    }
-    const kind = KIND_NAMES[col.kind] + (col.gaps ? `, ${col.gaps.toLocaleString('en')} empty` : '');
-    body.append(
-      el(
-        'tr',
-        {},
-        el('td', { className: 'num', textContent: String(c + 1) }),
-        el('td', { className: 'label', textContent: col.label || '(no label)', title: kind }),
-        el('td', {}, control),
-      ),
-    );
+function renderReportSection() {
+  renderReport(state.runs[0], {
+    roles: (roles) => {
+      state.runs[0].roles = roles;
+      for (const run of state.runs.slice(1)) run.roles = matchRoles(run.log);
+      render();
+    },
+    zoom: (from, to) => zoomToRows(from, to),
   });
 }
 
-function xValues() {
-  const { log, view } = state;
-  if (view.x !== ROW_X) return log.columns[view.x].values;
-  const xs = new Float64Array(log.rowCount);
-  for (let i = 0; i < xs.length; i++) xs[i] = i + 1;
-  return xs;
+function zoomToRows(from, to) {
+  const xs = state.scene.x.values;
+  let a = xs[from];
+  let b = xs[to];
+  if (!(b > a)) b = a + 1;
+  const pad = (b - a) * 0.05;
+  state.following = false;
+  setXRange([a - pad, b + pad], true);
 }
 
-// uPlot breaks a line at null; typed arrays cannot hold null, so columns with
-// gaps or non-finite values are copied into a plain array once per render.
-function yValues(col) {
-  if (col.gaps === 0 && col.nonFinite.size === 0) return col.values;
-  const v = col.values;
-  const out = new Array(v.length);
-  for (let i = 0; i < v.length; i++) out[i] = Number.isFinite(v[i]) ? v[i] : null;
-  return out;
-}
+// uPlot reports scale changes later, in a microtask, so a range the page
+// set itself is recognised by its ends: any other range came from the user.
+let ownRange = null;
 
-function colorOf(c) {
-  return COLORS[c % COLORS.length];
-}
-
-let syncingScale = false;
-
-// One width for every y axis, so that the stacked panels line up on x:
-// room for the longest tick label that any panel's value range can need.
-function yAxisWidth(columns) {
-  let longest = 4;
-  for (const col of columns) {
-    if (col.kind === KIND_CLOCK) {
-      longest = Math.max(longest, 13);
-      continue;
-    }
-    let min = Infinity;
-    let max = -Infinity;
-    const v = col.values;
-    for (let i = 0; i < v.length; i++) {
-      if (v[i] < min) min = v[i];
-      if (v[i] > max) max = v[i];
-    }
-    if (!(min <= max)) continue;
-    const step = (max - min) / 4 || Math.abs(max) / 10 || 1;
-    for (const end of [min, max]) longest = Math.max(longest, formatNumberTick(end, step).length + 1);
-  }
-  return Math.ceil(longest * 7.5) + 24;
-}
-
-function panelSize(count) {
-  const width = Math.max(320, $('panels').clientWidth - 4);
-  const room = window.innerHeight - $('panels').getBoundingClientRect().top - 16;
-  const height = Math.max(170, Math.min(360, Math.floor(room / Math.max(1, count)) - 40));
-  return { width, height };
+function setXRange([min, max], byUser) {
+  if (!state.plots.length) return;
+  ownRange = byUser ? null : [min, max];
+  state.plots[0].setScale('x', { min, max });
 }
 
 function renderPlots() {
-  const keep = state.plots.length ? state.plots[0].scales.x : null;
-  const zoomed = keep && state.zoomed ? { min: keep.min, max: keep.max } : null;
+  const keep = state.plots.length && state.zoomed ? { ...state.plots[0].scales.x } : null;
   clearPlots();
   const { log, view } = state;
   if (!log || log.rowCount === 0) return;
-  const xs = xValues();
-  state.xData = xs;
-  const isClockX = view.x !== ROW_X && log.columns[view.x].kind === KIND_CLOCK;
-  const xFmt = view.x === ROW_X ? (v) => String(v) : (v, i) => formatCell(log.columns[view.x], i, v);
-  const size = panelSize(view.panels.length);
-  const yWidth = yAxisWidth(view.panels.flat().map((c) => log.columns[c]));
-
-  view.panels.forEach((cols, p) => {
-    const series = [
-      {
-        label: xLabel(view.x),
-        value: (u, v, s, i) => (v == null ? '–' : xFmt(v, i)),
-      },
-      ...cols.map((c) => {
-        const col = log.columns[c];
-        return {
-          label: col.label || `(column ${c + 1})`,
-          stroke: colorOf(c),
-          width: 1,
-          show: !view.hidden.includes(c),
-          // The panel's y range comes from yRange below, not from uPlot
-          // scanning every visible row of every series on each zoom step.
-          auto: false,
-          value: (u, v, s, i) => (i == null ? '–' : formatCell(col, i, col.values[i])),
-          paths: pyramidPaths(
-            () => levels(c),
-            col.kind === KIND_BOOL ? uPlot.paths.stepped({ align: 1 }) : uPlot.paths.linear(),
-          ),
-        };
-      }),
-    ];
-    const yClock = cols.every((c) => log.columns[c].kind === KIND_CLOCK);
-    const levels = (c) => (log.columns[c].pyramid ??= buildPyramid(log.columns[c].values));
-    const yRange = (u) => {
-      const [i0, i1] = u.series[0].idxs;
-      let lo = Infinity;
-      let hi = -Infinity;
-      cols.forEach((c, k) => {
-        if (!u.series[k + 1].show || i0 == null || i1 < i0) return;
-        const r = rangeOf(log.columns[c].values, levels(c), i0, i1);
-        if (r && r[0] < lo) lo = r[0];
-        if (r && r[1] > hi) hi = r[1];
-      });
-      return lo <= hi ? yLimits(lo, hi, (a, b) => uPlot.rangeNum(a, b, 0.1, true)) : [0, 1];
-    };
-    const opts = {
-      ...size,
-      series,
-      scales: { x: { time: false }, y: { range: yRange } },
-      axes: [
-        {
-          space: isClockX ? 90 : 60,
-          incrs: isClockX ? CLOCK_INCRS : undefined,
-          values: (u, splits, ai, space, incr) =>
-            splits.map((v) => (isClockX ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
-        },
-        {
-          size: yWidth,
-          values: (u, splits, ai, space, incr) =>
-            splits.map((v) => (yClock ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
-        },
-      ],
-      cursor: {
-        // Only x is shared; a horizontal hair would mean nothing in the
-        // panels the mouse is not over.
-        sync: { key: SYNC_KEY, scales: ['x', null] },
-        y: false,
-        drag: { x: true, y: false, setScale: true },
-      },
-      legend: { live: true },
-      hooks: {
-        setScale: [
-          (u, key) => {
-            if (key !== 'x' || syncingScale) return;
-            syncingScale = true;
-            const { min, max } = u.scales.x;
-            state.zoomed = !(min <= xs[0] && max >= xs[xs.length - 1]);
-            for (const other of state.plots) if (other !== u) other.setScale('x', { min, max });
-            syncingScale = false;
-          },
-        ],
-        setSeries: [
-          (u, si, opts) => {
-            if (si == null || !opts || opts.show === undefined) return;
-            const c = cols[si - 1];
-            const hidden = new Set(state.view.hidden);
-            if (opts.show) hidden.delete(c);
-            else hidden.add(c);
-            state.view = { ...state.view, hidden: [...hidden] };
-            updateFragment();
-          },
-        ],
-      },
-    };
-    const box = el('div', { className: 'panel' });
-    box.dataset.panel = String(p);
-    $('panels').append(box);
-    const u = new uPlot(opts, [xs, ...cols.map((c) => yValues(log.columns[c]))], box);
-    state.plots.push(u);
-  });
-  if (zoomed) state.plots.forEach((u) => u.setScale('x', zoomed));
-  else state.zoomed = false;
   if (!view.panels.length) {
     $('panels').append(
-      el('p', { className: 'hint', textContent: 'No column is plotted. Choose a panel for a column in the table on the left.' }),
+      el('p', {
+        className: 'hint',
+        textContent: 'No column is plotted. Choose a panel for a column in the table on the left.',
+      }),
     );
+    return;
   }
+  const scene = buildScene(state.runs, view, state.align);
+  state.scene = scene;
+  state.xData = scene.x.values;
+  state.plots = drawScene($('panels'), scene, {
+    zoom: (min, max) => {
+      const [lo, hi] = scene.range || [min, max];
+      state.zoomed = !(min <= lo && max >= hi);
+      if (!ownRange || min !== ownRange[0] || max !== ownRange[1]) state.following = false;
+    },
+    reset: resetZoom,
+    toggle: (series, show) => {
+      if (state.runs.length > 1) return;
+      const hidden = new Set(state.view.hidden);
+      if (show) hidden.delete(series.id);
+      else hidden.add(series.id);
+      state.view = { ...state.view, hidden: [...hidden] };
+      updateFragment();
+    },
+  });
+  if (keep) setXRange([keep.min, keep.max], false);
+  else if (state.follower && state.following) followNewest();
+  else if (scene.range) setXRange(scene.range, false);
+  state.zoomed = !!keep;
 }
 
 function resetZoom() {
-  const xs = state.xData;
-  if (!xs || !xs.length || !state.plots.length) return;
-  state.plots[0].setScale('x', { min: xs[0], max: xs[xs.length - 1] });
-}
-
-// ---------------------------------------------------------------- PNG
-
-function savePng() {
-  if (!state.plots.length) return;
-  const ratio = window.devicePixelRatio || 1;
-  const font = `${Math.round(13 * ratio)}px system-ui, sans-serif`;
-  const legendH = Math.round(24 * ratio);
-  const titleH = Math.round(28 * ratio);
-  const width = Math.max(...state.plots.map((u) => u.ctx.canvas.width));
-  const height = titleH + state.plots.reduce((h, u) => h + legendH + u.ctx.canvas.height, 0);
-  const out = document.createElement('canvas');
-  out.width = width;
-  out.height = height;
-  const ctx = out.getContext('2d');
-  ctx.fillStyle = '#fff';
-  ctx.fillRect(0, 0, width, height);
-  ctx.textBaseline = 'middle';
-  ctx.font = `bold ${font}`;
-  ctx.fillStyle = '#222';
-  ctx.fillText(state.fileName, 8 * ratio, titleH / 2);
-  ctx.font = font;
-  let y = titleH;
-  for (const u of state.plots) {
-    let x = 8 * ratio;
-    u.series.forEach((s, i) => {
-      if (i === 0 || !s.show) return;
-      ctx.fillStyle = s._stroke || s.stroke;
-      ctx.fillRect(x, y + legendH / 2 - 2 * ratio, 14 * ratio, 4 * ratio);
-      x += 18 * ratio;
-      ctx.fillStyle = '#222';
-      ctx.fillText(s.label, x, y + legendH / 2);
-      x += ctx.measureText(s.label).width + 16 * ratio;
-    });
-    y += legendH;
-    ctx.drawImage(u.ctx.canvas, 0, y);
-    y += u.ctx.canvas.height;
+  if (!state.plots.length || !state.scene) return;
+  if (state.follower) {
+    followNewest();
+    return;
   }
-  out.toBlob((blob) => {
-    const a = el('a', { href: URL.createObjectURL(blob), download: state.fileName.replace(/\.[^.]*$/, '') + '.png' });
-    document.body.append(a);
-    a.click();
-    a.remove();
-    setTimeout(() => URL.revokeObjectURL(a.href), 10000);
-  }, 'image/png');
+  if (state.scene.range) setXRange(state.scene.range, false);
+  state.zoomed = false;
 }
 
 // ---------------------------------------------------------------- wiring
 
+function fileList(input) {
+  const files = [...input.files];
+  input.value = '';
+  return files;
+}
+
 function init() {
   setStatus('idle');
   showMessage('Open a cablog log (Log_….csv) with the button above, or drop it on this page.', 'info');
-  renderColumnTable();
+  render();
 
-  $('file').addEventListener('change', (e) => {
-    const file = e.target.files[0];
-    e.target.value = '';
-    if (file) openFile(file);
-  });
+  $('file').addEventListener('change', (e) => openFiles(fileList(e.target)));
+  $('add').addEventListener('change', (e) => addRuns(fileList(e.target)));
+  $('follow').addEventListener('click', pickAndFollow);
   $('xaxis').addEventListener('change', (e) => {
     const v = e.target.value;
     state.view = setX(state.view, v === ROW_X ? ROW_X : Number(v));
     state.zoomed = false;
     render();
   });
+  $('align').addEventListener('change', (e) => {
+    state.align = e.target.value === ALIGN_TIME ? ALIGN_TIME : ALIGN_LOCATION;
+    state.zoomed = false;
+    render();
+    showMessage(alignmentNote(), 'warning');
+  });
+  $('encoding').addEventListener('change', (e) => {
+    state.encoding = e.target.value;
+    for (const run of state.runs) decodeLabels(run.log, state.encoding || run.log.detectedEncoding);
+    render();
+  });
+  $('stops').addEventListener('click', () => {
+    $('report').hidden = !$('report').hidden;
+    $('stops').classList.toggle('on', !$('report').hidden);
+    render();
+  });
   $('reset').addEventListener('click', resetZoom);
-  $('save').addEventListener('click', savePng);
+  $('save').addEventListener('click', () =>
+    savePng(state.plots, state.runs.map((r) => r.name).join(' · '), state.fileName),
+  );
 
-  // Dropping a file anywhere on the page opens it; the overlay says so.
+  // Dropping files opens them; the overlay's zones say how.
   let depth = 0;
   const drop = $('drop');
   const hasFiles = (e) => e.dataTransfer && [...e.dataTransfer.types].includes('Files');
@@ -434,6 +483,7 @@ function init() {
     if (!hasFiles(e)) return;
     depth++;
     drop.hidden = false;
+    drop.classList.toggle('with-log', !!state.log);
   });
   document.addEventListener('dragleave', () => {
     depth = Math.max(0, depth - 1);
@@ -446,8 +496,19 @@ function init() {
     e.preventDefault();
     depth = 0;
     drop.hidden = true;
-    const file = e.dataTransfer.files[0];
-    if (file) openFile(file);
+    const zone = e.target instanceof Element ? e.target.closest('[data-zone]')?.dataset.zone : null;
+    const files = [...e.dataTransfer.files];
+    if (!files.length) return;
+    if (zone === 'follow') {
+      const item = [...e.dataTransfer.items].find((i) => i.kind === 'file');
+      if (!item || !item.getAsFileSystemHandle) {
+        showMessage('This browser cannot watch a dropped file as it grows; it was opened as it is now.', 'warning');
+        openFiles(files.slice(0, 1));
+        return;
+      }
+      item.getAsFileSystemHandle().then((handle) => (handle ? follow(handle) : openFiles(files.slice(0, 1))));
+    } else if (zone === 'add' && state.log) addRuns(files);
+    else openFiles(files);
   });
 
   // A fragment edited by hand or reached through history is a new view.
@@ -461,7 +522,7 @@ function init() {
   window.addEventListener('resize', () => {
     clearTimeout(resizeTimer);
     resizeTimer = setTimeout(() => {
-      const size = panelSize(state.plots.length);
+      const size = panelSize($('panels'), state.plots.length);
       for (const u of state.plots) u.setSize(size);
     }, 100);
   });

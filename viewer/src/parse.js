@@ -1,4 +1,4 @@
-// Reader for the CSV logs that cablog writes at the end of a run.
+// Reader for the CSV logs that cablog writes, whole or as they grow.
 //
 // The logger's output is narrow and regular: a header row of user labels,
 // then one row per sampled frame, every cell followed by a comma and every
@@ -8,6 +8,7 @@
 //
 // Logs run to a million rows, so data rows are read straight from the bytes
 // into one Float64Array per column; only labels and odd cells become strings.
+import { detectEncoding, decodeText } from './codepage.js';
 
 export const KIND_NONE = 0; // no cell in the column holds a value
 export const KIND_NUMBER = 1;
@@ -38,18 +39,6 @@ for (let i = 0; i <= 22; i++) POW10.push(Number('1e' + i));
 const NON_FINITE = /^([-+]?)(?:(inf(?:inity)?)|nan(?:\([a-z0-9_]*\))?|1\.#(inf|qnan|snan|ind)\d*)$/i;
 
 const latin = new TextDecoder('latin1');
-
-function decodeLabels(bytes) {
-  // Labels are copied byte for byte from the user's definition file, which
-  // is in whatever code page their editor used. UTF-8 is the common case;
-  // anything that is not valid UTF-8 is shown through the Windows Western
-  // code page so that every byte still appears as some character.
-  try {
-    return new TextDecoder('utf-8', { fatal: true }).decode(bytes);
-  } catch {
-    return new TextDecoder('windows-1252').decode(bytes);
-  }
-}
 
 function quote(bytes, start, end) {
   const max = 40;
@@ -202,9 +191,9 @@ function cellCountError(b, start, end, lineNo, k) {
   );
 }
 
-function countLines(b) {
+function countLines(b, from) {
   let n = 0;
-  let p = b.indexOf(LF);
+  let p = b.indexOf(LF, from);
   while (p !== -1) {
     n++;
     p = b.indexOf(LF, p + 1);
@@ -213,40 +202,29 @@ function countLines(b) {
 }
 
 /**
- * Parses a whole log.
- *
- * Returns { labels, columns, rowCount, warnings }, where each column is
- * { label, kind, values: Float64Array (NaN where the cell is empty),
- *   gaps: number of empty cells, nonFinite: Map(row -> logged text) }.
- * Throws LogFormatError, with a message meant for the person who opened
- * the file, when the bytes are not a cablog log.
+ * Reads the header row. Returns null when the first line is not complete
+ * yet (a log that is still being written), else { labelBytes, dataStart }.
  */
-export function parseLog(input) {
-  const b = input instanceof Uint8Array ? input : new Uint8Array(input);
+function readHeader(b) {
   const n = b.length;
-  if (n === 0) throw new LogFormatError('The file is empty.');
-
   let start = 0;
   // An editor that touched the file may have put a UTF-8 byte-order mark in
   // front; the logger never writes one.
   if (n >= 3 && b[0] === 0xef && b[1] === 0xbb && b[2] === 0xbf) start = 3;
-
-  if (b.subarray(0, Math.min(n, 4096)).indexOf(0) !== -1) {
-    throw notALog('it contains binary data.');
-  }
-
   const headerLf = b.indexOf(LF, start);
-  if (headerLf === -1) {
-    throw notALog('it has no line break, so there is not even a complete header row.');
+  if (headerLf === -1) return null;
+  // Labels may hold any byte but comma and line feed, NUL included, so
+  // binary data only shows below the header, where the logger writes text.
+  if (b.subarray(headerLf, Math.min(n, headerLf + 4096)).indexOf(0) !== -1) {
+    throw notALog('it contains binary data.');
   }
   let headerEnd = headerLf;
   if (headerEnd > start && b[headerEnd - 1] === CR) headerEnd--;
-
-  const labelSpans = [];
+  const labelBytes = [];
   let cs = start;
   for (let i = start; i < headerEnd; i++) {
     if (b[i] === COMMA) {
-      labelSpans.push([cs, i]);
+      labelBytes.push(b.slice(cs, i));
       cs = i + 1;
     }
   }
@@ -255,30 +233,208 @@ export function parseLog(input) {
       'its first line does not end in a comma. A cablog header row is the column labels, each followed by a comma.',
     );
   }
-  const k = labelSpans.length;
-  const labels = labelSpans.map(([a, z]) => decodeLabels(b.subarray(a, z)));
+  return { labelBytes, headerBytes: b.subarray(start, headerEnd), dataStart: headerLf + 1 };
+}
 
-  const maxRows = countLines(b) + 1;
-  const columns = labels.map((label) => ({
-    label,
-    kind: KIND_NONE,
-    values: new Float64Array(maxRows),
-    gaps: 0,
-    nonFinite: new Map(),
-  }));
-  const vals = columns.map((c) => c.values);
-  const kinds = new Int8Array(k);
-  const gaps = new Int32Array(k);
-  const warnings = [];
+/** Labels as text in the given code page, or the guessed one. */
+export function decodeLabels(log, encoding = log.detectedEncoding) {
+  log.encoding = encoding;
+  log.labels = log.labelBytes.map((l) => decodeText(l, encoding));
+  log.columns.forEach((col, c) => (col.label = log.labels[c]));
+  return log;
+}
 
-  let pos = headerLf + 1;
-  let row = 0;
-  let lineNo = 2;
-  let blankLine = 0; // first blank line seen, tolerated only at the very end
+function newLog(header, capacity) {
+  const k = header.labelBytes.length;
+  const log = {
+    labelBytes: header.labelBytes,
+    labels: [],
+    detectedEncoding: detectEncoding(header.headerBytes),
+    encoding: '',
+    columns: [],
+    rowCount: 0,
+    warnings: [],
+    // Reading state, kept so that rows appended later continue the log.
+    _r: { k, buffers: [], kinds: new Int8Array(k), gaps: new Int32Array(k), lineNo: 2, blankLine: 0, emptyRows: 0 },
+  };
+  for (let c = 0; c < k; c++) {
+    log._r.buffers.push(new Float64Array(Math.max(16, capacity)));
+    log.columns.push({ label: '', kind: KIND_NONE, values: new Float64Array(0), gaps: 0, nonFinite: new Map() });
+  }
+  return decodeLabels(log);
+}
 
-  while (pos < n) {
+function grow(r, rows) {
+  r.buffers = r.buffers.map((old) => {
+    if (old.length >= rows) return old;
+    const next = new Float64Array(Math.max(rows, Math.ceil(old.length * 1.5)));
+    next.set(old);
+    return next;
+  });
+}
+
+// The value of a decimal digit byte, or -1.
+function digit(c) {
+  return c >= 48 && c <= 57 ? c - 48 : -1;
+}
+
+// Empty cells of the row read by fastRow, counted once the row is whole.
+let rowGaps = new Int32Array(64);
+let rowGapCount = 0;
+
+/**
+ * Reads one ordinary line in a single pass: every cell a number, clock
+ * time, true/false or empty, of the kind its column already has, and the
+ * line ended by CR LF or LF. Returns the position after the line, or -1
+ * for anything else, which readRows then reads the careful way (and
+ * explains, if it is wrong). Most of a big log goes through here.
+ */
+function fastRow(b, pos, n, k, vals, kinds, row) {
+  let i = pos;
+  let gapCount = 0;
+  if (rowGaps.length < k) rowGaps = new Int32Array(k);
+  for (let c = 0; c < k; c++) {
+    if (i >= n) return -1;
+    let ch = b[i];
+    if (ch === COMMA) {
+      vals[c][row] = NaN;
+      rowGaps[gapCount++] = c;
+      i++;
+      continue;
+    }
+    const kind = kinds[c];
+    let neg = false;
+    if (ch === MINUS) {
+      neg = true;
+      ch = b[++i];
+    }
+    if (ch >= 48 && ch <= 57) {
+      const start = i;
+      let m = 0;
+      let sig = 0;
+      let exp = 0;
+      let inexact = false;
+      while (ch >= 48 && ch <= 57) {
+        if (sig < 15) {
+          m = m * 10 + (ch - 48);
+          if (m !== 0) sig++;
+        } else {
+          exp++;
+          if (ch !== 48) inexact = true;
+        }
+        ch = b[++i];
+      }
+      if (ch === COLON) {
+        // HH:MM:SS.mmm, at least two hour digits
+        if (kind !== KIND_CLOCK || i - start < 2 || inexact || sig >= 15) return -1;
+        if (b[i + 3] !== COLON || b[i + 6] !== DOT || b[i + 10] !== COMMA) return -1;
+        const m1 = digit(b[i + 1]);
+        const m2 = digit(b[i + 2]);
+        const s1 = digit(b[i + 4]);
+        const s2 = digit(b[i + 5]);
+        const f1 = digit(b[i + 7]);
+        const f2 = digit(b[i + 8]);
+        const f3 = digit(b[i + 9]);
+        if ((m1 | m2 | s1 | s2 | f1 | f2 | f3) < 0 || m1 > 5 || s1 > 5) return -1;
+        const ms = ((m * 60 + m1 * 10 + m2) * 60 + s1 * 10 + s2) * 1000 + f1 * 100 + f2 * 10 + f3;
+        vals[c][row] = (neg ? -ms : ms) / 1000;
+        i += 11;
+        continue;
+      }
+      if (kind !== KIND_NUMBER) return -1;
+      if (ch === DOT) {
+        ch = b[++i];
+        while (ch >= 48 && ch <= 57) {
+          if (sig < 15) {
+            m = m * 10 + (ch - 48);
+            if (m !== 0) sig++;
+            exp--;
+          } else if (ch !== 48) {
+            inexact = true;
+          }
+          ch = b[++i];
+        }
+      }
+      if (ch === 101 || ch === 69) {
+        ch = b[++i];
+        let eneg = false;
+        if (ch === 43 || ch === MINUS) {
+          eneg = ch === MINUS;
+          ch = b[++i];
+        }
+        if (!(ch >= 48 && ch <= 57)) return -1;
+        let ev = 0;
+        while (ch >= 48 && ch <= 57) {
+          if (ev < 100000) ev = ev * 10 + (ch - 48);
+          ch = b[++i];
+        }
+        exp += eneg ? -ev : ev;
+      }
+      if (ch !== COMMA) return -1;
+      let v;
+      if (m === 0) v = 0;
+      else if (!inexact && exp >= 0 && exp <= 22) v = m * POW10[exp];
+      else if (!inexact && exp < 0 && exp >= -22) v = m / POW10[-exp];
+      else return -1;
+      vals[c][row] = neg ? -v : v;
+      i++;
+      continue;
+    }
+    if (neg || kind !== KIND_BOOL) return -1;
+    if (ch === 116 && b[i + 1] === 114 && b[i + 2] === 117 && b[i + 3] === 101 && b[i + 4] === COMMA) {
+      vals[c][row] = 1;
+      i += 5;
+    } else if (
+      ch === 102 &&
+      b[i + 1] === 97 &&
+      b[i + 2] === 108 &&
+      b[i + 3] === 115 &&
+      b[i + 4] === 101 &&
+      b[i + 5] === COMMA
+    ) {
+      vals[c][row] = 0;
+      i += 6;
+    } else {
+      return -1;
+    }
+  }
+  if (b[i] === CR && b[i + 1] === LF) i += 2;
+  else if (b[i] === LF) i += 1;
+  else return -1;
+  rowGapCount = gapCount;
+  return i;
+}
+
+/**
+ * Reads the lines that start in b[pos..stop) into the log. `atEnd` says b
+ * ends where the file does: a last line without its line break is then
+ * either complete (kept) or cut short (left out with a warning); when the
+ * file may still grow, such a line is left for later. Returns the position
+ * after the last line read.
+ */
+function readRows(log, b, pos, stop, atEnd) {
+  const r = log._r;
+  const { k, kinds, gaps } = r;
+  const n = b.length;
+  const labels = log.labels;
+  const columns = log.columns;
+  let vals = r.buffers;
+  let row = log.rowCount;
+  let lineNo = r.lineNo;
+  while (pos < stop) {
+    if (k > 0 && !r.blankLine && row < vals[0].length) {
+      const next = fastRow(b, pos, n, k, vals, kinds, row);
+      if (next >= 0) {
+        for (let g = 0; g < rowGapCount; g++) gaps[rowGaps[g]]++;
+        row++;
+        lineNo++;
+        pos = next;
+        continue;
+      }
+    }
     const lf = b.indexOf(LF, pos);
     const terminated = lf !== -1;
+    if (!terminated && !atEnd) break;
     const next = terminated ? lf + 1 : n;
     let end = terminated ? lf : n;
     if (end > pos && b[end - 1] === CR) end--;
@@ -292,13 +448,13 @@ export function parseLog(input) {
       continue;
     }
     if (end === pos) {
-      if (!blankLine) blankLine = lineNo;
+      if (!r.blankLine) r.blankLine = lineNo;
       pos = next;
       lineNo++;
       continue;
     }
-    if (blankLine) {
-      throw notALog(`line ${blankLine} is empty, but the header names ${k} column${k === 1 ? '' : 's'}.`);
+    if (r.blankLine) {
+      throw notALog(`line ${r.blankLine} is empty, but the header names ${k} column${k === 1 ? '' : 's'}.`);
     }
 
     if (!terminated) {
@@ -307,13 +463,18 @@ export function parseLog(input) {
       if (commas !== k || b[end - 1] !== COMMA) {
         // The logger ends every line, so a ragged tail means the file was
         // cut short (copied while being written, or a partial download).
-        warnings.push(`The last line (${lineNo}) is incomplete, probably cut off, and was left out.`);
+        log.warnings.push(`The last line (${lineNo}) is incomplete, probably cut off, and was left out.`);
+        pos = n;
         break;
       }
     }
+    if (row >= vals[0].length) {
+      grow(r, row + 1);
+      vals = r.buffers;
+    }
 
     let c = 0;
-    cs = pos;
+    let cs = pos;
     for (let i = pos; i < end; i++) {
       if (b[i] !== COMMA) continue;
       if (c === k) throw cellCountError(b, pos, end, lineNo, k);
@@ -347,11 +508,104 @@ export function parseLog(input) {
     pos = next;
     lineNo++;
   }
-
+  r.lineNo = lineNo;
+  log.rowCount = row;
   for (let c = 0; c < k; c++) {
     columns[c].kind = kinds[c];
     columns[c].gaps = gaps[c];
-    columns[c].values = columns[c].values.subarray(0, row);
+    columns[c].values = vals[c].subarray(0, row);
   }
-  return { labels, columns, rowCount: row, warnings };
+  return pos;
+}
+
+function bytesOf(input) {
+  const b = input instanceof Uint8Array ? input : new Uint8Array(input);
+  if (b.length === 0) throw new LogFormatError('The file is empty.');
+  return b;
+}
+
+function headerOf(b) {
+  const header = readHeader(b);
+  if (!header) throw notALog('it has no line break, so there is not even a complete header row.');
+  return header;
+}
+
+/**
+ * Parses a whole log.
+ *
+ * Returns { labels, labelBytes, encoding, detectedEncoding, columns,
+ * rowCount, warnings }, where each column is { label, kind, values:
+ * Float64Array (NaN where the cell is empty), gaps: number of empty cells,
+ * nonFinite: Map(row -> logged text) }. `encoding` (a TextDecoder name)
+ * overrides the guessed code page of the labels. Throws LogFormatError,
+ * with a message meant for the person who opened the file, when the bytes
+ * are not a cablog log.
+ */
+export function parseLog(input, { encoding } = {}) {
+  const b = bytesOf(input);
+  const header = headerOf(b);
+  const log = newLog(header, countLines(b, header.dataStart) + 1);
+  if (encoding) decodeLabels(log, encoding);
+  readRows(log, b, header.dataStart, b.length, true);
+  return log;
+}
+
+/**
+ * Reads a whole log from a Blob (a File) and parses it in slices of about
+ * `sliceBytes`, awaiting `yieldTo(fraction)` after each so that the page
+ * can show progress and stay alive. Same result as parseLog. (Reading the
+ * file in pieces to parse while it loads was tried: Chromium then takes
+ * longer to read it than to read it whole and parse it after.)
+ */
+export async function readLogFile(source, yieldTo = async () => {}, sliceBytes = 8 << 20) {
+  // A file, or its bytes (or the promise of them, when read ahead).
+  const bytes = await source;
+  const b = bytesOf(typeof bytes.arrayBuffer === 'function' ? await bytes.arrayBuffer() : bytes);
+  const header = headerOf(b);
+  const log = newLog(header, countLines(b, header.dataStart) + 1);
+  let pos = header.dataStart;
+  while (pos < b.length) {
+    const stop = Math.min(b.length, pos + sliceBytes);
+    pos = readRows(log, b, pos, stop, true);
+    await yieldTo(pos / b.length);
+  }
+  return log;
+}
+
+/**
+ * A log that is still being written. `append(bytes)` takes the bytes that
+ * follow those already given and reads every complete line among them; a
+ * line whose line break has not arrived yet is held back until it has.
+ * Returns the number of rows added.
+ */
+export class GrowingLog {
+  constructor() {
+    this.log = null;
+    this.pending = new Uint8Array(0);
+    this.bytesRead = 0; // bytes of the file taken in, held-back tail included
+  }
+
+  append(bytes) {
+    let b = bytes;
+    if (this.pending.length) {
+      b = new Uint8Array(this.pending.length + bytes.length);
+      b.set(this.pending);
+      b.set(bytes, this.pending.length);
+    }
+    this.bytesRead += bytes.length;
+    let pos = 0;
+    if (!this.log) {
+      const header = b.length ? readHeader(b) : null;
+      if (!header) {
+        this.pending = b;
+        return 0;
+      }
+      this.log = newLog(header, Math.ceil(countLines(b, header.dataStart) * 1.25) + 1024);
+      pos = header.dataStart;
+    }
+    const before = this.log.rowCount;
+    pos = readRows(this.log, b, pos, b.length, false);
+    this.pending = b.slice(pos);
+    return this.log.rowCount - before;
+  }
 }

@@ -7,6 +7,7 @@
 // position is stable for every log written with the same definition file,
 // which is what a shared view is for.
 import { KIND_NONE, KIND_BOOL, KIND_CLOCK } from './parse.js';
+import { guessRoles, isMillisClock, unitOf, NONE } from './roles.js';
 
 export const ROW_X = 'row';
 const DEFAULT_PANELS = 6;
@@ -44,12 +45,30 @@ export function defaultX(log, candidates = xCandidates(log)) {
   return clock === undefined ? ROW_X : clock;
 }
 
+/**
+ * Default panels: the speed first, then columns that share the unit in
+ * brackets at the end of their labels together ("BC [kPa]" with "MR
+ * [kPa]"), every other column alone; the simulator's millisecond clock,
+ * which only ever rises, is left out.
+ */
 export function defaultView(log, candidates = xCandidates(log)) {
   const x = defaultX(log, candidates);
+  const shown = log.columns.map((col, c) => c !== x && plottable(col) && !isMillisClock(col));
+  const { speed } = guessRoles(log);
+  const order = log.columns.map((_, c) => c);
+  if (speed !== NONE) order.unshift(...order.splice(speed, 1));
   const panels = [];
-  log.columns.forEach((col, c) => {
-    if (c !== x && panels.length < DEFAULT_PANELS && plottable(col)) panels.push([c]);
-  });
+  const byUnit = new Map();
+  for (const c of order) {
+    if (!shown[c]) continue;
+    const unit = unitOf(log.columns[c].label);
+    if (unit && byUnit.has(unit)) byUnit.get(unit).push(c);
+    else if (panels.length < DEFAULT_PANELS) {
+      const panel = [c];
+      panels.push(panel);
+      if (unit) byUnit.set(unit, panel);
+    }
+  }
   return { x, panels, hidden: [] };
 }
 

@@ -70,15 +70,16 @@ function inspectPanel({ panel, series }) {
   const s = u.series[series];
   const color = typeof s.stroke === 'function' ? s.stroke(u, series) : s.stroke;
   const want = [1, 3, 5].map((i) => parseInt(color.slice(i, i + 2), 16));
-  const xs = u.data[0];
-  const ys = u.data[series];
+  // Each series draws its own rows (runs compared have x values of their own).
+  const { xs, column } = window.cablogViewer.scene.panels[panel].series[series - 1];
+  const ys = column.values;
   const { min, max } = u.scales.x;
   const inRange = [];
   for (let i = 0; i < xs.length && inRange.length < 1e6; i++) if (xs[i] >= min && xs[i] <= max) inRange.push(i);
   const step = Math.max(1, Math.floor(inRange.length / 60));
   for (let k = 0; k < inRange.length; k += step) {
     const i = inRange[k];
-    if (ys[i] == null || !Number.isFinite(ys[i])) continue;
+    if (!Number.isFinite(ys[i])) continue;
     const px = Math.round(u.valToPos(xs[i], 'x', true));
     const py = Math.round(u.valToPos(ys[i], 'y', true));
     result.tried++;
@@ -161,7 +162,10 @@ test('dragging zooms every panel, double-click zooms out', async () => {
   const zoomed = await page.evaluate(() => window.cablogViewer.plots.map((u) => [u.scales.x.min, u.scales.x.max]));
   for (const [min, max] of zoomed) {
     assert.deepEqual([min, max], zoomed[0], 'every panel shows the same x range');
-    assert.ok(min > full[0][0] && max < full[0][1] && max - min < (full[0][1] - full[0][0]) * 0.4, `zoomed to ${min}..${max}`);
+    assert.ok(
+      min > full[0][0] && max < full[0][1] && max - min < (full[0][1] - full[0][0]) * 0.4,
+      `zoomed to ${min}..${max}`,
+    );
   }
   assert.notEqual((await inspect(page, count - 1)).hash, last.hash, 'the last panel was redrawn zoomed');
   await page.mouse.dblclick(box.x + box.width / 2, y);
@@ -177,7 +181,8 @@ test('the readout shows the logged values of the row under the cursor', async (t
   // A row whose x differs from both neighbours, so the cursor can single it out.
   const row = await page.evaluate(() => {
     const xs = window.cablogViewer.xData;
-    for (let r = Math.floor(xs.length * 0.4); r < xs.length - 1; r++) if (xs[r - 1] < xs[r] && xs[r] < xs[r + 1]) return r;
+    for (let r = Math.floor(xs.length * 0.4); r < xs.length - 1; r++)
+      if (xs[r - 1] < xs[r] && xs[r] < xs[r + 1]) return r;
     return -1;
   });
   if (row < 0) {
@@ -288,7 +293,9 @@ test('the chart is saved as a PNG', async () => {
   const png = readFileSync(path);
   assert.deepEqual([...png.subarray(0, 8)], [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);
   const [w, h] = [png.readUInt32BE(16), png.readUInt32BE(20)];
-  const canvases = await page.evaluate(() => window.cablogViewer.plots.map((u) => [u.ctx.canvas.width, u.ctx.canvas.height]));
+  const canvases = await page.evaluate(() =>
+    window.cablogViewer.plots.map((u) => [u.ctx.canvas.width, u.ctx.canvas.height]),
+  );
   assert.equal(w, Math.max(...canvases.map((c) => c[0])));
   assert.ok(h > canvases.reduce((s, c) => s + c[1], 0), `PNG ${w}x${h} holds every panel`);
   await page.close();
@@ -297,7 +304,11 @@ test('the chart is saved as a PNG', async () => {
 test('files that are not logs get a message on the page', async (t) => {
   const cases = [
     ['empty.csv', '', /empty\.csv: The file is empty/],
-    ['export.csv', 'time;speed\r\n1;2\r\n', /export\.csv: This file is not a cablog log: its first line does not end in a comma/],
+    [
+      'export.csv',
+      'time;speed\r\n1;2\r\n',
+      /export\.csv: This file is not a cablog log: its first line does not end in a comma/,
+    ],
     ['words.csv', 'A,\r\n1,\r\nhello,\r\n', /line 3, column "A": "hello" is not a number/],
     ['picture.png', '\x89PNG\r\n\x1a\n\0\0\0\rIHDR', /not a cablog log: it contains binary data/],
   ];
@@ -327,7 +338,9 @@ test('files that are not logs get a message on the page', async (t) => {
 });
 
 test('nothing was fetched and nothing went wrong in the console', () => {
-  const foreign = requests.filter((u) => u !== pageUrl && !u.startsWith(pageUrl + '#') && !u.startsWith('blob:') && !u.startsWith('data:'));
+  const foreign = requests.filter(
+    (u) => u !== pageUrl && !u.startsWith(pageUrl + '#') && !u.startsWith('blob:') && !u.startsWith('data:'),
+  );
   assert.deepEqual(foreign, []);
   assert.deepEqual(problems, []);
 });

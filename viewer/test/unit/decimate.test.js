@@ -1,6 +1,6 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { buildPyramid, chooseLevel, rangeOf, yLimits } from '../../src/decimate.js';
+import { buildPyramid, extendPyramid, chooseLevel, rangeOf, yLimits } from '../../src/decimate.js';
 
 let seed = 7;
 const rand = () => (seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648;
@@ -55,13 +55,22 @@ test('the pyramid summarises blocks of rows', async (t) => {
 test('value range of a row span', () => {
   const v = column(50001);
   const levels = buildPyramid(v);
-  const spans = [[0, 50000], [0, 0], [1000, 1299], [999, 1300], [4990, 5010], [3, 49997], [12345, 12345 + 4096]];
+  const spans = [
+    [0, 50000],
+    [0, 0],
+    [1000, 1299],
+    [999, 1300],
+    [4990, 5010],
+    [3, 49997],
+    [12345, 12345 + 4096],
+  ];
   for (let i = 0; i < 200; i++) {
     const a = Math.floor(rand() * v.length);
     const b = Math.floor(rand() * v.length);
     spans.push([Math.min(a, b), Math.max(a, b)]);
   }
-  for (const [i0, i1] of spans) assert.deepEqual(rangeOf(v, levels, i0, i1), bruteRange(v, i0, i1), `rows ${i0}..${i1}`);
+  for (const [i0, i1] of spans)
+    assert.deepEqual(rangeOf(v, levels, i0, i1), bruteRange(v, i0, i1), `rows ${i0}..${i1}`);
 });
 
 test('the drawing level keeps blocks under half a pixel', () => {
@@ -95,9 +104,35 @@ test('y limits stay finite at the ends of the double range', () => {
   ];
   for (const [lo, hi, want] of cases) {
     const [min, max] = yLimits(lo, hi, nice);
-    if (want) assert.deepEqual([min, max].map((v) => Math.round(v * 10) / 10), want);
+    if (want)
+      assert.deepEqual(
+        [min, max].map((v) => Math.round(v * 10) / 10),
+        want,
+      );
     assert.ok(Number.isFinite(max - min) && max > min, `${lo}..${hi} gave ${min}..${max}`);
     if (Math.abs(lo) < MAX / 2 && Math.abs(hi) < MAX / 2) assert.ok(min <= lo && max >= hi, `${lo}..${hi} inside`);
     else assert.ok(min <= Math.max(lo, -MAX / 2) && max >= Math.min(hi, MAX / 2), `${lo}..${hi} mostly inside`);
+  }
+});
+
+test('a pyramid extended as rows arrive equals one built at once', async (t) => {
+  const all = new Float64Array(70000).map((_, i) => (i % 997 === 0 ? NaN : Math.sin(i / 300) * 100 + (i % 13)));
+  // Row counts at which rows arrive: below the pyramid's threshold, across block edges, in big and small steps.
+  for (const steps of [
+    [70000],
+    [4096, 4097, 4160, 70000],
+    [5000, 5001, 5009, 9000, 30000, 69999, 70000],
+    [100, 8191, 8192, 70000],
+  ]) {
+    await t.test(steps.join(' '), () => {
+      let levels = [];
+      for (const n of steps) levels = extendPyramid(levels, all.subarray(0, n));
+      const want = buildPyramid(all);
+      levels.forEach((level, k) => {
+        const count = Math.ceil(all.length / level.size);
+        assert.deepEqual([...level.min.subarray(0, count)], [...want[k].min], `level ${k} min`);
+        assert.deepEqual([...level.max.subarray(0, count)], [...want[k].max], `level ${k} max`);
+      });
+    });
   }
 });

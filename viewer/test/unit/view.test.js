@@ -2,15 +2,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { parseLog } from '../../src/parse.js';
 import { formatClock, formatNumberTick, formatCell } from '../../src/format.js';
-import {
-  ROW_X,
-  xCandidates,
-  defaultView,
-  viewToFragment,
-  fragmentToView,
-  assignColumn,
-  setX,
-} from '../../src/view.js';
+import { ROW_X, xCandidates, defaultView, viewToFragment, fragmentToView, assignColumn, setX } from '../../src/view.js';
 
 const log = (...lines) => parseLog(new TextEncoder().encode(lines.map((l) => l + '\r\n').join('')));
 
@@ -42,8 +34,15 @@ test('x axis candidates and default', async (t) => {
   await t.test('a single row can be its own x', () => {
     assert.deepEqual(xCandidates(log('Clock,', '00:00:01.000,')), [0]);
   });
-  await t.test('default panels: one per column that holds a value', () => {
-    assert.deepEqual(defaultView(drive).panels, [[1], [2], [3], [4], [6]]);
+  await t.test('default panels: one per column that holds a value, without the millisecond clock', () => {
+    assert.deepEqual(defaultView(drive).panels, [[1], [2], [3], [4]]);
+  });
+  await t.test('default panels: speed first, columns grouped by unit', () => {
+    const l = log(
+      'Clock,BC [kPa],Notch,Speed [km/h],MR [kPa],Time [ms],Current [A],Limit [km/h],',
+      '10:00:00.000,1,2,3,4,5,6,7,',
+    );
+    assert.deepEqual(defaultView(l).panels, [[3, 7], [1, 4], [2], [6]]);
   });
   await t.test('at most six panels by default', () => {
     const wide = log('A,B,C,D,E,F,G,H,', '1,2,3,4,5,6,7,8,');
@@ -126,7 +125,8 @@ test('text of values and ticks', async (t) => {
     [2e10, 1e9, '2e+10'],
     [0.00002, 0.00001, '2e-5'],
   ];
-  for (const [v, incr, text] of ticks) await t.test(`tick ${text}`, () => assert.equal(formatNumberTick(v, incr), text));
+  for (const [v, incr, text] of ticks)
+    await t.test(`tick ${text}`, () => assert.equal(formatNumberTick(v, incr), text));
 
   await t.test('cells', () => {
     const l = log('N,B,C,', '-0,true,01:00:00.000,', 'nan,,,', '1e+006,false,-00:00:00.500,');

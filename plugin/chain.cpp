@@ -1,0 +1,106 @@
+#include "plugin/chain.h"
+
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "settings/ini_file.h"
+
+namespace cablog {
+namespace {
+
+// Read with room to spare, so that an overlong setting is seen as such.
+constexpr std::size_t kSettingCapacity = 4096;
+
+std::string hex(std::int32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+// Short plain text for the user, who must learn that the train runs without
+// its own plug-in; nothing reaches the simulator. Silent if it cannot be
+// written.
+void writeStatus(const std::string& statusPath, const std::string& text) {
+  std::FILE* file = platform::openShared(statusPath, "wb");
+  if (file == nullptr) return;
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+}
+
+}  // namespace
+
+std::vector<std::string> resolveEntryPoints(void* library, EntryPoints& entries) {
+  std::vector<std::string> missing;
+  forEachEntryPoint(entries, [&](std::string_view name, auto& pointer) {
+    const std::string symbol(name);
+    pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+        platform::librarySymbol(library, symbol.c_str()));
+    if (pointer == nullptr) missing.push_back(symbol);
+  });
+  return missing;
+}
+
+void Chain::build(const ModulePaths& paths, std::string_view separators) {
+  const std::optional<std::string> setting =
+      readProfileString(paths.settingsPath, kChainSection, kChainModuleKey, kSettingCapacity);
+  if (!setting || setting->empty()) {
+    // A status file from an earlier setting would tell of a chain that is gone.
+    if (platform::fileExists(paths.chainStatusPath)) std::remove(paths.chainStatusPath.c_str());
+    return;
+  }
+  const std::string path = resolveAgainst(paths.directory, *setting, separators);
+  const std::string refusal =
+      setting->size() > kChainPathLimit
+          ? "the setting is longer than " + std::to_string(kChainPathLimit) + " characters"
+          : attach(path);
+  std::string status;
+  if (refusal.empty()) {
+    status = "cablog chained the train's plug-in.\r\nmodule:  " + path +
+             "\r\nversion: " + hex(kInterfaceVersion) + "\r\n";
+  } else {
+    status =
+        "cablog did NOT chain the train's plug-in: the train runs without it.\r\nmodule:  " + path +
+        "\r\nreason:  " + refusal + "\r\n";
+  }
+  writeStatus(paths.chainStatusPath, status);
+}
+
+std::string Chain::attach(const std::string& path) {
+  if (!platform::fileExists(path)) return "there is no file of that name";
+  std::string error;
+  void* library = platform::loadLibrary(path, error);
+  if (library == nullptr) return "it cannot be loaded as a module: " + error;
+  if (platform::isThisModule(library)) {
+    platform::unloadLibrary(library);
+    return "it is cablog itself";
+  }
+  EntryPoints entries;
+  const std::vector<std::string> missing = resolveEntryPoints(library, entries);
+  if (!missing.empty()) {
+    platform::unloadLibrary(library);
+    std::string names;
+    for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
+    return "it does not export " + names;
+  }
+  entries.Load();
+  const std::int32_t version = entries.GetPluginVersion();
+  if (version != kInterfaceVersion) {
+    entries.Dispose();
+    platform::unloadLibrary(library);
+    return "it answers plug-in version " + hex(version) + "; only " + hex(kInterfaceVersion) +
+           " can be chained";
+  }
+  library_ = library;
+  entries_ = entries;
+  return {};
+}
+
+void Chain::release() {
+  if (library_ == nullptr) return;
+  entries_.Dispose();
+  platform::unloadLibrary(library_);
+  library_ = nullptr;
+  entries_ = {};
+}
+
+}  // namespace cablog

@@ -1,0 +1,267 @@
+// The built module chained to a sample train plug-in (built beside the
+// tests), driven through its exports as a host does: on Windows both are real
+// DLLs, so every argument crosses the x64 calling convention twice.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "tests/support/module_under_test.h"
+#include "tests/support/temp_dir.h"
+
+namespace cablog {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int32_t kSentinel = 0x5a5a5a5a;
+// Taken before any test moves the current directory.
+const fs::path kSamplePlugin = fs::absolute(CABLOG_SAMPLE_TRAIN_PLUGIN);
+const fs::path kOldSample = fs::absolute(CABLOG_SAMPLE_OLD_VERSION);
+const fs::path kHornlessSample = fs::absolute(CABLOG_SAMPLE_WITHOUT_HORN);
+const std::string kSample = kSamplePlugin.filename().string();
+
+std::string stem() {
+  return fs::path(testing::builtModuleName()).stem().string();
+}
+
+std::string onlyLog(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().filename().string().rfind("Log_", 0) == 0) {
+      return testing::readBytes(entry.path());
+    }
+  }
+  return "<no log>";
+}
+
+// The sample's own record of the calls it received, read through a handle
+// of the test's own on the same module file.
+class SampleRecord {
+ public:
+  explicit SampleRecord(const fs::path& path) : module_(path) {
+    calls_ = reinterpret_cast<const char* (*)()>(
+        platform::librarySymbol(module_.handle(), "SampleCalls"));
+    reinterpret_cast<void (*)()>(platform::librarySymbol(module_.handle(), "SampleReset"))();
+  }
+  std::string calls() const { return calls_(); }
+
+ private:
+  testing::LoadedModule module_;
+  const char* (*calls_)() = nullptr;
+};
+
+class Chain : public ::testing::Test {
+ protected:
+  // A sample module beside cablog, under `name`.
+  fs::path placeSample(const fs::path& built, const std::string& name) {
+    const fs::path copy = folder_.path() / name;
+    fs::copy_file(built, copy, fs::copy_options::overwrite_existing);
+    return copy;
+  }
+  std::optional<std::string> status() const {
+    const fs::path file = folder_.path() / (stem() + ".chain.txt");
+    if (!fs::exists(file)) return std::nullopt;
+    return testing::readBytes(file);
+  }
+
+  testing::TempDir cwd_{"cablog-cwd"};
+  testing::TempDir folder_{"cablog-chain"};
+  testing::CurrentDirectory inside_{cwd_.path()};
+};
+
+TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
+  folder_.write(stem() + ".ini", "[Frame]\nSkip=2\n[Chain]\nModule=" + kSample + "\n");
+  folder_.write(stem() + ".csv",
+                "SPEED,Speed\nBRAKE,Brake\nPLUGIN_BRAKE,P brake\nPLUGIN_POWER,P power\n"
+                "PLUGIN_REVERSER,P rev\nPLUGIN_CONSTANT_SPEED,P cs\nPANEL_12,Panel 12\n"
+                "PANEL_255,Panel 255\nSOUND_0,Sound 0\nSOUND_7,Sound 7\npanel_12,Again\n"
+                "PANEL_256,Beyond\nPANEL_01,Leading zero\nSOUND_3,Untouched\n");
+  SampleRecord sample(placeSample(kSamplePlugin, kSample));
+  {
+    testing::ModuleUnderTest module(folder_.path());
+    module.Load();
+    EXPECT_EQ(module.GetPluginVersion(), 0x00020000);
+    module.SetVehicleSpec({8, 5, 4, 1, 10});
+    module.Initialize(1);
+    module.SetPower(3);
+    module.SetBrake(0);
+    module.SetReverser(1);
+    module.SetSignal(4);
+    module.KeyDown(5);
+    module.KeyUp(6);
+    module.HornBlow(7);
+    module.DoorOpen();
+    module.DoorClose();
+    module.SetBeaconData({1, 2, 3.5f, 4});
+    std::array<std::int32_t, 256> panel;
+    std::array<std::int32_t, 256> sound;
+    for (int frame = 1; frame <= 4; ++frame) {
+      panel.fill(kSentinel);
+      sound.fill(kSentinel);
+      const float speed = 20.0f + 10.0f * static_cast<float>(frame);
+      const VehicleState state{100.25 * frame, speed, frame * 1000, 1.5f, 2.5f,
+                               3.5f,           4.5f,  5.5f,         -6.5f};
+      const HandleRecord got = module.Elapse(state, panel.data(), sound.data());
+      // Above 45 km/h the sample brakes at the spec's ATS notch (4).
+      const bool tripped = speed > 45.0f;
+      EXPECT_EQ(got.brake, tripped ? 4 : 0) << frame;
+      EXPECT_EQ(got.power, tripped ? 0 : 3) << frame;
+      EXPECT_EQ(got.reverser, 1) << frame;
+      EXPECT_EQ(got.reserved, tripped ? 2 : 0) << frame;
+      for (std::size_t i = 0; i < 256; ++i) {
+        const std::int32_t wantPanel = i == 12    ? static_cast<std::int32_t>(speed)
+                                       : i == 255 ? (tripped ? 1 : 0)
+                                                  : kSentinel;
+        const std::int32_t wantSound = i == 0 ? (tripped ? 1 : -10000) : i == 7 ? frame : kSentinel;
+        ASSERT_EQ(panel[i], wantPanel) << "panel " << i << ", frame " << frame;
+        ASSERT_EQ(sound[i], wantSound) << "sound " << i << ", frame " << frame;
+      }
+    }
+    module.Dispose();
+    // Gone with the chain: the next frame is cablog's alone again.
+    panel.fill(kSentinel);
+    EXPECT_EQ(module.Elapse({}, panel.data(), sound.data()).power, 3);
+    EXPECT_EQ(panel[12], kSentinel);
+  }
+  EXPECT_EQ(sample.calls(),
+            "Load\nGetPluginVersion\nSetVehicleSpec 8 5 4 1 10\nInitialize 1\nSetPower 3\n"
+            "SetBrake 0\nSetReverser 1\nSetSignal 4\nKeyDown 5\nKeyUp 6\nHornBlow 7\nDoorOpen\n"
+            "DoorClose\nSetBeaconData 1 2 3.5 4\n"
+            "Elapse 100.25 30 1000 1.5 2.5 3.5 4.5 5.5 -6.5\n"
+            "Elapse 200.5 40 2000 1.5 2.5 3.5 4.5 5.5 -6.5\n"
+            "Elapse 300.75 50 3000 1.5 2.5 3.5 4.5 5.5 -6.5\n"
+            "Elapse 401 60 4000 1.5 2.5 3.5 4.5 5.5 -6.5\n"
+            "Dispose\n");
+  EXPECT_EQ(onlyLog(folder_.path()),
+            "Speed,Brake,P brake,P power,P rev,P cs,Panel 12,Panel 255,Sound 0,Sound 7,Again,"
+            "Beyond,Leading zero,Untouched,\r\n"
+            "40,0,0,3,1,0,40,0,-10000,2,40,,,1515870810,\r\n"
+            "60,0,4,0,1,2,60,1,1,4,60,,,1515870810,\r\n");
+  const auto text = status();
+  ASSERT_TRUE(text);
+  EXPECT_EQ(text->rfind("cablog chained the train's plug-in.\r\nmodule:  ", 0), 0u) << *text;
+  EXPECT_NE(text->find(kSample + "\r\nversion: 0x00020000\r\n"), std::string::npos) << *text;
+}
+
+TEST_F(Chain, ASecondLoadRebuildsTheChainAndNoSettingMeansNoChain) {
+  SampleRecord sample(placeSample(kSamplePlugin, kSample));
+  testing::ModuleUnderTest module(folder_.path());
+  folder_.write(stem() + ".ini", "[Chain]\nModule=" + kSample + "\n");
+  module.Load();
+  module.Load();
+  ASSERT_TRUE(status());
+  // Without the setting the chain goes, and so does the status file that
+  // told of it.
+  folder_.write(stem() + ".ini", "[Frame]\nSkip=1\n");
+  module.Load();
+  module.KeyDown(1);
+  module.Dispose();
+  EXPECT_FALSE(status());
+  EXPECT_EQ(sample.calls(), "Load\nGetPluginVersion\nDispose\nLoad\nGetPluginVersion\nDispose\n");
+}
+
+// A folder so deep that the chained module's path passes 260 characters:
+// reached on Windows through the extended form.
+TEST_F(Chain, AModuleBeyond260CharactersIsChained) {
+#ifdef _WIN32
+  fs::path folder = L"\\\\?\\" + fs::absolute(folder_.path()).wstring();
+#else
+  fs::path folder = folder_.path();
+#endif
+  for (char part : {'a', 'b', 'c'}) folder /= std::string(90, part);
+  fs::create_directories(folder);
+  fs::copy_file(kSamplePlugin, folder / kSample);
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream(folder / name, std::ios::binary) << text;
+  };
+  write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=" + kSample + "\n");
+  write(stem() + ".csv", "PLUGIN_BRAKE,P brake\n");
+  ASSERT_GT((folder / kSample).native().size(), 270u);
+  {
+    testing::ModuleUnderTest module(folder);
+    module.Load();
+    module.SetVehicleSpec({8, 5, 4, 1, 10});
+    std::array<std::int32_t, 256> panel{};
+    EXPECT_EQ(module.Elapse({0.0, 50.0f, 0, 0, 0, 0, 0, 0, 0}, panel.data(), panel.data()).brake,
+              4);
+    module.Dispose();
+  }
+  EXPECT_EQ(testing::readBytes(folder / (stem() + ".chain.txt")).rfind("cablog chained", 0), 0u);
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(folder, ignored)) fs::remove(entry, ignored);
+  for (int level = 0; level < 3; ++level, folder = folder.parent_path())
+    fs::remove(folder, ignored);
+}
+
+// Each refusal leaves cablog working alone, and the status file says why.
+TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
+  const fs::path deep = [&] {
+    fs::path folder = folder_.path();
+    for (char part : {'a', 'b', 'c'}) folder /= std::string(90, part);
+    return folder;
+  }();
+#ifdef _WIN32
+  fs::create_directories(L"\\\\?\\" + fs::absolute(deep).wstring());
+  fs::copy_file(kSamplePlugin, L"\\\\?\\" + fs::absolute(deep / kSample).wstring());
+#else
+  fs::create_directories(deep);
+  fs::copy_file(kSamplePlugin, deep / kSample);
+#endif
+  const struct {
+    const char* name;
+    std::string module;       // the setting
+    const fs::path* built;    // a sample to place under that name, if any
+    std::string reason;       // in the status file
+    const char* sampleCalls;  // what the refused sample saw, if placed
+  } cases[] = {
+      {"missing file", "no_such_plugin.dll", nullptr, "there is no file of that name", ""},
+      {"not a module", "garbage.dll", nullptr, "it cannot be loaded as a module: ", ""},
+      {"wrong version", "old_plugin.dll", &kOldSample,
+       "it answers plug-in version 0x00010000; only 0x00020000 can be chained",
+       "Load\nGetPluginVersion\nDispose\n"},
+      {"missing export", "hornless_plugin.dll", &kHornlessSample, "it does not export HornBlow",
+       ""},
+      {"cablog itself", testing::builtModuleName(), nullptr, "it is cablog itself", ""},
+      {"path beyond 260 characters", testing::systemPath(fs::absolute(deep / kSample)), nullptr,
+       "the setting is longer than 259 characters", ""},
+  };
+  folder_.write("garbage.dll", "this is not a module\n");
+  folder_.write(stem() + ".csv", "PLUGIN_BRAKE,P brake\nPANEL_12,Panel\nBRAKE,Brake\n");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    folder_.write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=" + c.module + "\n");
+    std::optional<SampleRecord> sample;
+    if (c.built != nullptr) sample.emplace(placeSample(*c.built, c.module));
+    {
+      testing::ModuleUnderTest module(folder_.path());
+      module.Load();
+      module.SetBrake(5);
+      module.HornBlow(1);
+      std::array<std::int32_t, 256> panel;
+      panel.fill(kSentinel);
+      const HandleRecord got = module.Elapse({}, panel.data(), panel.data());
+      EXPECT_EQ(got.brake, 5);
+      EXPECT_EQ(got.reserved, 0);
+      EXPECT_EQ(panel[12], kSentinel);
+      module.Dispose();
+    }
+    EXPECT_EQ(onlyLog(folder_.path()), "P brake,Panel,Brake,\r\n,,5,\r\n");
+    for (const auto& entry : fs::directory_iterator(folder_.path())) {
+      if (entry.path().filename().string().rfind("Log_", 0) == 0) fs::remove(entry.path());
+    }
+    const auto text = status();
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->rfind("cablog did NOT chain the train's plug-in", 0), 0u) << *text;
+    EXPECT_NE(text->find("reason:  " + c.reason), std::string::npos) << *text;
+    if (sample) {
+      EXPECT_EQ(sample->calls(), c.sampleCalls);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cablog

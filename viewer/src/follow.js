@@ -1,0 +1,58 @@
+// Watching a log that the plug-in is still writing: every second, read
+// whatever the file gained since the last look. Works on anything with
+// getFile() (a FileSystemFileHandle from the picker or from a dropped file).
+import { GrowingLog } from './parse.js';
+
+export const POLL_MS = 1000;
+
+export class Follower {
+  /**
+   * on.rows(log, added, first): rows arrived (first: the log just began)
+   * on.error(err): the file stopped being a log or could not be read
+   */
+  constructor(handle, on, interval = POLL_MS) {
+    this.handle = handle;
+    this.on = on;
+    this.interval = interval;
+    this.growing = new GrowingLog();
+    this.timer = 0;
+    this.busy = false;
+    this.stopped = false;
+    this.bytesAt = 0;
+  }
+
+  get log() {
+    return this.growing.log;
+  }
+
+  async start() {
+    await this.poll();
+    if (!this.stopped) this.timer = setInterval(() => this.poll(), this.interval);
+  }
+
+  stop() {
+    this.stopped = true;
+    clearInterval(this.timer);
+  }
+
+  async poll() {
+    if (this.busy || this.stopped) return;
+    this.busy = true;
+    try {
+      const file = await this.handle.getFile();
+      // A smaller file is a new run written over the old one: start again.
+      if (file.size < this.growing.bytesRead) this.growing = new GrowingLog();
+      if (file.size === this.growing.bytesRead && this.growing.log) return;
+      const bytes = new Uint8Array(await file.slice(this.growing.bytesRead).arrayBuffer());
+      const hadLog = !!this.growing.log;
+      this.bytesAt = performance.now(); // for the benchmark: new bytes in hand
+      const added = this.growing.append(bytes);
+      if (this.growing.log && (added || !hadLog)) this.on.rows(this.growing.log, added, !hadLog);
+    } catch (err) {
+      this.stop();
+      this.on.error(err);
+    } finally {
+      this.busy = false;
+    }
+  }
+}

@@ -1,0 +1,192 @@
+// The stop-by-stop report: where the train stopped, how it got there and
+// how it braked. Distances assume the location is in metres and speeds are
+// in km/h, as the plug-in's keys deliver them; times come from the clock.
+import { NONE, secondsOf } from './roles.js';
+import { formatClock } from './format.js';
+
+/** True when the roles known are enough for a report. */
+export function canReport(roles) {
+  return roles.speed !== NONE && (roles.location !== NONE || roles.clock !== NONE);
+}
+
+// Distance along the run for every row: the location column, or else the
+// speed integrated over the clock (trapezoids, km/h to m/s).
+function distances(speed, loc, t) {
+  if (loc) return loc;
+  const out = new Float64Array(speed.length);
+  let last = -1;
+  for (let i = 0; i < speed.length; i++) {
+    if (speed[i] !== speed[i] || t[i] !== t[i]) {
+      out[i] = last < 0 ? 0 : out[last];
+      continue;
+    }
+    out[i] = last < 0 ? 0 : out[last] + ((Math.abs(speed[i]) + Math.abs(speed[last])) / 2 / 3.6) * (t[i] - t[last]);
+    last = i;
+  }
+  return out;
+}
+
+/**
+ * Stops (speed 0 after moving), the leg into each and the braking for it.
+ * Returns [{ leg, stop, braking }], rows as indices into the log:
+ *   leg: { fromRow, toRow, distance, time, topSpeed, avgSpeed }
+ *   stop: { arrivalRow, departureRow (-1 when the log ends standing), lastRow,
+ *           arrival, location, dwell, departure }
+ *   braking: { startRow, start, startLocation, distance, deceleration } or null
+ * Times are seconds (null without a clock), distances metres.
+ */
+export function stopReport(log, roles) {
+  if (!canReport(roles)) return [];
+  const v = log.columns[roles.speed].values;
+  const t = roles.clock !== NONE ? secondsOf(log.columns[roles.clock]) : null;
+  const loc = roles.location !== NONE ? log.columns[roles.location].values : null;
+  const brake = roles.brake !== NONE ? log.columns[roles.brake].values : null;
+  const d = distances(v, loc, t);
+  const timeOf = (i) => (t ? t[i] : null);
+  const span = (a, b) => (t ? t[b] - t[a] : null);
+
+  const found = [];
+  let prev = -1;
+  let legStart = -1;
+  let stop = null;
+  for (let i = 0; i < v.length; i++) {
+    if (v[i] !== v[i]) continue;
+    if (v[i] !== 0) {
+      // Leaving a standstill: the last row at rest is the departure.
+      if (legStart < 0) legStart = prev >= 0 ? prev : i;
+      if (stop) {
+        stop.departureRow = prev;
+        found.push(stop);
+        stop = null;
+        legStart = prev;
+      }
+    } else if (legStart >= 0 && !stop && prev >= 0 && v[prev] !== 0) {
+      stop = { legStart, arrivalRow: i, departureRow: -1 };
+    }
+    prev = i;
+  }
+  if (stop) found.push(stop);
+
+  return found.map(({ legStart: a, arrivalRow: z, departureRow }) => {
+    let top = 0;
+    for (let i = a; i <= z; i++) if (Math.abs(v[i]) > top) top = Math.abs(v[i]);
+    const distance = Math.abs(d[z] - d[a]);
+    const time = span(a, z);
+    const leg = {
+      fromRow: a,
+      toRow: z,
+      distance,
+      time,
+      topSpeed: top,
+      avgSpeed: time ? (distance / time) * 3.6 : null,
+    };
+
+    const lastRow = departureRow >= 0 ? departureRow : prev;
+    const stopInfo = {
+      arrivalRow: z,
+      departureRow,
+      lastRow,
+      arrival: timeOf(z),
+      location: loc ? loc[z] : d[z],
+      dwell: span(z, lastRow),
+      departure: departureRow >= 0 ? timeOf(departureRow) : null,
+    };
+
+    // Braking began at the first row of the last continuous brake
+    // application before the stop; without a brake column, at the first
+    // row of the last continuous slowing down.
+    let s = z;
+    if (brake) {
+      while (s > a && !(brake[s] > 0)) s--;
+      if (brake[s] > 0) while (s > a && brake[s - 1] > 0) s--;
+      else s = z;
+    } else {
+      while (s > a && Math.abs(v[s - 1]) > Math.abs(v[s])) s--;
+    }
+    const brakeTime = span(s, z);
+    const braking =
+      s < z
+        ? {
+            startRow: s,
+            start: timeOf(s),
+            startLocation: loc ? loc[s] : d[s],
+            distance: Math.abs(d[z] - d[s]),
+            deceleration: brakeTime ? Math.abs(v[s]) / brakeTime : null,
+          }
+        : null;
+    return { leg, stop: stopInfo, braking };
+  });
+}
+
+const fixed = (x, digits) => (x == null ? '' : x.toFixed(digits));
+const clock = (x) => (x == null ? '' : formatClock(x));
+const duration = (x) => (x == null ? '' : x.toFixed(1));
+
+export const REPORT_COLUMNS = [
+  'Item',
+  'Arrival',
+  'Location [m]',
+  'Dwell [s]',
+  'Departure',
+  'Distance [m]',
+  'Running time [s]',
+  'Top speed [km/h]',
+  'Average speed [km/h]',
+  'Braking from [m]',
+  'Braking distance [m]',
+  'Mean deceleration [km/h/s]',
+];
+
+/**
+ * The report as table rows of text, a leg row then a stop row for each
+ * stop; each row carries the log rows it covers (for zooming to it).
+ */
+export function reportRows(entries) {
+  const rows = [];
+  entries.forEach(({ leg, stop, braking }, n) => {
+    rows.push({
+      from: leg.fromRow,
+      to: leg.toRow,
+      cells: [
+        `Leg ${n + 1}`,
+        '',
+        '',
+        '',
+        '',
+        fixed(leg.distance, 1),
+        duration(leg.time),
+        fixed(leg.topSpeed, 1),
+        fixed(leg.avgSpeed, 1),
+        '',
+        '',
+        '',
+      ],
+    });
+    rows.push({
+      from: braking ? braking.startRow : stop.arrivalRow,
+      to: stop.lastRow,
+      cells: [
+        `Stop ${n + 1}`,
+        clock(stop.arrival),
+        fixed(stop.location, 1),
+        duration(stop.dwell),
+        stop.departureRow >= 0 ? clock(stop.departure) : '(log ends)',
+        '',
+        '',
+        '',
+        '',
+        braking ? fixed(braking.startLocation, 1) : '',
+        braking ? fixed(braking.distance, 1) : '',
+        braking ? fixed(braking.deceleration, 2) : '',
+      ],
+    });
+  });
+  return rows;
+}
+
+/** The report as CSV text (quoted where a cell needs it), CR LF line ends. */
+export function reportCsv(entries) {
+  const q = (s) => (/[",\r\n]/.test(s) ? `"${s.replace(/"/g, '""')}"` : s);
+  const lines = [REPORT_COLUMNS, ...reportRows(entries).map((r) => r.cells)].map((cells) => cells.map(q).join(','));
+  return lines.join('\r\n') + '\r\n';
+}

@@ -1,0 +1,149 @@
+// What the panels show, worked out from the runs and the view without
+// touching the page: the x values, the panels and their series.
+import { ROW_X } from './view.js';
+import { KIND_CLOCK, KIND_NUMBER } from './parse.js';
+import { formatCell, formatClock, formatNumber } from './format.js';
+import { isStepColumn, NONE } from './roles.js';
+import {
+  alignRun,
+  timeSinceStart,
+  timeDifference,
+  columnsByLabel,
+  extraLabels,
+  DASHES,
+  ALIGN_LOCATION,
+  ALIGN_TIME,
+} from './compare.js';
+
+export const COLORS = [
+  '#1f77b4',
+  '#d62728',
+  '#2ca02c',
+  '#ff7f0e',
+  '#9467bd',
+  '#8c564b',
+  '#e377c2',
+  '#17becf',
+  '#7f7f7f',
+  '#bcbd22',
+];
+const DIFF_COLORS = ['#d62728', '#2ca02c', '#9467bd', '#ff7f0e'];
+
+export const colorOf = (c) => COLORS[c % COLORS.length];
+
+/** Row numbers 1..n, kept growing for a log that is followed. */
+export function rowNumbers(n, old) {
+  if (old && old.length === n) return old;
+  const xs = new Float64Array(n);
+  for (let i = 0; i < n; i++) xs[i] = i + 1;
+  return xs;
+}
+
+function singleRun(run, view) {
+  const { log } = run;
+  const x =
+    view.x === ROW_X
+      ? { values: rowNumbers(log.rowCount), label: 'Row', isClock: false, format: (v) => String(v) }
+      : {
+          values: log.columns[view.x].values,
+          label: log.columns[view.x].label,
+          isClock: log.columns[view.x].kind === KIND_CLOCK,
+          format: (v, i) => formatCell(log.columns[view.x], i, v),
+        };
+  const panels = view.panels.map((cols) => ({
+    series: cols.map((c) => ({
+      id: c,
+      run: 0,
+      label: log.columns[c].label || `(column ${c + 1})`,
+      color: colorOf(c),
+      dash: [],
+      xs: x.values,
+      column: log.columns[c],
+      stepped: isStepColumn(log.columns[c]),
+      hidden: view.hidden.includes(c),
+    })),
+  }));
+  return { x, panels };
+}
+
+/**
+ * Several runs in the same panels: the first run's panels, each column
+ * joined by the columns of the same label in the other runs (same colour,
+ * a dash per run), then panels for columns only later runs have. Aligned
+ * by location, a time-difference panel comes first.
+ */
+function compareRuns(runs, view, align) {
+  const logs = runs.map((r) => r.log);
+  const base = runs[0];
+  const byLocation = align === ALIGN_LOCATION && runs.every((r) => r.roles.location !== NONE);
+  const xsOf = runs.map((r) => alignRun(r.log, r.roles, byLocation ? ALIGN_LOCATION : ALIGN_TIME));
+  const maps = columnsByLabel(logs);
+  const x = byLocation
+    ? { values: xsOf[0], label: `Location (${base.name})`, isClock: false, format: (v) => formatNumber(v) }
+    : { values: xsOf[0], label: 'Time since start', isClock: true, format: (v) => formatClock(v) };
+
+  const seriesFor = (label, colorIndex, hidden) =>
+    runs.flatMap((run, r) => {
+      const c = maps[r].get(label);
+      if (c === undefined || !run.log.columns[c].kind) return [];
+      const column = run.log.columns[c];
+      return [
+        {
+          id: `${r}:${c}`,
+          run: r,
+          label: `${label || '(no label)'} · ${run.name}`,
+          color: colorOf(colorIndex),
+          dash: DASHES[r],
+          xs: xsOf[r],
+          column,
+          stepped: isStepColumn(column),
+          hidden,
+        },
+      ];
+    });
+
+  const panels = view.panels.map((cols) => ({
+    series: cols.flatMap((c) => seriesFor(base.log.labels[c], c, view.hidden.includes(c))),
+  }));
+  extraLabels(logs).forEach((label, k) => {
+    const series = seriesFor(label, base.log.columns.length + k, false);
+    if (series.length) panels.push({ series });
+  });
+
+  if (byLocation) {
+    const t0 = timeSinceStart(base.log, base.roles);
+    const diff = runs.slice(1).map((run, k) => {
+      const values = timeDifference(xsOf[0], t0, xsOf[k + 1], timeSinceStart(run.log, run.roles));
+      return {
+        id: `diff:${k + 1}`,
+        run: k + 1,
+        label: `${run.name} behind ${base.name} [s]`,
+        color: DIFF_COLORS[k % DIFF_COLORS.length],
+        dash: DASHES[k + 1],
+        width: 2,
+        xs: xsOf[0],
+        column: { label: 'Time difference', kind: KIND_NUMBER, values, gaps: 0, nonFinite: new Map() },
+        stepped: false,
+        hidden: false,
+      };
+    });
+    panels.unshift({ title: 'Time difference [s]', series: diff });
+  }
+  let lo = Infinity;
+  let hi = -Infinity;
+  for (const xs of xsOf) {
+    if (xs.length && xs[0] < lo) lo = xs[0];
+    if (xs.length && xs[xs.length - 1] > hi) hi = xs[xs.length - 1];
+  }
+  return { x, panels, range: lo < hi ? [lo, hi] : null, byLocation };
+}
+
+/** The scene for one run (the view's x column) or several (aligned). */
+export function buildScene(runs, view, align) {
+  const scene = runs.length > 1 ? compareRuns(runs, view, align) : singleRun(runs[0], view);
+  if (!scene.range) {
+    const xs = scene.x.values;
+    scene.range = xs.length ? [xs[0], xs[xs.length - 1]] : null;
+  }
+  return scene;
+}
