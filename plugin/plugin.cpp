@@ -54,7 +54,8 @@ void Plugin::load(const std::string& modulePath) {
   // A module whose folder is unknown (no path at all, or a relative one the
   // system could not resolve) writes no log: never one at the root of the
   // file system, nor wherever the host's current directory happens to be.
-  logger.logPath = isAbsolutePath(paths.directory, separators)
+  const bool folderKnown = isAbsolutePath(paths.directory, separators);
+  logger.logPath = folderKnown
                        ? logFilePath(paths.directory, platform::localNow(), separators.front())
                        : std::string();
   logger.sampleInterval = std::max(interval.value, std::int32_t{1});
@@ -67,7 +68,8 @@ void Plugin::load(const std::string& modulePath) {
   if (logger.stream.flushSeconds > 0) {
     startStreaming(logger.stream, logger.logBuffer, logger.logPath);
   }
-  chain.build(paths, separators);
+  // Without a folder a chain could be neither found nor reported on.
+  if (folderKnown) chain.build(paths, separators);
 }
 
 HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* panel,

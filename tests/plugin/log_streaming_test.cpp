@@ -281,11 +281,13 @@ TEST(FlushPolicy, WritesByTheClockOrByTheAmountWaiting) {
 }
 
 // A module whose folder is unknown writes no log anywhere, streamed or not,
-// and otherwise works; a streamed log then keeps nothing in memory.
+// chains nothing and writes no chain status, and otherwise works; a streamed
+// log then keeps nothing in memory.
 TEST(UnknownModuleFolder, WritesNoLogAndKeepsWorking) {
   testing::TempDir cwd{"cablog-cwd"};
   testing::CurrentDirectory inside{cwd.path()};
   cwd.write("Logger.csv", "speed,Speed\n");
+  cwd.write("Logger.ini", "[Chain]\nModule=Logger.dll\n");
   for (const char* flush : {"[Log]\nFlush=0\n", "[Log]\nFlush=1\n"}) {
     cwd.write("Ats.ini", std::string("[Frame]\nSkip=1\n") + flush);
     for (const char* modulePath : {"", "Logger.dll", "plugins/Logger.dll"}) {
@@ -293,12 +295,14 @@ TEST(UnknownModuleFolder, WritesNoLogAndKeepsWorking) {
       Plugin plugin;
       plugin.load(modulePath);
       EXPECT_EQ(plugin.logger.logPath, "");
+      EXPECT_FALSE(plugin.chain.active());
       plugin.setPower(2);
       for (int i = 0; i < 20'000; ++i) ASSERT_EQ(plugin.elapse(frameAt(i)).power, 2);
       plugin.dispose();
       plugin.dispose();
       for (const auto& entry : fs::directory_iterator(cwd.path())) {
-        EXPECT_FALSE(entry.path().filename().string().starts_with("Log_"));
+        const std::string name = entry.path().filename().string();
+        EXPECT_FALSE(name.starts_with("Log_") || name.ends_with(".chain.txt")) << name;
       }
       if (plugin.logger.stream.flushSeconds > 0) {
         EXPECT_LE(plugin.logger.logBuffer.heldBytes(), 2 * LogBuffer::kBlockSize);
