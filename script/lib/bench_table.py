@@ -74,6 +74,7 @@ def machine(context, load_before):
 def main():
     context, m = medians(sys.argv[1])
     run = long_run(sys.argv[2])
+    streamed = long_run(sys.argv[3])
     rows = []
     missed = []
 
@@ -126,8 +127,19 @@ def main():
     limit = 1.1 * log + 16 * 2**20
     row("long run: peak resident memory", f"{mb(peak)} for a {mb(log)} log",
         f"≤ 1.1 × log + 16 MiB = {mb(limit)}", peak <= limit)
+    mean, plain = streamed["elapse_mean_ns"], run["elapse_mean_ns"]
+    row("streamed (Flush=1): mean `Elapse`", ns(mean),
+        f"within 10% of the default mode: {mean / plain:.2f}×", mean <= 1.1 * plain)
+    row(f"streamed: the {int(streamed['flush_calls']):,} calls that wrote, mean",
+        ns(streamed["flush_mean_ns"]))
+    row("streamed: the calls that wrote, 99th percentile", ns(streamed["flush_p99_ns"]),
+        "≤ 100 µs", streamed["flush_p99_ns"] <= 100e3)
+    row("streamed: worst single `Elapse`", ns(streamed["elapse_worst_ns"]))
+    row("streamed: `Dispose`", ns(streamed["dispose_ns"]))
+    row("streamed: peak resident memory", mb(streamed["peak_resident_bytes"]), "≤ 32 MiB",
+        streamed["peak_resident_bytes"] <= 32 * 2**20)
 
-    lines = [f"Measured on: {machine(context, sys.argv[3])}.", "",
+    lines = [f"Measured on: {machine(context, sys.argv[4])}.", "",
              "Microbenchmarks: medians of five repetitions, processor time per call (targets "
              "checked on it) and wall-clock time. Long run: wall clock, every call timed.", "",
              "| measure | processor | wall clock | target | met |", "|---|---|---|---|---|"]
@@ -137,7 +149,7 @@ def main():
     if missed:
         print("\nmissed: " + "; ".join(missed))
 
-    if len(sys.argv) > 4 and sys.argv[4] == "--readme":
+    if len(sys.argv) > 5 and sys.argv[5] == "--readme":
         with open("README.md") as f:
             readme = f.read()
         block = f"<!-- bench:begin -->\n{table}\n<!-- bench:end -->"
