@@ -15,14 +15,15 @@ float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t
 // Stores the frame's readings and the derived values, and appends a row.
 void sampleFrame(Logger& logger, const FrameReadings& readings);
 
-// Counts the frame and samples every sampleInterval-th one. Does nothing at
-// all before Load has set an interval. Inline: most frames end here.
-inline void countFrame(Logger& logger, const FrameReadings& readings) {
-  if (logger.sampleInterval <= 0) return;
+// Counts the frame; true for every sampleInterval-th one, which the caller
+// then samples. Never true before Load has set an interval. Inline, and
+// before any reading is gathered: most frames end here.
+inline bool countFrame(Logger& logger) {
+  if (logger.sampleInterval <= 0) return false;
   ++logger.frameCounter;
-  if (--logger.framesToSample > 0) return;
+  if (--logger.framesToSample > 0) return false;
   logger.framesToSample = logger.sampleInterval;
-  sampleFrame(logger, readings);
+  return true;
 }
 
 }  // namespace cablog

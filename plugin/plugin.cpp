@@ -75,11 +75,13 @@ void Plugin::load(const std::string& modulePath) {
 HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* panel,
                                    std::int32_t* sound) {
   const HandleRecord decided = chain.entries().Elapse(state, panel, sound);
-  const PluginReadings plugin{decided.brake,    decided.power, decided.reverser,
-                              decided.reserved, panel,         sound};
-  FrameReadings readings = readingsOf(state);
-  readings.plugin = &plugin;
-  countFrame(logger, readings);
+  if (countFrame(logger)) {
+    const PluginReadings plugin{decided.brake,    decided.power, decided.reverser,
+                                decided.reserved, panel,         sound};
+    FrameReadings readings = readingsOf(state);
+    readings.plugin = &plugin;
+    sampleFrame(logger, readings);
+  }
   return decided;
 }
 

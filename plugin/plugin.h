@@ -32,7 +32,7 @@ class Plugin {
   HandleRecord elapse(const VehicleState& state, std::int32_t* panel = nullptr,
                       std::int32_t* sound = nullptr) {
     if (chain.active()) return elapseChained(state, panel, sound);
-    countFrame(logger, readingsOf(state));
+    if (countFrame(logger)) sampleFrame(logger, readingsOf(state));
     return {echo.brake, echo.power, echo.reverser, 0};
   }
 
