@@ -419,15 +419,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pair.both([](cablog::Plugin& p, const Scratch&) { p.doorClose(); });
         break;
       case 12: {
-        cablog::VehicleSpec spec{consumeInt(in), consumeInt(in), consumeInt(in), consumeInt(in),
-                                 consumeInt(in)};
-        if (model.chained) model.sampleAtsNotch = spec.atsNotch;
+        cablog::VehicleSpec vehicle{consumeInt(in), consumeInt(in), consumeInt(in), consumeInt(in),
+                                    consumeInt(in)};
+        if (model.chained) model.sampleAtsNotch = vehicle.atsNotch;
         const std::int32_t brakeMode = consumeInt(in);
         const std::int32_t keyDown = consumeInt(in);
         const std::int32_t keyUp = consumeInt(in);
         const std::int32_t horn = consumeInt(in);
         pair.both([&](cablog::Plugin& p, const Scratch&) {
-          p.setVehicleSpec(spec);
+          p.setVehicleSpec(vehicle);
           p.initialize(brakeMode);
           p.keyDown(keyDown);
           p.keyUp(keyUp);

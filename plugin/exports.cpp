@@ -31,8 +31,8 @@ std::int32_t GetPluginVersion() {
   return cablog::kInterfaceVersion;
 }
 
-void SetVehicleSpec(cablog::VehicleSpec spec) {
-  plugin.setVehicleSpec(spec);
+void SetVehicleSpec(cablog::VehicleSpec vehicle) {
+  plugin.setVehicleSpec(vehicle);
 }
 void Initialize(std::int32_t brakeMode) {
   plugin.initialize(brakeMode);

@@ -95,8 +95,8 @@ void Plugin::dispose() {
 }
 
 // Each call records first, then reaches the chained plug-in.
-void Plugin::setVehicleSpec(const VehicleSpec& spec) {
-  if (chain.active()) chain.entries().SetVehicleSpec(spec);
+void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
+  if (chain.active()) chain.entries().SetVehicleSpec(vehicle);
 }
 void Plugin::initialize(std::int32_t brakeMode) {
   if (chain.active()) chain.entries().Initialize(brakeMode);

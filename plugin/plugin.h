@@ -43,7 +43,7 @@ class Plugin {
   void dispose();
 
   // Calls cablog itself does nothing with; a chained plug-in gets them.
-  void setVehicleSpec(const VehicleSpec& spec);
+  void setVehicleSpec(const VehicleSpec& vehicle);
   void initialize(std::int32_t brakeMode);
   void keyDown(std::int32_t key);
   void keyUp(std::int32_t key);

@@ -106,7 +106,7 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
       const VehicleState state{100.25 * frame, speed, frame * 1000, 1.5f, 2.5f,
                                3.5f,           4.5f,  5.5f,         -6.5f};
       const HandleRecord got = module.Elapse(state, panel.data(), sound.data());
-      // Above 45 km/h the sample brakes at the spec's ATS notch (4).
+      // Above 45 km/h the sample brakes at the vehicle's ATS notch (4).
       const bool tripped = speed > 45.0f;
       EXPECT_EQ(got.brake, tripped ? 4 : 0) << frame;
       EXPECT_EQ(got.power, tripped ? 0 : 3) << frame;

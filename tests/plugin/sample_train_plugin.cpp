@@ -35,7 +35,7 @@ struct Handles {
   std::int32_t reverser;
   std::int32_t constantSpeed;
 };
-struct Spec {
+struct VehicleDescription {
   std::int32_t brakeNotches;
   std::int32_t powerNotches;
   std::int32_t atsNotch;
@@ -43,12 +43,12 @@ struct Spec {
   std::int32_t cars;
 };
 
-// Above this speed the train stop applies the brake at the spec's ATS notch.
+// Above this speed the train stop applies the brake at the vehicle's ATS notch.
 constexpr float kLimit = 45.0f;
 
 char calls[1 << 20];
 std::size_t used = 0;
-Spec spec{};
+VehicleDescription vehicle{};
 Handles driver{};
 
 void record(const char* format, ...) {
@@ -73,7 +73,7 @@ const char* SampleCalls() {
 void SampleReset() {
   used = 0;
   calls[0] = '\0';
-  spec = {};
+  vehicle = {};
   driver = {};
 }
 
@@ -87,8 +87,8 @@ std::int32_t GetPluginVersion() {
   record("GetPluginVersion");
   return SAMPLE_VERSION;
 }
-void SetVehicleSpec(Spec s) {
-  spec = s;
+void SetVehicleSpec(VehicleDescription s) {
+  vehicle = s;
   record("SetVehicleSpec %d %d %d %d %d", s.brakeNotches, s.powerNotches, s.atsNotch, s.b67Notch,
          s.cars);
 }
@@ -107,7 +107,7 @@ Handles Elapse(State s, std::int32_t* panel, std::int32_t* sound) {
   sound[0] = tripped ? 1 : -10000;
   sound[7] = s.time / 1000;
   if (!tripped) return {driver.brake, driver.power, driver.reverser, 0};
-  return {spec.atsNotch, 0, driver.reverser, 2};
+  return {vehicle.atsNotch, 0, driver.reverser, 2};
 }
 void SetPower(std::int32_t notch) {
   driver.power = notch;
