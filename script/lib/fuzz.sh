@@ -16,7 +16,7 @@ build_fuzzers() {
 
 # run_fuzzer TARGET SECONDS WORK_CORPUS: runs the checked-in seeds of TARGET,
 # then fresh inputs for SECONDS; new inputs go to WORK_CORPUS, inputs that
-# fail to build/fuzz/findings. Prints one summary line; fails on a finding.
+# fail to build/<fuzz preset>/findings. Prints one summary line; fails on a finding.
 run_fuzzer() {
   local target=$1 seconds=$2 work=$3 root log status executions
   root=$(repo_root)
