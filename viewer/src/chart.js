@@ -1,13 +1,15 @@
 // The stacked panels: uPlot options for a scene of series and their
 // drawing. A scene is what main.js decides to show:
 //   { x: { values, label, isClock, format(v, row) }, range: [min, max],
-//     panels: [{ series: [{ label, color, dash, xs, column, stepped, id }] }] }
+//     panels: [{ series: [{ label, color, dash, xs, column, stepped(), id }] }],
+//     events: [{ run, label, xs, rows, dash }] }
 // Every series has x values of its own (runs being compared each have
 // theirs); uPlot's data holds the first run's x, which the cursor snaps to.
 import uPlot from 'uplot';
 import { formatCell, formatClockTick, formatNumberTick, CLOCK_INCRS } from './format.js';
 import { extendPyramid, seriesPaths, rangeOf, yLimits, visibleRows, lowerBound } from './decimate.js';
 import { KIND_CLOCK } from './parse.js';
+import { markHooks } from './marks.js';
 
 const SYNC_KEY = 'cablog';
 
@@ -57,9 +59,9 @@ function nearestRow(xs, x) {
  *   zoom(min, max, byUser)   the x range changed
  *   reset()                  double-click: back to the whole range
  *   toggle(series, show)     a legend entry was clicked
- * Returns the plots.
+ * `hiddenKinds` holds the kinds of events not to mark. Returns the plots.
  */
-export function drawScene(container, scene, on) {
+export function drawScene(container, scene, on, hiddenKinds = new Set()) {
   const plots = [];
   const xs = scene.x.values;
   const size = panelSize(container, scene.panels.length);
@@ -109,7 +111,12 @@ export function drawScene(container, scene, on) {
             const row = s.xs === xs ? i : nearestRow(s.xs, xs[i]);
             return row == null ? '–' : formatCell(s.column, row, s.column.values[row]);
           },
-          paths: seriesPaths(() => ({ xs: s.xs, ys: s.column.values, levels: levelsOf(s.column), stepped: s.stepped })),
+          paths: seriesPaths(() => ({
+            xs: s.xs,
+            ys: s.column.values,
+            levels: levelsOf(s.column),
+            stepped: s.stepped(),
+          })),
         })),
       ],
       scales: { x: { time: false, range: xRange }, y: { range: yRange } },
@@ -144,6 +151,7 @@ export function drawScene(container, scene, on) {
       },
       legend: { live: true },
       hooks: {
+        ...markHooks(scene, hiddenKinds, scene.x.format),
         setScale: [
           (u, key) => {
             if (key !== 'x' || syncing) return;

@@ -53,33 +53,48 @@ export function alignRun(log, roles, mode) {
 }
 
 /**
+ * When a run first reached each location of `at` (never decreasing), from
+ * its location axis `x` and times `t`: interpolated from its last row short
+ * of the location, so a run that stood still before counts from when it
+ * left. Its starting location counts as reached when it left it, since a
+ * log begins at whatever row the sampling interval gives. NaN before the
+ * start and past the end.
+ */
+export function arrivalTimes(x, t, at) {
+  const out = new Float64Array(at.length);
+  const m = x.length;
+  let left = 0;
+  while (left + 1 < m && x[left + 1] === x[0]) left++;
+  let j = 0;
+  for (let i = 0; i < at.length; i++) {
+    const v = at[i];
+    while (j < m && x[j] < v) j++;
+    if (j === m || !(v >= x[0]) || v === -Infinity) out[i] = NaN;
+    else if (v === x[0]) out[i] = t[left];
+    else if (x[j] === v) out[i] = t[j];
+    else out[i] = t[j - 1] + ((v - x[j - 1]) / (x[j] - x[j - 1])) * (t[j] - t[j - 1]);
+  }
+  return out;
+}
+
+/**
  * At each of the first run's rows, how many seconds later (positive) or
- * earlier (negative) the other run reached the same location. `x` are the
- * runs' location axes, `t` their times since start. NaN where the other run
- * never got that far (or had not started there). Both axes never decrease,
- * so one walk along each does it; where a run stands still, the time it
- * arrived counts.
+ * earlier (negative) the other run first reached the same location. Both
+ * runs' times count from a common origin, the first location both reach,
+ * so that two logs of one drive at different sampling intervals compare as
+ * 0, and a wait before setting off or at a stop shows as no difference.
+ * `x` are the runs' location axes, `t` their times. NaN where either run
+ * has not reached the location.
  */
 export function timeDifference(baseX, baseT, otherX, otherT) {
-  const out = new Float64Array(baseX.length);
-  let j = 0;
-  const m = otherX.length;
-  for (let i = 0; i < baseX.length; i++) {
-    const x = baseX[i];
-    while (j < m && otherX[j] < x) j++;
-    if (j === m || (j === 0 && otherX[0] > x) || x === -Infinity) {
-      out[i] = NaN;
-      continue;
-    }
-    let t;
-    if (otherX[j] === x) t = otherT[j];
-    else {
-      const x0 = otherX[j - 1];
-      const f = (x - x0) / (otherX[j] - x0);
-      t = otherT[j - 1] + f * (otherT[j] - otherT[j - 1]);
-    }
-    out[i] = t - baseT[i];
-  }
+  const out = new Float64Array(baseX.length).fill(NaN);
+  if (!baseX.length || !otherX.length) return out;
+  const origin = [Math.max(baseX[0], otherX[0])];
+  const b0 = arrivalTimes(baseX, baseT, origin)[0];
+  const o0 = arrivalTimes(otherX, otherT, origin)[0];
+  const tb = arrivalTimes(baseX, baseT, baseX);
+  const to = arrivalTimes(otherX, otherT, baseX);
+  for (let i = 0; i < out.length; i++) if (baseX[i] >= origin[0]) out[i] = to[i] - o0 - (tb[i] - b0);
   return out;
 }
 

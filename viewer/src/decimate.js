@@ -270,6 +270,9 @@ function drawLevel(path, level, xs, i0, i1, toX, toY) {
  * span max - min, and a scale with an infinite end draws nothing at all.
  */
 export function yLimits(lo, hi, nice) {
+  // Nothing but zeros (a notch never moved): a small range, not the chart
+  // library's 0 to 100.
+  if (lo === 0 && hi === 0) return [-1, 1];
   const [a, b] = nice(lo, hi);
   if (b > a && Number.isFinite(b - a)) return [a, b];
   const MAX = Number.MAX_VALUE;

@@ -1,5 +1,5 @@
 // Text shown for values and axis ticks.
-import { KIND_BOOL, KIND_CLOCK } from './parse.js';
+import { KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './parse.js';
 
 function pad(n, width) {
   return String(n).padStart(width, '0');
@@ -36,6 +36,8 @@ export function formatCell(column, row, v) {
   if (v == null || Number.isNaN(v)) return '–';
   if (column.kind === KIND_BOOL) return v ? 'true' : 'false';
   if (column.kind === KIND_CLOCK) return formatClock(v);
+  if (column.kind === KIND_EVENTS) return column.texts[v];
+  if (column.format) return column.format(v);
   return formatNumber(v);
 }
 

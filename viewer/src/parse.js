@@ -5,6 +5,8 @@
 // line ended by CR LF. Cells hold numbers in the C++ stream's general form,
 // true/false, the clock text HH:MM:SS.mmm, or nothing. Anything else means
 // the file did not come from the logger, and we say so instead of guessing.
+// The one text the logger writes is an events cell: upper-case names
+// separated by single spaces, the last word maybe "+N" for N left out.
 //
 // Logs run to a million rows, so data rows are read straight from the bytes
 // into one Float64Array per column; only labels and odd cells become strings.
@@ -14,8 +16,24 @@ export const KIND_NONE = 0; // no cell in the column holds a value
 export const KIND_NUMBER = 1;
 export const KIND_BOOL = 2;
 export const KIND_CLOCK = 3; // stored as seconds
+export const KIND_EVENTS = 4; // stored as an index into column.texts
 
-export const KIND_NAMES = ['empty', 'number', 'true/false', 'clock'];
+export const KIND_NAMES = ['empty', 'number', 'true/false', 'clock', 'events'];
+
+const EVENTS_CELL = /^[A-Z][A-Z0-9_]*(?:-\d+)?(?: [A-Z][A-Z0-9_]*(?:-\d+)?)*(?: \+\d+)?$/;
+
+// A cell of an events column as the index of its text in column.texts;
+// the same few texts repeat, so each is kept once.
+function internText(column, text) {
+  const index = (column.textIndex ??= new Map());
+  let i = index.get(text);
+  if (i === undefined) {
+    i = column.texts.length;
+    column.texts.push(text);
+    index.set(text, i);
+  }
+  return i;
+}
 
 export class LogFormatError extends Error {
   constructor(message) {
@@ -132,7 +150,7 @@ function readCell(b, s, e) {
   return readOdd(b, s, e);
 }
 
-// The rare texts: non-finite numbers, or something the logger never writes.
+// The rare texts: non-finite numbers, events, or something the logger never writes.
 function readOdd(b, s, e) {
   if (e - s <= 16) {
     const match = NON_FINITE.exec(latin.decode(b.subarray(s, e)));
@@ -144,6 +162,10 @@ function readOdd(b, s, e) {
       }
       return NaN;
     }
+  }
+  if (b[s] >= 65 && b[s] <= 90 && EVENTS_CELL.test(latin.decode(b.subarray(s, e)))) {
+    cellKind = KIND_EVENTS;
+    return 0;
   }
   cellKind = -1;
   return 0;
@@ -259,7 +281,14 @@ function newLog(header, capacity) {
   };
   for (let c = 0; c < k; c++) {
     log._r.buffers.push(new Float64Array(Math.max(16, capacity)));
-    log.columns.push({ label: '', kind: KIND_NONE, values: new Float64Array(0), gaps: 0, nonFinite: new Map() });
+    log.columns.push({
+      label: '',
+      kind: KIND_NONE,
+      values: new Float64Array(0),
+      gaps: 0,
+      nonFinite: new Map(),
+      texts: [],
+    });
   }
   return decodeLabels(log);
 }
@@ -289,7 +318,7 @@ let rowGapCount = 0;
  * for anything else, which readRows then reads the careful way (and
  * explains, if it is wrong). Most of a big log goes through here.
  */
-function fastRow(b, pos, n, k, vals, kinds, row) {
+function fastRow(b, pos, n, k, vals, kinds, row, columns) {
   let i = pos;
   let gapCount = 0;
   if (rowGaps.length < k) rowGaps = new Int32Array(k);
@@ -380,6 +409,17 @@ function fastRow(b, pos, n, k, vals, kinds, row) {
       i++;
       continue;
     }
+    if (kind === KIND_EVENTS && !neg) {
+      // Known texts take the fast way; a new one is checked the careful way.
+      const start = i;
+      while (i < n && b[i] !== COMMA && b[i] !== LF) i++;
+      if (b[i] !== COMMA) return -1;
+      const index = columns[c].textIndex.get(latin.decode(b.subarray(start, i)));
+      if (index === undefined) return -1;
+      vals[c][row] = index;
+      i++;
+      continue;
+    }
     if (neg || kind !== KIND_BOOL) return -1;
     if (ch === 116 && b[i + 1] === 114 && b[i + 2] === 117 && b[i + 3] === 101 && b[i + 4] === COMMA) {
       vals[c][row] = 1;
@@ -423,7 +463,7 @@ function readRows(log, b, pos, stop, atEnd) {
   let lineNo = r.lineNo;
   while (pos < stop) {
     if (k > 0 && !r.blankLine && row < vals[0].length) {
-      const next = fastRow(b, pos, n, k, vals, kinds, row);
+      const next = fastRow(b, pos, n, k, vals, kinds, row, columns);
       if (next >= 0) {
         for (let g = 0; g < rowGapCount; g++) gaps[rowGaps[g]]++;
         row++;
@@ -487,17 +527,17 @@ function readRows(log, b, pos, stop, atEnd) {
         if (cellKind !== kinds[c]) {
           if (cellKind === -1) {
             throw notALog(
-              `line ${lineNo}, column ${JSON.stringify(labels[c])}: ${quote(b, cs, i)} is not a number, true/false or clock time.`,
+              `line ${lineNo}, column ${JSON.stringify(labels[c])}: ${quote(b, cs, i)} is not a number, true/false, clock time or list of event names.`,
             );
           }
           if (kinds[c] !== KIND_NONE) {
             throw notALog(
-              `line ${lineNo}, column ${JSON.stringify(labels[c])}: ${quote(b, cs, i)} is a ${KIND_NAMES[cellKind]} value in a column of ${KIND_NAMES[kinds[c]]} values.`,
+              `line ${lineNo}, column ${JSON.stringify(labels[c])}: ${quote(b, cs, i)} is ${/^[aeiou]/.test(KIND_NAMES[cellKind]) ? 'an' : 'a'} ${KIND_NAMES[cellKind]} value in a column of ${KIND_NAMES[kinds[c]]} values.`,
             );
           }
           kinds[c] = cellKind;
         }
-        col[row] = v;
+        col[row] = cellKind === KIND_EVENTS ? internText(columns[c], latin.decode(b.subarray(cs, i))) : v;
         if (cellNonFinite) columns[c].nonFinite.set(row, latin.decode(b.subarray(cs, i)));
       }
       c++;

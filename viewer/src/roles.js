@@ -1,12 +1,19 @@
-// Which column is the speed, the location, the clock and the brake notch.
+// Which column is the speed, the location, the clock, the brake notch and
+// the events.
 // The log holds only the user's labels, not the keys behind them, so the
 // guess reads the labels (in English or Japanese, with or without a unit)
 // and checks that the values could be what the label says. The user can
 // correct every guess in the page.
-import { KIND_NUMBER, KIND_BOOL, KIND_CLOCK } from './parse.js';
+import { KIND_NUMBER, KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './parse.js';
 
-export const ROLES = ['speed', 'location', 'clock', 'brake'];
-export const ROLE_NAMES = { speed: 'Speed', location: 'Location', clock: 'Clock', brake: 'Brake notch' };
+export const ROLES = ['speed', 'location', 'clock', 'brake', 'events'];
+export const ROLE_NAMES = {
+  speed: 'Speed',
+  location: 'Location',
+  clock: 'Clock',
+  brake: 'Brake notch',
+  events: 'Events',
+};
 export const NONE = -1;
 
 // Notches, reverser and aspects: a handful of small whole numbers. A
@@ -87,7 +94,9 @@ export function guessRoles(log) {
   );
   // A notch column, not a brake pressure: whole numbers, few of them.
   const brake = first(log, (c, i) => i !== speed && BRAKE.test(c.label) && !unitOf(c.label) && isStepColumn(c));
-  return { speed, location, clock, brake };
+  // Events are found by their cells, whatever the label.
+  const events = first(log, (c) => c.kind === KIND_EVENTS);
+  return { speed, location, clock, brake, events };
 }
 
 /** Seconds for every row from the clock column (a clock, or milliseconds). */

@@ -4,6 +4,7 @@ import { ROW_X } from './view.js';
 import { KIND_CLOCK, KIND_NUMBER } from './parse.js';
 import { formatCell, formatClock, formatNumber } from './format.js';
 import { isStepColumn, NONE } from './roles.js';
+import { sceneEvents } from './events.js';
 import {
   alignRun,
   timeSinceStart,
@@ -27,6 +28,8 @@ export const COLORS = [
   '#7f7f7f',
   '#bcbd22',
 ];
+// The clock's own resolution.
+const seconds = (v) => `${v > 0 ? '+' : ''}${v.toFixed(3)} s`;
 const DIFF_COLORS = ['#d62728', '#2ca02c', '#9467bd', '#ff7f0e'];
 
 export const colorOf = (c) => COLORS[c % COLORS.length];
@@ -59,11 +62,13 @@ function singleRun(run, view) {
       dash: [],
       xs: x.values,
       column: log.columns[c],
-      stepped: isStepColumn(log.columns[c]),
+      // Asked at every drawing: a followed log that starts at a standstill
+      // holds only zeros until the train moves.
+      stepped: () => isStepColumn(log.columns[c]),
       hidden: view.hidden.includes(c),
     })),
   }));
-  return { x, panels };
+  return { x, panels, events: sceneEvents([run], [x.values], DASHES) };
 }
 
 /**
@@ -79,7 +84,7 @@ function compareRuns(runs, view, align) {
   const xsOf = runs.map((r) => alignRun(r.log, r.roles, byLocation ? ALIGN_LOCATION : ALIGN_TIME));
   const maps = columnsByLabel(logs);
   const x = byLocation
-    ? { values: xsOf[0], label: `Location (${base.name})`, isClock: false, format: (v) => formatNumber(v) }
+    ? { values: xsOf[0], label: `Location (${base.label})`, isClock: false, format: (v) => formatNumber(v) }
     : { values: xsOf[0], label: 'Time since start', isClock: true, format: (v) => formatClock(v) };
 
   const seriesFor = (label, colorIndex, hidden) =>
@@ -91,12 +96,12 @@ function compareRuns(runs, view, align) {
         {
           id: `${r}:${c}`,
           run: r,
-          label: `${label || '(no label)'} · ${run.name}`,
+          label: `${label || '(no label)'} · ${run.label}`,
           color: colorOf(colorIndex),
           dash: DASHES[r],
           xs: xsOf[r],
           column,
-          stepped: isStepColumn(column),
+          stepped: () => isStepColumn(column),
           hidden,
         },
       ];
@@ -117,13 +122,13 @@ function compareRuns(runs, view, align) {
       return {
         id: `diff:${k + 1}`,
         run: k + 1,
-        label: `${run.name} behind ${base.name} [s]`,
+        label: `${run.label} behind ${base.label} [s]`,
         color: DIFF_COLORS[k % DIFF_COLORS.length],
         dash: DASHES[k + 1],
         width: 2,
         xs: xsOf[0],
-        column: { label: 'Time difference', kind: KIND_NUMBER, values, gaps: 0, nonFinite: new Map() },
-        stepped: false,
+        column: { label: 'Time difference', kind: KIND_NUMBER, values, gaps: 0, nonFinite: new Map(), format: seconds },
+        stepped: () => false,
         hidden: false,
       };
     });
@@ -135,7 +140,8 @@ function compareRuns(runs, view, align) {
     if (xs.length && xs[0] < lo) lo = xs[0];
     if (xs.length && xs[xs.length - 1] > hi) hi = xs[xs.length - 1];
   }
-  return { x, panels, range: lo < hi ? [lo, hi] : null, byLocation };
+  const events = sceneEvents(runs, xsOf, DASHES);
+  return { x, panels, range: lo < hi ? [lo, hi] : null, byLocation, events };
 }
 
 /** The scene for one run (the view's x column) or several (aligned). */

@@ -6,15 +6,15 @@
 // labels are the user's free text and may repeat or be empty, while the
 // position is stable for every log written with the same definition file,
 // which is what a shared view is for.
-import { KIND_NONE, KIND_BOOL, KIND_CLOCK } from './parse.js';
+import { KIND_NONE, KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './parse.js';
 import { guessRoles, isMillisClock, unitOf, NONE } from './roles.js';
 
 export const ROW_X = 'row';
 const DEFAULT_PANELS = 6;
 
-/** Columns that can be drawn: any kind of value, and at least one of them. */
+/** Columns that can be drawn as a line: any kind of value but events, and at least one of them. */
 export function plottable(column) {
-  if (column.kind === KIND_NONE) return false;
+  if (column.kind === KIND_NONE || column.kind === KIND_EVENTS) return false;
   const v = column.values;
   for (let i = 0; i < v.length; i++) if (Number.isFinite(v[i])) return true;
   return false;
@@ -29,7 +29,7 @@ export function plottable(column) {
 export function xCandidates(log) {
   const out = [];
   log.columns.forEach((col, c) => {
-    if (col.kind === KIND_NONE || col.kind === KIND_BOOL) return;
+    if (col.kind === KIND_NONE || col.kind === KIND_BOOL || col.kind === KIND_EVENTS) return;
     if (col.gaps > 0 || col.nonFinite.size > 0 || col.values.length === 0) return;
     const v = col.values;
     for (let i = 1; i < v.length; i++) if (v[i] < v[i - 1]) return;
@@ -48,20 +48,21 @@ export function defaultX(log, candidates = xCandidates(log)) {
 /**
  * Default panels: the speed first, then columns that share the unit in
  * brackets at the end of their labels together ("BC [kPa]" with "MR
- * [kPa]"), every other column alone; the simulator's millisecond clock,
- * which only ever rises, is left out.
+ * [kPa]"), every other column alone, up to six panels. The location has a
+ * panel of its own: a beacon distance in metres is no place along the line.
+ * The simulator's millisecond clock, which only ever rises, is left out.
  */
 export function defaultView(log, candidates = xCandidates(log)) {
   const x = defaultX(log, candidates);
   const shown = log.columns.map((col, c) => c !== x && plottable(col) && !isMillisClock(col));
-  const { speed } = guessRoles(log);
+  const { speed, location } = guessRoles(log);
   const order = log.columns.map((_, c) => c);
   if (speed !== NONE) order.unshift(...order.splice(speed, 1));
   const panels = [];
   const byUnit = new Map();
   for (const c of order) {
     if (!shown[c]) continue;
-    const unit = unitOf(log.columns[c].label);
+    const unit = c === location ? '' : unitOf(log.columns[c].label);
     if (unit && byUnit.has(unit)) byUnit.get(unit).push(c);
     else if (panels.length < DEFAULT_PANELS) {
       const panel = [c];
@@ -70,6 +71,17 @@ export function defaultView(log, candidates = xCandidates(log)) {
     }
   }
   return { x, panels, hidden: [] };
+}
+
+/** Columns that could be drawn but are in no panel. */
+export function unshownColumns(log, view) {
+  const inPanels = new Set(view.panels.flat());
+  return log.columns.flatMap((col, c) => (c !== view.x && plottable(col) && !inPanels.has(c) ? [c] : []));
+}
+
+/** Every column that can be drawn in a panel: the default panels, then one panel for each column left. */
+export function showAll(log, view) {
+  return { ...view, panels: [...view.panels, ...unshownColumns(log, view).map((c) => [c])] };
 }
 
 /** The view as a URL fragment body (without the '#'). */

@@ -23,12 +23,33 @@ test('time difference along the line', async (t) => {
     ['interpolated between rows', f(0, 5, 15), f(0, 1, 2), f(0, 10, 20), f(0, 2, 4), [0, 0, 1]],
     ['other ahead', f(0, 10), f(0, 4), f(0, 10), f(0, 3), [0, -1]],
     ['other stops short: no value past its end', f(0, 10, 30), f(0, 1, 3), f(0, 20), f(0, 2), [0, 0, 'NaN']],
-    ['other starts further on', f(0, 10, 20), f(0, 1, 2), f(10, 20), f(5, 6), ['NaN', 4, 4]],
+    // Times count from the first location both reach, left when the later one set off.
+    ['other starts further on', f(0, 10, 20), f(0, 1, 2), f(10, 20), f(5, 6), ['NaN', 0, 0]],
+    ['a wait at the start draws no spike', f(0, 0, 0, 10), f(0, 1, 2, 3), f(0, 10), f(0, 1), [0, 0, 0, 0]],
     // Standing at 10 from 1 s to 5 s: the arrival time counts for the other run.
     ['a stop in the other run', f(0, 10, 20), f(0, 1, 2), f(0, 10, 10, 20), f(0, 1, 5, 6), [0, 0, 4]],
   ];
   for (const [name, bx, bt, ox, ot, want] of cases) {
     await t.test(name, () => assert.deepEqual(round(timeDifference(bx, bt, ox, ot)), want));
+  }
+});
+
+test('one drive logged at two intervals compares as 0 within one interval', () => {
+  // At rest for 10 s, then 1 m/s² to 20 m/s and on; the logs begin at the interval's first row.
+  const drive = (dt) => {
+    const t = Float64Array.from({ length: Math.round(120 / dt) }, (_, i) => (i + 1) * dt);
+    const at = (s) => (s < 10 ? 0 : s < 30 ? (s - 10) ** 2 / 2 : 200 + (s - 30) * 20);
+    return [t.map(at), t];
+  };
+  const [fx, ft] = drive(0.1);
+  const [sx, st] = drive(1);
+  for (const [bx, bt, ox, ot] of [
+    [fx, ft, sx, st],
+    [sx, st, fx, ft],
+  ]) {
+    const d = timeDifference(bx, bt, ox, ot).filter((v) => !Number.isNaN(v));
+    assert.ok(d.length > bx.length * 0.9);
+    assert.ok(Math.max(...d.map(Math.abs)) <= 1, `largest difference ${Math.max(...d.map(Math.abs))} s`);
   }
 });
 

@@ -16,7 +16,7 @@ const crlf = (...lines) => new TextEncoder().encode(lines.map((l) => l + '\r\n')
 
 test('roles are guessed from labels and values', async (t) => {
   const cases = [
-    // header, one row, expected { speed, location, clock, brake }
+    // header, one row, expected { speed, location, clock, brake, events }
     ['Clock,Location [m],Speed [km/h],Brake notch,Doors shut,', '10:00:00.000,1,2,3,true,', [2, 1, 0, 3]],
     ['時刻,位置 [m],速度 [km/h],ブレーキ,BC [kPa],', '10:00:00.000,1,2,3,4,', [2, 1, 0, 3]],
     // The millisecond clock when there is no clock text; brake pressure is not a notch.
@@ -24,10 +24,12 @@ test('roles are guessed from labels and values', async (t) => {
     // Acceleration and a speed limit are not the speed; a beacon's distance is not the location.
     ['Acceleration [km/h/s],Speed limit,Beacon distance [m],', '1,2,3,', [NONE, NONE, NONE]],
     ['A,B,', '1,2,', [NONE, NONE, NONE, NONE]],
+    // Events are found by their cells, whatever the label.
+    ['Speed [km/h],Notes,', '1,SIGNAL KEY_DOWN_3 +2,', [0, NONE, NONE, NONE, 1]],
   ];
-  for (const [header, row, [speed, location, clock, brake = NONE]] of cases) {
+  for (const [header, row, [speed, location, clock, brake = NONE, events = NONE]] of cases) {
     await t.test(header, () => {
-      assert.deepEqual(guessRoles(parseLog(crlf(header, row))), { speed, location, clock, brake });
+      assert.deepEqual(guessRoles(parseLog(crlf(header, row))), { speed, location, clock, brake, events });
     });
   }
 });
