@@ -1,19 +1,17 @@
 // The controls beside the panels: the code page of the labels, the x axis
-// or the alignment of runs, the list of runs, and the column table.
+// or the alignment of runs, and the column table.
 import { ENCODINGS, ENCODING_NAMES, visibleText } from './codepage.js';
-import { KIND_NAMES } from './parse.js';
+import { KIND_NAMES, KIND_EVENTS } from './parse.js';
 import { ROW_X, plottable } from './view.js';
-import { DASHES } from './compare.js';
 import { $, el } from './dom.js';
 
 /**
- * Fills them from the page's state. on.dropRun(r): stop comparing run r;
- * on.assign(column, panel): move a column to a panel (-1 for none).
+ * Fills them from the page's state. on.assign(column, panel): move a
+ * column to a panel (-1 for none).
  */
 export function renderControls(state, on) {
   renderEncoding(state);
   renderXSelect(state);
-  renderRuns(state, on);
   renderColumnTable(state, on);
 }
 
@@ -40,26 +38,6 @@ function renderXSelect(state) {
   $('align').value = state.align;
 }
 
-function renderRuns(state, on) {
-  const box = $('runs');
-  box.hidden = state.runs.length < 2;
-  box.replaceChildren(
-    ...state.runs.map((run, r) => {
-      const dash = DASHES[r].length ? DASHES[r].join(' ') : 'none';
-      const sample = `<svg width="40" height="10"><line x1="0" y1="5" x2="40" y2="5" stroke="#222" stroke-width="2" stroke-dasharray="${dash}"/></svg>`;
-      const item = el('span', { className: 'run' });
-      item.innerHTML = sample;
-      item.append(el('span', { textContent: r === 0 ? `${run.name} (first run)` : run.name }));
-      if (r > 0) {
-        const drop = el('button', { type: 'button', textContent: '×', title: `Stop comparing ${run.name}` });
-        drop.addEventListener('click', () => on.dropRun(r));
-        item.append(drop);
-      }
-      return item;
-    }),
-  );
-}
-
 function renderColumnTable(state, on) {
   const body = $('columns-body');
   body.replaceChildren();
@@ -70,6 +48,8 @@ function renderColumnTable(state, on) {
     let control;
     if (c === view.x && state.runs.length < 2) {
       control = el('span', { className: 'muted', textContent: 'x axis' });
+    } else if (col.kind === KIND_EVENTS) {
+      control = el('span', { className: 'muted', textContent: 'events: marks' });
     } else if (!plottable(col)) {
       control = el('span', { className: 'muted', textContent: 'no values' });
     } else {

@@ -12,6 +12,8 @@ import {
   assignColumn,
   setX,
   plottable,
+  unshownColumns,
+  showAll,
 } from './view.js';
 import { guessRoles, NONE, ROLES } from './roles.js';
 import { columnsByLabel, ALIGN_LOCATION, ALIGN_TIME, MAX_RUNS } from './compare.js';
@@ -21,6 +23,10 @@ import { renderReport } from './report-ui.js';
 import { Follower } from './follow.js';
 import { savePng } from './png.js';
 import { renderControls } from './controls.js';
+import { renderRuns, shortName } from './runs.js';
+import { renderEvents } from './events-ui.js';
+import { sceneEvents } from './events.js';
+import { DASHES } from './compare.js';
 import { $, el } from './dom.js';
 
 // While following, the x range shows this much of the newest rows (in x
@@ -28,7 +34,7 @@ import { $, el } from './dom.js';
 const FOLLOW_SPAN = 300;
 
 const state = {
-  runs: [], // { name, log, roles }; the first is the one the view and the report are about
+  runs: [], // { name, label, log, roles }; the first is the one the view and the report are about
   fileName: '',
   log: null,
   candidates: [],
@@ -41,6 +47,8 @@ const state = {
   zoomed: false,
   follower: null,
   following: false, // the x range tracks the newest rows
+  hiddenKinds: new Set(), // kinds of events whose marks are off
+  eventFilter: '', // the kind the event list shows, '' for all
   loadTimes: null,
   appendTimes: [],
 };
@@ -135,7 +143,7 @@ async function openFiles(files) {
 function setLog(name, log) {
   state.fileName = name;
   state.log = log;
-  state.runs = [{ name, log, roles: guessRoles(log) }];
+  state.runs = [{ name, label: shortName(name), log, roles: guessRoles(log) }];
   state.candidates = xCandidates(log);
   const fromLink = fragmentToView(location.hash, log, state.candidates);
   state.view = fromLink || defaultView(log, state.candidates);
@@ -161,7 +169,7 @@ async function addRuns(files, redraw = true, reads = readAhead(files)) {
         notes.push(`${file.name} has no data rows and was left out.`);
         continue;
       }
-      state.runs.push({ name: file.name, log, roles: matchRoles(log) });
+      state.runs.push({ name: file.name, label: shortName(file.name), log, roles: matchRoles(log) });
     } catch (err) {
       notes.push(
         err instanceof LogFormatError
@@ -268,6 +276,7 @@ function rowsArrived(added) {
   if (state.view.x === ROW_X) state.scene.x.values = rowNumbers(log.rowCount, state.scene.x.values);
   else state.scene.x.values = log.columns[state.view.x].values;
   for (const p of state.scene.panels) for (const s of p.series) s.xs = state.scene.x.values;
+  state.scene.events = sceneEvents(state.runs, [state.scene.x.values], DASHES);
   state.xData = state.scene.x.values;
   const xs = state.xData;
   updateData(state.plots, xs);
@@ -276,6 +285,7 @@ function rowsArrived(added) {
   $('fileinfo').textContent =
     `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
   if (!$('report').hidden) renderReportSection();
+  renderEventsSection();
   // uPlot draws in microtasks; the next task sees every panel drawn.
   nextTask().then(() => state.appendTimes.push({ rows: added, ms: performance.now() - t0 }));
 }
@@ -339,26 +349,51 @@ function render() {
   }
   updateFragment();
   renderControls(state, {
-    dropRun: (r) => {
-      state.runs.splice(r, 1);
-      show([]);
-    },
     assign: (c, panel) => {
       state.view = assignColumn(state.view, c, panel);
       render();
     },
   });
+  renderRuns(state, {
+    drop: (r) => {
+      state.runs.splice(r, 1);
+      show([]);
+    },
+    rename: (r, label) => {
+      state.runs[r].label = label;
+      render();
+    },
+  });
   if (!$('report').hidden) renderReportSection();
   renderPlots();
+  renderEventsSection();
+}
+
+function renderEventsSection() {
+  renderEvents(state, {
+    pick: (c) => setRoles({ ...state.runs[0].roles, events: c }),
+    toggle: (kind) => {
+      if (!state.hiddenKinds.delete(kind)) state.hiddenKinds.add(kind);
+      for (const u of state.plots) u.redraw(false);
+      renderEventsSection();
+    },
+    filter: (kind) => {
+      state.eventFilter = kind;
+      renderEventsSection();
+    },
+    zoom: zoomToX,
+  });
+}
+
+function setRoles(roles) {
+  state.runs[0].roles = roles;
+  for (const run of state.runs.slice(1)) run.roles = matchRoles(run.log);
+  render();
 }
 
 function renderReportSection() {
   renderReport(state.runs[0], {
-    roles: (roles) => {
-      state.runs[0].roles = roles;
-      for (const run of state.runs.slice(1)) run.roles = matchRoles(run.log);
-      render();
-    },
+    roles: setRoles,
     zoom: (from, to) => zoomToRows(from, to),
   });
 }
@@ -371,6 +406,14 @@ function zoomToRows(from, to) {
   const pad = (b - a) * 0.05;
   state.following = false;
   setXRange([a - pad, b + pad], true);
+}
+
+// An event's neighbourhood: a fiftieth of the whole x range around it.
+function zoomToX(x) {
+  const [lo, hi] = state.scene.range || [x - 1, x + 1];
+  const half = Math.max((hi - lo) / 100, 1e-3);
+  state.following = false;
+  setXRange([x - half, x + half], true);
 }
 
 // uPlot reports scale changes later, in a microtask, so a range the page
@@ -397,25 +440,46 @@ function renderPlots() {
     );
     return;
   }
+  const hidden = unshownColumns(log, view).length;
+  if (hidden && state.runs.length < 2) {
+    const all = el('button', { type: 'button', id: 'show-all', textContent: 'Show all' });
+    all.addEventListener('click', () => {
+      state.view = showAll(log, state.view);
+      render();
+    });
+    $('panels').append(
+      el(
+        'p',
+        { className: 'hint', id: 'unshown' },
+        `${hidden} more column${hidden === 1 ? ' is' : 's are'} not shown. `,
+        all,
+      ),
+    );
+  }
   const scene = buildScene(state.runs, view, state.align);
   state.scene = scene;
   state.xData = scene.x.values;
-  state.plots = drawScene($('panels'), scene, {
-    zoom: (min, max) => {
-      const [lo, hi] = scene.range || [min, max];
-      state.zoomed = !(min <= lo && max >= hi);
-      if (!ownRange || min !== ownRange[0] || max !== ownRange[1]) state.following = false;
+  state.plots = drawScene(
+    $('panels'),
+    scene,
+    {
+      zoom: (min, max) => {
+        const [lo, hi] = scene.range || [min, max];
+        state.zoomed = !(min <= lo && max >= hi);
+        if (!ownRange || min !== ownRange[0] || max !== ownRange[1]) state.following = false;
+      },
+      reset: resetZoom,
+      toggle: (series, show) => {
+        if (state.runs.length > 1) return;
+        const hidden = new Set(state.view.hidden);
+        if (show) hidden.delete(series.id);
+        else hidden.add(series.id);
+        state.view = { ...state.view, hidden: [...hidden] };
+        updateFragment();
+      },
     },
-    reset: resetZoom,
-    toggle: (series, show) => {
-      if (state.runs.length > 1) return;
-      const hidden = new Set(state.view.hidden);
-      if (show) hidden.delete(series.id);
-      else hidden.add(series.id);
-      state.view = { ...state.view, hidden: [...hidden] };
-      updateFragment();
-    },
-  });
+    state.hiddenKinds,
+  );
   if (keep) setXRange([keep.min, keep.max], false);
   else if (state.follower && state.following) followNewest();
   else if (scene.range) setXRange(scene.range, false);
@@ -442,7 +506,11 @@ function fileList(input) {
 
 function init() {
   setStatus('idle');
-  showMessage('Open a cablog log (Log_….csv) with the button above, or drop it on this page.', 'info');
+  showMessage(
+    'Open a cablog log (Log_YYMMDD-HHMMSS.csv, or Log_YYMMDD-HHMMSS-2.csv and so on for a second run started ' +
+      'within the same second) with the button above, or drop it on this page.',
+    'info',
+  );
   render();
 
   $('file').addEventListener('change', (e) => openFiles(fileList(e.target)));
@@ -472,7 +540,7 @@ function init() {
   });
   $('reset').addEventListener('click', resetZoom);
   $('save').addEventListener('click', () =>
-    savePng(state.plots, state.runs.map((r) => r.name).join(' · '), state.fileName),
+    savePng(state.plots, state.runs.map((r) => r.label).join(' · '), state.fileName),
   );
 
   // Dropping files opens them; the overlay's zones say how.

@@ -3,6 +3,7 @@
 // in km/h, as the plug-in's keys deliver them; times come from the clock.
 import { NONE, secondsOf } from './roles.js';
 import { formatClock } from './format.js';
+import { eventRows } from './events.js';
 
 /** True when the roles known are enough for a report. */
 export function canReport(roles) {
@@ -31,9 +32,13 @@ function distances(speed, loc, t) {
  * Returns [{ leg, stop, braking }], rows as indices into the log:
  *   leg: { fromRow, toRow, distance, time, topSpeed, avgSpeed }
  *   stop: { arrivalRow, departureRow (-1 when the log ends standing), lastRow,
- *           arrival, location, dwell, departure }
+ *           arrival, location, dwell, departure, doorOpen, doorClose, dwellBy }
  *   braking: { startRow, start, startLocation, distance, deceleration } or null
- * Times are seconds (null without a clock), distances metres.
+ * Times are seconds (null without a clock), distances metres. With door
+ * events, the dwell runs from DOOR_OPEN to DOOR_CLOSE (dwellBy 'doors'),
+ * else from the arrival to the departure (dwellBy 'speed'). The array's
+ * `start` holds the departure from where the log began:
+ * { departureRow, departure, doorClose } or null.
  */
 export function stopReport(log, roles) {
   if (!canReport(roles)) return [];
@@ -67,7 +72,13 @@ export function stopReport(log, roles) {
   }
   if (stop) found.push(stop);
 
-  return found.map(({ legStart: a, arrivalRow: z, departureRow }) => {
+  const doors = doorRows(log, roles);
+  // A door call lands on the row after it, which may be the first one moving.
+  const doorIn = (rows, from, to, last) => {
+    const hits = rows.filter((r) => r >= from && r <= to);
+    return hits.length ? hits[last ? hits.length - 1 : 0] : -1;
+  };
+  const entries = found.map(({ legStart: a, arrivalRow: z, departureRow }) => {
     let top = 0;
     for (let i = a; i <= z; i++) if (Math.abs(v[i]) > top) top = Math.abs(v[i]);
     const distance = Math.abs(d[z] - d[a]);
@@ -82,14 +93,20 @@ export function stopReport(log, roles) {
     };
 
     const lastRow = departureRow >= 0 ? departureRow : prev;
+    const open = doors ? doorIn(doors.open, z, lastRow, false) : -1;
+    const close = open >= 0 ? doorIn(doors.close, open, departureRow >= 0 ? departureRow + 1 : lastRow, true) : -1;
+    const byDoors = open >= 0 && close >= 0 && t;
     const stopInfo = {
       arrivalRow: z,
       departureRow,
       lastRow,
       arrival: timeOf(z),
       location: loc ? loc[z] : d[z],
-      dwell: span(z, lastRow),
+      dwell: byDoors ? t[close] - t[open] : span(z, lastRow),
       departure: departureRow >= 0 ? timeOf(departureRow) : null,
+      doorOpen: open >= 0 ? timeOf(open) : null,
+      doorClose: close >= 0 ? timeOf(close) : null,
+      dwellBy: byDoors ? 'doors' : 'speed',
     };
 
     // Braking began at the first row of the last continuous brake
@@ -116,6 +133,34 @@ export function stopReport(log, roles) {
         : null;
     return { leg, stop: stopInfo, braking };
   });
+  entries.start = null;
+  if (entries.length && v[entries[0].leg.fromRow] === 0) {
+    const from = entries[0].leg.fromRow;
+    const close = doors ? doorIn(doors.close, 0, from + 1, true) : -1;
+    entries.start = { departureRow: from, departure: timeOf(from), doorClose: close >= 0 ? timeOf(close) : null };
+  }
+  entries.doors = !!doors;
+  return entries;
+}
+
+// Rows with DOOR_OPEN and with DOOR_CLOSE, or null without door events.
+function doorRows(log, roles) {
+  if (roles.events === NONE) return null;
+  const open = [];
+  const close = [];
+  for (const e of eventRows(log.columns[roles.events])) {
+    if (e.names.includes('DOOR_OPEN')) open.push(e.row);
+    if (e.names.includes('DOOR_CLOSE')) close.push(e.row);
+  }
+  return open.length || close.length ? { open, close } : null;
+}
+
+/** Which measure the dwell times use, in words. */
+export function dwellMeasure(entries) {
+  const doors = entries.filter((e) => e.stop.dwellBy === 'doors').length;
+  if (!doors) return 'Dwell: from the stop to setting off (speed 0), as the log has no door events.';
+  if (doors === entries.length) return 'Dwell: from DOOR_OPEN to DOOR_CLOSE.';
+  return `Dwell: from DOOR_OPEN to DOOR_CLOSE at ${doors} of ${entries.length} stops; at the others (marked *), from the stop to setting off.`;
 }
 
 const fixed = (x, digits) => (x == null ? '' : x.toFixed(digits));
@@ -136,50 +181,56 @@ export const REPORT_COLUMNS = [
   'Braking distance [m]',
   'Mean deceleration [km/h/s]',
 ];
+const DOOR_COLUMNS = ['Doors open', 'Doors closed'];
+
+/** The table's columns: with door times when the log has door events. */
+export function reportColumns(entries) {
+  return entries.doors ? [...REPORT_COLUMNS.slice(0, 4), ...DOOR_COLUMNS, ...REPORT_COLUMNS.slice(4)] : REPORT_COLUMNS;
+}
 
 /**
- * The report as table rows of text, a leg row then a stop row for each
+ * The report as table rows of text: the departure from where the log
+ * began when there are door events, then a leg row and a stop row for each
  * stop; each row carries the log rows it covers (for zooming to it).
  */
 export function reportRows(entries) {
+  const columns = reportColumns(entries);
+  const row = (from, to, named) => ({ from, to, cells: columns.map((c) => named[c] ?? '') });
   const rows = [];
+  const start = entries.start;
+  if (entries.doors && start) {
+    rows.push(
+      row(0, start.departureRow, {
+        Item: 'Start',
+        'Doors closed': clock(start.doorClose),
+        Departure: clock(start.departure),
+      }),
+    );
+  }
   entries.forEach(({ leg, stop, braking }, n) => {
-    rows.push({
-      from: leg.fromRow,
-      to: leg.toRow,
-      cells: [
-        `Leg ${n + 1}`,
-        '',
-        '',
-        '',
-        '',
-        fixed(leg.distance, 1),
-        duration(leg.time),
-        fixed(leg.topSpeed, 1),
-        fixed(leg.avgSpeed, 1),
-        '',
-        '',
-        '',
-      ],
-    });
-    rows.push({
-      from: braking ? braking.startRow : stop.arrivalRow,
-      to: stop.lastRow,
-      cells: [
-        `Stop ${n + 1}`,
-        clock(stop.arrival),
-        fixed(stop.location, 1),
-        duration(stop.dwell),
-        stop.departureRow >= 0 ? clock(stop.departure) : '(log ends)',
-        '',
-        '',
-        '',
-        '',
-        braking ? fixed(braking.startLocation, 1) : '',
-        braking ? fixed(braking.distance, 1) : '',
-        braking ? fixed(braking.deceleration, 2) : '',
-      ],
-    });
+    rows.push(
+      row(leg.fromRow, leg.toRow, {
+        Item: `Leg ${n + 1}`,
+        'Distance [m]': fixed(leg.distance, 1),
+        'Running time [s]': duration(leg.time),
+        'Top speed [km/h]': fixed(leg.topSpeed, 1),
+        'Average speed [km/h]': fixed(leg.avgSpeed, 1),
+      }),
+    );
+    rows.push(
+      row(braking ? braking.startRow : stop.arrivalRow, stop.lastRow, {
+        Item: `Stop ${n + 1}`,
+        Arrival: clock(stop.arrival),
+        'Location [m]': fixed(stop.location, 1),
+        'Dwell [s]': duration(stop.dwell) + (entries.doors && stop.dwellBy !== 'doors' ? '*' : ''),
+        'Doors open': clock(stop.doorOpen),
+        'Doors closed': clock(stop.doorClose),
+        Departure: stop.departureRow >= 0 ? clock(stop.departure) : '(log ends)',
+        'Braking from [m]': braking ? fixed(braking.startLocation, 1) : '',
+        'Braking distance [m]': braking ? fixed(braking.distance, 1) : '',
+        'Mean deceleration [km/h/s]': braking ? fixed(braking.deceleration, 2) : '',
+      }),
+    );
   });
   return rows;
 }
@@ -187,6 +238,8 @@ export function reportRows(entries) {
 /** The report as CSV text (quoted where a cell needs it), CR LF line ends. */
 export function reportCsv(entries) {
   const q = (s) => (/[",\r\n]/.test(s) ? `"${s.replace(/"/g, '""')}"` : s);
-  const lines = [REPORT_COLUMNS, ...reportRows(entries).map((r) => r.cells)].map((cells) => cells.map(q).join(','));
+  const lines = [reportColumns(entries), ...reportRows(entries).map((r) => r.cells)].map((cells) =>
+    cells.map(q).join(','),
+  );
   return lines.join('\r\n') + '\r\n';
 }

@@ -126,7 +126,7 @@ test('the stop report of the built-in drive', { skip }, () => {
   );
   const log = parseLog(bytes);
   const roles = guessRoles(log);
-  assert.deepEqual(roles, { clock: 0, location: 1, speed: 2, brake: 3 });
+  assert.deepEqual(roles, { clock: 0, location: 1, speed: 2, brake: 3, events: -1 });
   const report = stopReport(log, roles);
   // From rest at the first platform to rest at the next: one stop, and the log ends standing there.
   assert.equal(report.length, 1);

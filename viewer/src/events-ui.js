@@ -1,0 +1,100 @@
+// The events beside the panels: which column holds them, a legend of their
+// kinds (click to hide a kind's marks), and the list, filtered by kind,
+// where clicking an event zooms the panels to it.
+import { $, el } from './dom.js';
+import { KIND_EVENTS } from './parse.js';
+import { NONE } from './roles.js';
+import { visibleText } from './codepage.js';
+import { eventStyle, shapePath, kindCounts, eventKind, eventText } from './events.js';
+
+const LIST_MAX = 2000;
+
+export function markSvg(kind, size = 12) {
+  const r = size / 2 - 2;
+  const svg = `<svg width="${size}" height="${size}" viewBox="${-size / 2} ${-size / 2} ${size} ${size}"><path d="${shapePath(eventStyle(kind).shape, r)}" fill="${eventStyle(kind).color}"/></svg>`;
+  const span = el('span', { className: 'mark' });
+  span.innerHTML = svg;
+  return span;
+}
+
+/**
+ * Fills the events aside from the page's state (runs, scene, hiddenKinds,
+ * eventFilter). on.pick(column): the events column of the first run;
+ * on.toggle(kind): hide or show a kind's marks; on.filter(kind);
+ * on.zoom(x): centre the panels on x.
+ */
+export function renderEvents(state, on) {
+  const box = $('events');
+  const base = state.runs[0];
+  const candidates = base ? base.log.columns.flatMap((col, c) => (col.kind === KIND_EVENTS ? [c] : [])) : [];
+  box.hidden = !candidates.length;
+  if (box.hidden) return;
+  const picker = el('select', { id: 'role-events-side', title: 'The column that holds the events' });
+  picker.append(el('option', { value: String(NONE), textContent: '–' }));
+  for (const c of candidates)
+    picker.append(el('option', { value: String(c), textContent: `${c + 1}: ${visibleText(base.log.labels[c])}` }));
+  picker.value = String(base.roles.events);
+  picker.addEventListener('change', () => on.pick(Number(picker.value)));
+
+  const runs = state.scene ? state.scene.events : [];
+  const all = runs.flatMap((r) => r.rows);
+  const counts = kindCounts(all);
+  const legend = el(
+    'div',
+    { id: 'event-kinds' },
+    ...[...counts].map(([kind, n]) => {
+      const item = el(
+        'button',
+        { type: 'button', className: 'kind', title: `Show or hide the ${kind} marks` },
+        markSvg(kind),
+        ` ${kind} ${n}`,
+      );
+      item.dataset.kind = kind;
+      item.classList.toggle('off', state.hiddenKinds.has(kind));
+      item.addEventListener('click', () => on.toggle(kind));
+      return item;
+    }),
+  );
+
+  const filter = el('select', { id: 'event-filter', title: 'List only events of one kind' });
+  filter.append(el('option', { value: '', textContent: 'All kinds' }));
+  for (const kind of counts.keys()) filter.append(el('option', { value: kind, textContent: kind }));
+  filter.value = counts.has(state.eventFilter) ? state.eventFilter : '';
+  filter.addEventListener('change', () => on.filter(filter.value));
+
+  const want = filter.value;
+  const items = [];
+  const many = runs.length > 1;
+  outer: for (const run of runs) {
+    for (const e of run.rows) {
+      if (want && !e.names.some((n) => eventKind(n) === want)) continue;
+      if (items.length >= LIST_MAX) break outer;
+      const x = run.xs[e.row];
+      const li = el(
+        'li',
+        { tabIndex: 0, title: 'Show in the panels' },
+        ...e.kinds.map((k) => markSvg(k, 10)),
+        el('span', { className: 'at', textContent: state.scene.x.format(x, e.row) }),
+        many ? el('span', { className: 'run', textContent: run.label }) : '',
+        ` ${eventText(e)}`,
+      );
+      li.dataset.x = String(x);
+      li.addEventListener('click', () => on.zoom(x));
+      li.addEventListener('keydown', (ev) => ev.key === 'Enter' && on.zoom(x));
+      items.push([x, li]);
+    }
+  }
+  if (many) items.sort((a, b) => a[0] - b[0]);
+  const list = el('ol', { id: 'event-list' }, ...items.map(([, li]) => li));
+  const note =
+    items.length >= LIST_MAX
+      ? el('p', { className: 'hint', textContent: `The first ${LIST_MAX} are listed; choose a kind to see others.` })
+      : '';
+  box.replaceChildren(
+    el('div', { className: 'events-head' }, el('strong', { textContent: 'Events ' }), picker),
+    legend,
+    el('label', {}, 'List ', filter),
+    list,
+    note,
+  );
+}
