@@ -17,6 +17,13 @@ export function markSvg(kind, size = 12) {
   return span;
 }
 
+const eventColumns = (run) => (run ? run.log.columns.flatMap((col, c) => (col.kind === KIND_EVENTS ? [c] : [])) : []);
+
+/** Shows or hides the events aside before the panels take their width. */
+export function placeEvents(state) {
+  $('events').hidden = !eventColumns(state.runs[0]).length;
+}
+
 /**
  * Fills the events aside from the page's state (runs, scene, hiddenKinds,
  * eventFilter). on.pick(column): the events column of the first run;
@@ -26,7 +33,7 @@ export function markSvg(kind, size = 12) {
 export function renderEvents(state, on) {
   const box = $('events');
   const base = state.runs[0];
-  const candidates = base ? base.log.columns.flatMap((col, c) => (col.kind === KIND_EVENTS ? [c] : [])) : [];
+  const candidates = eventColumns(base);
   box.hidden = !candidates.length;
   if (box.hidden) return;
   const picker = el('select', { id: 'role-events-side', title: 'The column that holds the events' });

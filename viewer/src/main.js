@@ -24,7 +24,7 @@ import { Follower } from './follow.js';
 import { savePng } from './png.js';
 import { renderControls } from './controls.js';
 import { renderRuns, shortName } from './runs.js';
-import { renderEvents } from './events-ui.js';
+import { renderEvents, placeEvents } from './events-ui.js';
 import { sceneEvents } from './events.js';
 import { DASHES } from './compare.js';
 import { $, el } from './dom.js';
@@ -340,6 +340,7 @@ function render() {
   $('align-label').hidden = !compare;
   if (!has) {
     $('columns').hidden = true;
+    $('events').hidden = true;
     $('report').hidden = true;
     $('runs').hidden = true;
     $('xaxis').replaceChildren();
@@ -365,6 +366,7 @@ function render() {
     },
   });
   if (!$('report').hidden) renderReportSection();
+  placeEvents(state);
   renderPlots();
   renderEventsSection();
 }
@@ -392,7 +394,8 @@ function setRoles(roles) {
 }
 
 function renderReportSection() {
-  renderReport(state.runs[0], {
+  renderReport(state.runs, {
+    redo: renderReportSection,
     roles: setRoles,
     zoom: (from, to) => zoomToRows(from, to),
   });

@@ -1,15 +1,104 @@
 // The stop report on the page: pickers to correct the guessed columns, the
-// table, zooming to a row, saving as CSV.
+// route's target stop positions, the table (one run, or every run side by
+// side), zooming to a row, saving as CSV.
 import { $, el, download } from './dom.js';
 import { ROLES, ROLE_NAMES, NONE } from './roles.js';
-import { stopReport, reportRows, reportCsv, canReport, REPORT_COLUMNS } from './report.js';
+import { stopReport, reportRows, canReport, reportColumns, dwellMeasure } from './report.js';
+import { sideBySide, targetText, csvText } from './stops-compare.js';
 import { visibleText } from './codepage.js';
 
+// Target stop positions per route name, kept in the browser.
+const STORE = 'cablog.targets';
+const LAST_ROUTE = 'cablog.route';
+
+function savedTargets() {
+  try {
+    return JSON.parse(localStorage.getItem(STORE)) || {};
+  } catch {
+    return {};
+  }
+}
+
+/** The target positions [m] typed for `route`, as numbers. */
+export function targetsOf(route) {
+  const list = savedTargets()[route];
+  return Array.isArray(list) ? list.filter(Number.isFinite) : [];
+}
+
+function storeTargets(route, text) {
+  const all = savedTargets();
+  const list = text
+    .split(/[\s,;]+/)
+    .filter(Boolean)
+    .map(Number)
+    .filter(Number.isFinite);
+  if (list.length) all[route] = list;
+  else delete all[route];
+  try {
+    localStorage.setItem(STORE, JSON.stringify(all));
+    localStorage.setItem(LAST_ROUTE, route);
+  } catch {
+    // Storage off (private window, file:// in some browsers): the targets last for this page.
+  }
+}
+
+function targetInputs(onChange) {
+  let route = '';
+  try {
+    route = localStorage.getItem(LAST_ROUTE) || '';
+  } catch {
+    route = '';
+  }
+  const routeInput = el('input', { id: 'route', value: route, size: 12, placeholder: 'route name' });
+  const routes = el(
+    'datalist',
+    { id: 'routes' },
+    ...Object.keys(savedTargets()).map((r) => el('option', { value: r })),
+  );
+  routeInput.setAttribute('list', 'routes');
+  const targetInput = el('input', {
+    id: 'targets',
+    value: targetsOf(route).join(', '),
+    size: 24,
+    placeholder: 'e.g. 1250, 3410.5',
+    title: 'Where the train should stop, in metres, separated by commas; kept in this browser under the route name',
+  });
+  routeInput.addEventListener('change', () => {
+    targetInput.value = targetsOf(routeInput.value).join(', ');
+    storeTargets(routeInput.value, targetInput.value);
+    onChange();
+  });
+  targetInput.addEventListener('change', () => {
+    storeTargets(routeInput.value, targetInput.value);
+    onChange();
+  });
+  return [el('label', {}, 'Route ', routeInput, routes), el('label', {}, 'Target stops [m] ', targetInput)];
+}
+
+function table(columns, rows, zoom) {
+  const head = el('tr', {}, ...columns.map((name) => el('th', { textContent: name })));
+  const trs = rows.map((r) => {
+    const tr = el('tr', {}, ...r.cells.map((text) => el('td', { textContent: text })));
+    tr.className = /^(Leg|Start)/.test(r.cells[0]) ? 'leg' : 'stop';
+    if (r.from >= 0) {
+      tr.tabIndex = 0;
+      tr.title = 'Show in the panels';
+      const go = () => zoom(r.from, r.to);
+      tr.addEventListener('click', go);
+      tr.addEventListener('keydown', (e) => e.key === 'Enter' && go());
+    }
+    return tr;
+  });
+  return el('table', { id: 'report-table' }, el('thead', {}, head), el('tbody', {}, ...trs));
+}
+
 /**
- * Fills the report section for `run` ({ name, log, roles }).
- * on.roles(roles): the user corrected a guess; on.zoom(fromRow, toRow).
+ * Fills the report section for `runs` ({ name, label, log, roles }; the
+ * first one's columns are picked here). on.roles(roles): the user corrected
+ * a guess; on.zoom(fromRow, toRow) in the first run; on.redo(): draw again.
  */
-export function renderReport(run, on) {
+export function renderReport(runs, on) {
+  const run = runs[0];
   const { log, roles } = run;
   const pickers = ROLES.map((role) => {
     const select = el('select', { id: `role-${role}` });
@@ -21,7 +110,7 @@ export function renderReport(run, on) {
     select.addEventListener('change', () => on.roles({ ...roles, [role]: Number(select.value) }));
     return el('label', {}, `${ROLE_NAMES[role]} `, select);
   });
-  $('roles').replaceChildren(...pickers);
+  $('roles').replaceChildren(...pickers, ...targetInputs(on.redo));
 
   const box = $('report-body');
   const save = $('report-csv');
@@ -35,28 +124,41 @@ export function renderReport(run, on) {
     );
     return;
   }
-  const entries = stopReport(log, roles);
-  save.disabled = !entries.length;
+  const reports = runs.map((r) => stopReport(r.log, r.roles));
+  const entries = reports[0];
+  const targets = targetsOf($('route').value);
+  let columns;
+  let rows;
+  if (runs.length > 1) {
+    ({ columns, rows } = sideBySide(runs, reports, targets));
+  } else {
+    columns = reportColumns(entries);
+    rows = reportRows(entries);
+    if (targets.length) {
+      columns = [...columns, 'Vs target'];
+      let n = 0;
+      rows = rows.map((r) => ({
+        ...r,
+        cells: [...r.cells, r.cells[0].startsWith('Stop') ? targetText(entries[n++].stop.location, targets) : ''],
+      }));
+    }
+  }
+  save.disabled = !rows.length;
   save.onclick = () =>
-    download(new Blob([reportCsv(entries)], { type: 'text/csv' }), run.name.replace(/\.[^.]*$/, '') + '-stops.csv');
-  if (!entries.length) {
+    download(
+      new Blob([csvText([columns, ...rows.map((r) => r.cells)])], { type: 'text/csv' }),
+      (runs.length > 1 ? 'compared' : run.name.replace(/\.[^.]*$/, '')) + '-stops.csv',
+    );
+  if (!rows.length) {
     box.replaceChildren(
       el('p', { className: 'hint', textContent: 'The train does not stop in this log after moving.' }),
     );
     return;
   }
-  const head = el('tr', {}, ...REPORT_COLUMNS.map((name) => el('th', { textContent: name })));
-  const rows = reportRows(entries).map((r) => {
-    const tr = el(
-      'tr',
-      { tabIndex: 0, title: 'Show in the panels' },
-      ...r.cells.map((text) => el('td', { textContent: text })),
-    );
-    tr.className = r.cells[0].startsWith('Leg') ? 'leg' : 'stop';
-    const go = () => on.zoom(r.from, r.to);
-    tr.addEventListener('click', go);
-    tr.addEventListener('keydown', (e) => e.key === 'Enter' && go());
-    return tr;
-  });
-  box.replaceChildren(el('table', { id: 'report-table' }, el('thead', {}, head), el('tbody', {}, ...rows)));
+  const notes = reports.map((r, k) => (runs.length > 1 ? `${runs[k].label}: ` : '') + dwellMeasure(r));
+  if (runs.length > 1) notes.push('Arrival: seconds since setting off from the first station.');
+  box.replaceChildren(
+    el('p', { className: 'hint', id: 'report-measure', textContent: notes.join(' ') }),
+    el('div', { className: 'table-scroll' }, table(columns, rows, on.zoom)),
+  );
 }
