@@ -169,7 +169,9 @@ test('the stop report: hand-worked numbers, zoom to a row, saved as CSV, correct
 
 test('a followed log: new rows appear, half-written ones wait, the view follows until zoomed', async () => {
   const file = join(scratch, 'Log_growing.csv');
-  const row = (i) => `${clock(i)},${100 + i * 5},${+(18 + 10 * Math.sin(i / 20)).toFixed(2)},${i % 60 > 45 ? 3 : 0},`;
+  // At a standstill for the first rows, as a log begins.
+  const row = (i) =>
+    `${clock(i)},${i < 5 ? 100 : 100 + i * 5},${i < 5 ? 0 : +(18 + 10 * Math.sin(i / 20)).toFixed(2)},${i % 60 > 45 ? 3 : 0},`;
   writeFileSync(
     file,
     'Clock,Location [m],Speed [km/h],Brake notch,\r\n' + [0, 1, 2, 3, 4].map(row).join('\r\n') + '\r\n',
@@ -226,6 +228,26 @@ test('a followed log: new rows appear, half-written ones wait, the view follows 
   assert.deepEqual(await xRange(), zoomed);
   await page.click('#reset');
   assert.deepEqual(await xRange(), [36000 + 611 - 300, 36000 + 611]);
+  // The speed is drawn as slopes, though the log began with only zeros: zoomed to a few
+  // rows, the line passes halfway between two rows at their mean.
+  await page.evaluate(() => window.cablogViewer.plots[0].setScale('x', { min: 36100, max: 36104 }));
+  await page.waitForTimeout(100);
+  const slope = await page.evaluate(() => {
+    const u = window.cablogViewer.plots[0];
+    const ys = window.cablogViewer.log.columns[2].values;
+    const x = Math.round(u.valToPos(36100.5, 'x', true));
+    const y = Math.round(u.valToPos((ys[100] + ys[101]) / 2, 'y', true));
+    const img = u.ctx.getImageData(x - 2, y - 2, 5, 5).data;
+    let n = 0;
+    const c = u.series[1]._stroke || u.series[1].stroke;
+    const want = [1, 3, 5].map((i) => parseInt(c.slice(i, i + 2), 16));
+    for (let i = 0; i < img.length; i += 4)
+      if (Math.abs(img[i] - want[0]) + Math.abs(img[i + 1] - want[1]) + Math.abs(img[i + 2] - want[2]) < 90) n++;
+    return n;
+  });
+  assert.ok(slope > 0, 'slopes, not steps');
+  await page.screenshot({ path: join(outDir, 'e2e-follow-standstill.png'), fullPage: true });
+  await page.click('#reset');
   const times = await page.evaluate(() => window.cablogViewer.appendTimes.length);
   assert.ok(times >= 4, 'rows were appended, not the log reopened');
   await page.close();
