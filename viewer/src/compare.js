@@ -2,6 +2,7 @@
 // time since its first row, the columns the runs share by label, and the
 // time difference to the first run along the line.
 import { NONE, secondsOf } from './roles.js';
+import { lowerBound } from './decimate.js';
 
 export const ALIGN_LOCATION = 'location';
 export const ALIGN_TIME = 'time';
@@ -80,7 +81,8 @@ export function arrivalTimes(x, t, at) {
 /**
  * At each of the first run's rows, how many seconds later (positive) or
  * earlier (negative) the other run first reached the same location. Both
- * runs' times count from a common origin, the first location both reach,
+ * runs' times count from a common origin, the first location both reach
+ * after setting off,
  * so that two logs of one drive at different sampling intervals compare as
  * 0, and a wait before setting off or at a stop shows as no difference.
  * `x` are the runs' location axes, `t` their times. NaN where either run
@@ -89,12 +91,23 @@ export function arrivalTimes(x, t, at) {
 export function timeDifference(baseX, baseT, otherX, otherT) {
   const out = new Float64Array(baseX.length).fill(NaN);
   if (!baseX.length || !otherX.length) return out;
-  const origin = [Math.max(baseX[0], otherX[0])];
+  // The first location both reach, or where either stood there at first
+  // (the moment it left is only known to within a row), the first both
+  // reach once moving.
+  const start = Math.max(baseX[0], otherX[0]);
+  const beyond = (x) => {
+    const i = lowerBound(x, start);
+    let j = i;
+    while (j < x.length && x[j] <= start) j++;
+    return j < x.length ? x[j] : start;
+  };
+  const stood = (x) => x[0] === start && x.length > 1 && x[1] === start;
+  const origin = [stood(baseX) || stood(otherX) ? Math.max(beyond(baseX), beyond(otherX)) : start];
   const b0 = arrivalTimes(baseX, baseT, origin)[0];
   const o0 = arrivalTimes(otherX, otherT, origin)[0];
   const tb = arrivalTimes(baseX, baseT, baseX);
   const to = arrivalTimes(otherX, otherT, baseX);
-  for (let i = 0; i < out.length; i++) if (baseX[i] >= origin[0]) out[i] = to[i] - o0 - (tb[i] - b0);
+  for (let i = 0; i < out.length; i++) if (baseX[i] >= start) out[i] = to[i] - o0 - (tb[i] - b0);
   return out;
 }
 

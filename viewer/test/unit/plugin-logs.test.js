@@ -14,6 +14,7 @@ import { parseLog } from '../../src/parse.js';
 import { guessRoles } from '../../src/roles.js';
 import { stopReport } from '../../src/report.js';
 import { formatClock } from '../../src/format.js';
+import { alignRun, timeDifference, ALIGN_LOCATION, ALIGN_TIME } from '../../src/compare.js';
 
 const moduleFile = process.env.CABLOG_MODULE && resolve(process.env.CABLOG_MODULE);
 const host = process.env.CABLOG_HOST && resolve(process.env.CABLOG_HOST);
@@ -21,12 +22,13 @@ const skip =
   moduleFile && host ? false : 'set CABLOG_MODULE (the built cablog.so) and CABLOG_HOST (cablog-host) to run it';
 
 // Runs the built-in drive with `columns` (bytes) as the column file; returns the log's bytes.
-function writeLog(columns) {
+function writeLog(columns, ini = '') {
   const dir = mkdtempSync(join(tmpdir(), 'cablog-plugin-'));
   try {
     const mod = join(dir, basename(moduleFile));
     copyFileSync(moduleFile, mod);
     writeFileSync(mod.replace(/\.[^.]*$/, '.csv'), columns);
+    if (ini) writeFileSync(mod.replace(/\.[^.]*$/, '.ini'), ini);
     execFileSync(host, ['--module', mod, '--workdir', dir], { stdio: 'pipe' });
     const logs = readdirSync(dir).filter((f) => /^Log_.*\.csv$/.test(f));
     assert.equal(logs.length, 1, 'one log per run');
@@ -155,4 +157,21 @@ test('the stop report of the built-in drive', { skip }, () => {
   assert.equal(braking.distance, at(stop.arrivalRow, 1) - at(braking.startRow, 1));
   const seconds = stop.arrivalRow - braking.startRow;
   assert.ok(Math.abs(braking.deceleration - at(braking.startRow, 2) / seconds) < 1e-9);
+});
+
+test('the built-in drive at two intervals compares by location within one interval', { skip }, () => {
+  const columns = 'TIME_HHMMSS,Clock\nLOCATION,Location [m]\nSPEED,Speed [km/h]\n';
+  const [coarse, fine] = ['[Frame]\nSkip=60\n', '[Frame]\nSkip=6\n'].map((ini) => {
+    const log = parseLog(writeLog(columns, ini));
+    const roles = guessRoles(log);
+    return [alignRun(log, roles, ALIGN_LOCATION), alignRun(log, roles, ALIGN_TIME)];
+  });
+  for (const [a, b] of [
+    [coarse, fine],
+    [fine, coarse],
+  ]) {
+    const d = timeDifference(a[0], a[1], b[0], b[1]).filter((v) => !Number.isNaN(v));
+    assert.ok(d.length > 0);
+    assert.ok(Math.max(...d.map(Math.abs)) <= 1, `largest difference ${Math.max(...d.map(Math.abs))} s`);
+  }
 });
