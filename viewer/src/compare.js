@@ -140,3 +140,10 @@ export function extraLabels(logs) {
   }
   return extra;
 }
+
+/** Runs are aligned by location only when every one of them has one: the note that says otherwise, or ''. */
+export function alignmentNote(runs, align) {
+  if (runs.length < 2 || align !== ALIGN_LOCATION) return '';
+  const without = runs.filter((r) => r.roles.location === NONE).map((r) => r.name);
+  return without.length ? `Aligned by time instead: no location column was found in ${without.join(', ')}.` : '';
+}

@@ -2,7 +2,7 @@
 // or the alignment of runs, and the column table.
 import { ENCODINGS, ENCODING_NAMES, visibleText } from './codepage.js';
 import { KIND_NAMES, KIND_EVENTS } from './parse.js';
-import { ROW_X, plottable } from './view.js';
+import { ROW_X, plottable, unshownColumns } from './view.js';
 import { $, el } from './dom.js';
 
 /**
@@ -72,4 +72,20 @@ function renderColumnTable(state, on) {
       ),
     );
   });
+}
+
+/** The line above the panels that says how many columns are in no panel, with "Show all". */
+export function renderUnshown(state, showAll) {
+  const hidden = unshownColumns(state.log, state.view).length;
+  if (!hidden) return;
+  const all = el('button', { type: 'button', id: 'show-all', textContent: 'Show all' });
+  all.addEventListener('click', showAll);
+  $('panels').append(
+    el(
+      'p',
+      { className: 'hint', id: 'unshown' },
+      `${hidden} more column${hidden === 1 ? ' is' : 's are'} not shown. `,
+      all,
+    ),
+  );
 }

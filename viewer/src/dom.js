@@ -15,3 +15,16 @@ export function download(blob, name) {
   a.remove();
   setTimeout(() => URL.revokeObjectURL(a.href), 10000);
 }
+
+/** Resizing the window calls resized() once it settles; whatever goes wrong shows through shout(text), not only in a console nobody has open. */
+export function wireWindow(resized, shout) {
+  let timer = 0;
+  window.addEventListener('resize', () => {
+    clearTimeout(timer);
+    timer = setTimeout(resized, 100);
+  });
+  window.addEventListener('error', (e) => shout(`Something went wrong: ${e.message}`));
+  window.addEventListener('unhandledrejection', (e) =>
+    shout(`Something went wrong: ${e.reason && e.reason.message ? e.reason.message : e.reason}`),
+  );
+}

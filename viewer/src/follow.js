@@ -56,3 +56,23 @@ export class Follower {
     }
   }
 }
+
+export const NO_FOLLOW =
+  'This browser cannot watch a file as it grows (it lacks the File System Access API, found in Chrome and Edge). ' +
+  'Open the log the normal way instead; open it again to see the rows written since.';
+
+/** A log file to follow, chosen by the user; null when none was, or the browser cannot (`unable()` is called). */
+export async function pickFileToFollow(unable) {
+  if (!window.showOpenFilePicker) {
+    unable();
+    return null;
+  }
+  try {
+    const [handle] = await window.showOpenFilePicker({
+      types: [{ description: 'cablog log', accept: { 'text/csv': ['.csv'] } }],
+    });
+    return handle;
+  } catch {
+    return null; // the user closed the picker
+  }
+}

@@ -2,7 +2,8 @@
 // column table and the wiring between the controls and the panels.
 import 'uplot/dist/uPlot.min.css';
 import './style.css';
-import { readLogFile, decodeLabels, LogFormatError } from './parse.js';
+import { decodeLabels, LogFormatError } from './parse.js';
+import { readLog, readAhead, readRuns } from './open.js';
 import {
   ROW_X,
   xCandidates,
@@ -12,22 +13,22 @@ import {
   assignColumn,
   setX,
   plottable,
-  unshownColumns,
   showAll,
 } from './view.js';
-import { guessRoles, NONE, ROLES } from './roles.js';
-import { columnsByLabel, ALIGN_LOCATION, ALIGN_TIME, MAX_RUNS } from './compare.js';
+import { guessRoles, matchRoles, NONE } from './roles.js';
+import { ALIGN_LOCATION, ALIGN_TIME, MAX_RUNS, alignmentNote } from './compare.js';
 import { buildScene, rowNumbers } from './scene.js';
 import { drawScene, updateData, panelSize } from './chart.js';
 import { renderReport } from './report-ui.js';
-import { Follower } from './follow.js';
+import { Follower, pickFileToFollow, NO_FOLLOW } from './follow.js';
 import { savePng } from './png.js';
-import { renderControls } from './controls.js';
+import { renderControls, renderUnshown } from './controls.js';
 import { renderRuns, shortName } from './runs.js';
 import { renderEvents, placeEvents } from './events-ui.js';
 import { sceneEvents } from './events.js';
 import { DASHES } from './compare.js';
-import { $, el } from './dom.js';
+import { $, el, wireWindow } from './dom.js';
+import { wireDrop } from './drop.js';
 
 // While following, the x range shows this much of the newest rows (in x
 // units: seconds on a clock axis, rows on the row number).
@@ -72,6 +73,8 @@ function clearPlots() {
   $('panels').replaceChildren();
 }
 
+const progress = (text) => showMessage(text, 'info');
+
 const nextTask = () =>
   new Promise((r) => {
     const ch = new MessageChannel();
@@ -97,23 +100,6 @@ function reset() {
   render();
 }
 
-async function readLog(file, bytes = file.arrayBuffer()) {
-  const log = await readLogFile(bytes, async (done) => {
-    showMessage(`Reading ${file.name}… ${Math.round(done * 100)} %`, 'info');
-    await nextTask();
-  });
-  if (state.encoding) decodeLabels(log, state.encoding);
-  return log;
-}
-
-// All files are read at once, while the first is parsed; each is parsed
-// when its turn comes, and a read that failed is reported then.
-function readAhead(files) {
-  const reads = files.map((f) => f.arrayBuffer());
-  for (const r of reads) r.catch(() => {});
-  return reads;
-}
-
 /** Opens `files[0]` as the log to look at, and the rest beside it. */
 async function openFiles(files) {
   if (!files.length) return;
@@ -127,7 +113,7 @@ async function openFiles(files) {
   const reads = readAhead(files);
   let log;
   try {
-    log = await readLog(files[0], reads[0]);
+    log = await readLog(files[0], reads[0], state.encoding, progress);
   } catch (err) {
     fail(files[0].name, err);
     return;
@@ -156,52 +142,13 @@ async function addRuns(files, redraw = true, reads = readAhead(files)) {
     if (redraw) showMessage(note, 'warning');
     return [note];
   }
-  const notes = [];
   const t0 = performance.now();
-  for (const [k, file] of files.entries()) {
-    if (state.runs.length >= MAX_RUNS) {
-      notes.push(`Only ${MAX_RUNS} logs can be compared at once; ${file.name} was left out.`);
-      continue;
-    }
-    try {
-      const log = await readLog(file, reads[k]);
-      if (!log.rowCount) {
-        notes.push(`${file.name} has no data rows and was left out.`);
-        continue;
-      }
-      state.runs.push({ name: file.name, label: shortName(file.name), log, roles: matchRoles(log) });
-    } catch (err) {
-      notes.push(
-        err instanceof LogFormatError
-          ? `${file.name}: ${err.message}`
-          : `${file.name} could not be read: ${err.message}`,
-      );
-    }
-  }
+  const notes = await readRuns(files, reads, state.runs, state.encoding, progress);
   if (redraw) {
     await show(notes);
     state.loadTimes = { ...state.loadTimes, compare: performance.now() - t0 };
   }
   return notes;
-}
-
-// Another run's roles: the columns labelled like the first run's, else guessed.
-function matchRoles(log) {
-  const guess = guessRoles(log);
-  const base = state.runs[0];
-  const map = columnsByLabel([log])[0];
-  for (const role of ROLES) {
-    const c = base.roles[role];
-    if (c !== NONE && map.has(base.log.labels[c])) guess[role] = map.get(base.log.labels[c]);
-  }
-  return guess;
-}
-
-// Runs are aligned by location only when every one of them has one.
-function alignmentNote() {
-  if (state.runs.length < 2 || state.align !== ALIGN_LOCATION) return '';
-  const without = state.runs.filter((r) => r.roles.location === NONE).map((r) => r.name);
-  return without.length ? `Aligned by time instead: no location column was found in ${without.join(', ')}.` : '';
 }
 
 async function show(notes = []) {
@@ -224,7 +171,7 @@ async function show(notes = []) {
     notes.unshift('No column of this log holds a value to plot: every cell is empty.');
   }
   const drawn = log.rowCount > 0 && log.columns.some(plottable);
-  if (alignmentNote()) notes.push(alignmentNote());
+  if (alignmentNote(state.runs, state.align)) notes.push(alignmentNote(state.runs, state.align));
   showMessage(notes.join(' '), drawn ? 'warning' : state.follower ? 'info' : 'error');
   render();
   await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
@@ -302,24 +249,11 @@ function followNewest() {
 }
 
 async function pickAndFollow() {
-  if (!window.showOpenFilePicker) {
-    showMessage(
-      'This browser cannot watch a file as it grows (it lacks the File System Access API, found in Chrome and Edge). ' +
-        'Open the log the normal way instead; open it again to see the rows written since.',
-      'warning',
-    );
+  const handle = await pickFileToFollow(() => {
+    showMessage(NO_FOLLOW, 'warning');
     $('file').click();
-    return;
-  }
-  let handle;
-  try {
-    [handle] = await window.showOpenFilePicker({
-      types: [{ description: 'cablog log', accept: { 'text/csv': ['.csv'] } }],
-    });
-  } catch {
-    return; // the user closed the picker
-  }
-  await follow(handle);
+  });
+  if (handle) await follow(handle);
 }
 
 // ---------------------------------------------------------------- view
@@ -389,7 +323,7 @@ function renderEventsSection() {
 
 function setRoles(roles) {
   state.runs[0].roles = roles;
-  for (const run of state.runs.slice(1)) run.roles = matchRoles(run.log);
+  for (const run of state.runs.slice(1)) run.roles = matchRoles(state.runs[0], run.log);
   render();
 }
 
@@ -443,22 +377,11 @@ function renderPlots() {
     );
     return;
   }
-  const hidden = unshownColumns(log, view).length;
-  if (hidden && state.runs.length < 2) {
-    const all = el('button', { type: 'button', id: 'show-all', textContent: 'Show all' });
-    all.addEventListener('click', () => {
+  if (state.runs.length < 2)
+    renderUnshown(state, () => {
       state.view = showAll(log, state.view);
       render();
     });
-    $('panels').append(
-      el(
-        'p',
-        { className: 'hint', id: 'unshown' },
-        `${hidden} more column${hidden === 1 ? ' is' : 's are'} not shown. `,
-        all,
-      ),
-    );
-  }
   const scene = buildScene(state.runs, view, state.align);
   state.scene = scene;
   state.xData = scene.x.values;
@@ -529,7 +452,7 @@ function init() {
     state.align = e.target.value === ALIGN_TIME ? ALIGN_TIME : ALIGN_LOCATION;
     state.zoomed = false;
     render();
-    showMessage(alignmentNote(), 'warning');
+    showMessage(alignmentNote(state.runs, state.align), 'warning');
   });
   $('encoding').addEventListener('change', (e) => {
     state.encoding = e.target.value;
@@ -546,40 +469,12 @@ function init() {
     savePng(state.plots, state.runs.map((r) => r.label).join(' · '), state.fileName),
   );
 
-  // Dropping files opens them; the overlay's zones say how.
-  let depth = 0;
-  const drop = $('drop');
-  const hasFiles = (e) => e.dataTransfer && [...e.dataTransfer.types].includes('Files');
-  document.addEventListener('dragenter', (e) => {
-    if (!hasFiles(e)) return;
-    depth++;
-    drop.hidden = false;
-    drop.classList.toggle('with-log', !!state.log);
-  });
-  document.addEventListener('dragleave', () => {
-    depth = Math.max(0, depth - 1);
-    if (!depth) drop.hidden = true;
-  });
-  document.addEventListener('dragover', (e) => {
-    if (hasFiles(e)) e.preventDefault();
-  });
-  document.addEventListener('drop', (e) => {
-    e.preventDefault();
-    depth = 0;
-    drop.hidden = true;
-    const zone = e.target instanceof Element ? e.target.closest('[data-zone]')?.dataset.zone : null;
-    const files = [...e.dataTransfer.files];
-    if (!files.length) return;
-    if (zone === 'follow') {
-      const item = [...e.dataTransfer.items].find((i) => i.kind === 'file');
-      if (!item || !item.getAsFileSystemHandle) {
-        showMessage('This browser cannot watch a dropped file as it grows; it was opened as it is now.', 'warning');
-        openFiles(files.slice(0, 1));
-        return;
-      }
-      item.getAsFileSystemHandle().then((handle) => (handle ? follow(handle) : openFiles(files.slice(0, 1))));
-    } else if (zone === 'add' && state.log) addRuns(files);
-    else openFiles(files);
+  wireDrop({
+    hasLog: () => !!state.log,
+    open: openFiles,
+    add: addRuns,
+    follow,
+    warn: (text) => showMessage(text, 'warning'),
   });
 
   // A fragment edited by hand or reached through history is a new view.
@@ -589,19 +484,12 @@ function init() {
     render();
   });
 
-  let resizeTimer = 0;
-  window.addEventListener('resize', () => {
-    clearTimeout(resizeTimer);
-    resizeTimer = setTimeout(() => {
+  wireWindow(
+    () => {
       const size = panelSize($('panels'), state.plots.length);
       for (const u of state.plots) u.setSize(size);
-    }, 100);
-  });
-
-  // Whatever goes wrong shows on the page, not only in a console nobody has open.
-  window.addEventListener('error', (e) => showMessage(`Something went wrong: ${e.message}`, 'error'));
-  window.addEventListener('unhandledrejection', (e) =>
-    showMessage(`Something went wrong: ${e.reason && e.reason.message ? e.reason.message : e.reason}`, 'error'),
+    },
+    (text) => showMessage(text, 'error'),
   );
 }
 

@@ -107,3 +107,15 @@ export function secondsOf(col) {
   for (let i = 0; i < v.length; i++) out[i] = v[i] / 1000;
   return out;
 }
+
+/** Another run's roles: the columns labelled like the first run's (`base`), else guessed. */
+export function matchRoles(base, log) {
+  const guess = guessRoles(log);
+  const first = new Map();
+  log.labels.forEach((label, c) => first.has(label) || first.set(label, c));
+  for (const role of ROLES) {
+    const c = base.roles[role];
+    if (c !== NONE && first.has(base.log.labels[c])) guess[role] = first.get(base.log.labels[c]);
+  }
+  return guess;
+}
