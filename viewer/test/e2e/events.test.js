@@ -22,7 +22,7 @@ let scratch;
 const problems = [];
 before(async () => {
   scratch = mkdtempSync(join(tmpdir(), 'cablog-e2e-'));
-  browser = await launch(join(scratch, 'profile'), { width: 1300, height: 900 });
+  browser = await launch(join(scratch, 'profile'), { width: 1280, height: 900 });
 });
 after(async () => {
   await browser?.close();
@@ -95,6 +95,9 @@ test('events: marks on every panel, legend, hover, hiding, the list and zooming 
   for (const [min, max] of ranges) assert.ok(min < 36092 && max > 36092 && max - min < 10, `${min}..${max}`);
   await page.click('#event-kinds .kind[data-kind="DOOR_OPEN"]');
   await page.click('#reset');
+  await page.selectOption('#event-filter', '');
+  const tip = await markAt(0);
+  await page.mouse.move(over.x + tip.ox + 2, over.y + tip.oy - 20);
   await page.screenshot({ path: join(outDir, 'e2e-events.png'), fullPage: true });
   await page.close();
 });

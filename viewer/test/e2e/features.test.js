@@ -203,6 +203,7 @@ test('a followed log: new rows appear, half-written ones wait, the view follows 
   const loc = await page.evaluate(() => window.cablogViewer.log.columns[1].values[8]);
   assert.equal(loc, 140, 'the row written in two parts reads whole');
   assert.equal((await xRange())[1], 36009, 'the x range ends at the newest row');
+  await page.screenshot({ path: join(outDir, 'e2e-follow-standstill.png'), fullPage: true });
 
   // Many rows: the range shows the newest five minutes.
   appendFileSync(file, Array.from({ length: 600 }, (_, k) => row(10 + k)).join('\r\n') + '\r\n');
@@ -246,7 +247,6 @@ test('a followed log: new rows appear, half-written ones wait, the view follows 
     return n;
   });
   assert.ok(slope > 0, 'slopes, not steps');
-  await page.screenshot({ path: join(outDir, 'e2e-follow-standstill.png'), fullPage: true });
   await page.click('#reset');
   const times = await page.evaluate(() => window.cablogViewer.appendTimes.length);
   assert.ok(times >= 4, 'rows were appended, not the log reopened');

@@ -65,6 +65,7 @@ const KEYS = [
   'beacon_type',
   'PILOTLAMP',
   'SIGNAL',
+  'EVENTS',
   'NOSUCHKEY',
   '',
 ];
