@@ -230,8 +230,9 @@ function countLines(b, from) {
 function readHeader(b) {
   const n = b.length;
   let start = 0;
-  // An editor that touched the file may have put a UTF-8 byte-order mark in
-  // front; the logger never writes one.
+  // A UTF-8 byte-order mark in front is not part of the first label: the
+  // logger copies the column file's mark when that file has one, and an
+  // editor that touched the log may have put one there.
   if (n >= 3 && b[0] === 0xef && b[1] === 0xbb && b[2] === 0xbf) start = 3;
   const headerLf = b.indexOf(LF, start);
   if (headerLf === -1) return null;
