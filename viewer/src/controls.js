@@ -1,9 +1,41 @@
 // The controls beside the panels: the code page of the labels, the x axis
-// or the alignment of runs, and the column table.
+// and the column table.
 import { ENCODINGS, ENCODING_NAMES, visibleText } from './codepage.js';
-import { KIND_NAMES, KIND_EVENTS } from './parse.js';
-import { ROW_X, plottable, unshownColumns } from './view.js';
+import { KIND_NAMES, KIND_EVENTS, decodeLabels } from './parse.js';
+import { ROW_X, plottable, unshownColumns, assignColumn, setX } from './view.js';
 import { $, el } from './dom.js';
+
+export function mount(app) {
+  const { state } = app;
+  $('xaxis').addEventListener('change', (e) => {
+    const v = e.target.value;
+    state.view = setX(state.view, v === ROW_X ? ROW_X : Number(v));
+    state.zoomed = false;
+    app.render();
+  });
+  $('encoding').addEventListener('change', (e) => {
+    state.encoding = e.target.value;
+    for (const run of state.runs) decodeLabels(run.log, state.encoding || run.log.detectedEncoding);
+    app.render();
+  });
+  const assign = (c, panel) => {
+    state.view = assignColumn(state.view, c, panel);
+    app.render();
+  };
+  return {
+    render() {
+      $('encoding').disabled = !state.log;
+      $('xaxis-label').hidden = state.runs.length > 1;
+      if (state.log) {
+        renderControls(state, { assign });
+        return;
+      }
+      $('columns').hidden = true;
+      $('xaxis').replaceChildren();
+      $('xaxis').disabled = true;
+    },
+  };
+}
 
 /**
  * Fills them from the page's state. on.assign(column, panel): move a
@@ -35,7 +67,6 @@ function renderXSelect(state) {
   }
   select.value = String(state.view.x);
   select.disabled = false;
-  $('align').value = state.align;
 }
 
 function renderColumnTable(state, on) {

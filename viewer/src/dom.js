@@ -1,4 +1,4 @@
-// The two helpers every DOM module uses.
+// The helpers the page's modules share.
 export const $ = (id) => document.getElementById(id);
 
 export const el = (tag, props = {}, ...children) => {
@@ -16,15 +16,27 @@ export function download(blob, name) {
   setTimeout(() => URL.revokeObjectURL(a.href), 10000);
 }
 
-/** Resizing the window calls resized() once it settles; whatever goes wrong shows through shout(text), not only in a console nobody has open. */
-export function wireWindow(resized, shout) {
+/** Calls resized() once a change of the window's size settles. */
+export function whenResized(resized) {
   let timer = 0;
   window.addEventListener('resize', () => {
     clearTimeout(timer);
     timer = setTimeout(resized, 100);
   });
+}
+
+/** Whatever goes wrong shows through shout(text), not only in a console nobody has open. */
+export function reportErrors(shout) {
   window.addEventListener('error', (e) => shout(`Something went wrong: ${e.message}`));
   window.addEventListener('unhandledrejection', (e) =>
     shout(`Something went wrong: ${e.reason && e.reason.message ? e.reason.message : e.reason}`),
   );
 }
+
+/** Resolves in a new task, after the microtasks queued before it (uPlot draws in those). */
+export const nextTask = () =>
+  new Promise((r) => {
+    const ch = new MessageChannel();
+    ch.port1.onmessage = r;
+    ch.port2.postMessage(0);
+  });

@@ -2,8 +2,9 @@
 // compare them with the open log or follow one as it grows.
 import { $ } from './dom.js';
 
-/** on.hasLog(), on.open(files), on.add(files), on.follow(handle), on.warn(text). */
-export function wireDrop(on) {
+export function mount(app) {
+  const hasLog = () => !!app.state.log;
+  const warn = (text) => app.message(text, 'warning');
   let depth = 0;
   const drop = $('drop');
   const hasFiles = (e) => e.dataTransfer && [...e.dataTransfer.types].includes('Files');
@@ -11,7 +12,7 @@ export function wireDrop(on) {
     if (!hasFiles(e)) return;
     depth++;
     drop.hidden = false;
-    drop.classList.toggle('with-log', !!on.hasLog());
+    drop.classList.toggle('with-log', hasLog());
   });
   document.addEventListener('dragleave', () => {
     depth = Math.max(0, depth - 1);
@@ -30,12 +31,12 @@ export function wireDrop(on) {
     if (zone === 'follow') {
       const item = [...e.dataTransfer.items].find((i) => i.kind === 'file');
       if (!item || !item.getAsFileSystemHandle) {
-        on.warn('This browser cannot watch a dropped file as it grows; it was opened as it is now.');
-        on.open(files.slice(0, 1));
+        warn('This browser cannot watch a dropped file as it grows; it was opened as it is now.');
+        app.open(files.slice(0, 1));
         return;
       }
-      item.getAsFileSystemHandle().then((handle) => (handle ? on.follow(handle) : on.open(files.slice(0, 1))));
-    } else if (zone === 'add' && on.hasLog()) on.add(files);
-    else on.open(files);
+      item.getAsFileSystemHandle().then((handle) => (handle ? app.follow(handle) : app.open(files.slice(0, 1))));
+    } else if (zone === 'add' && hasLog()) app.add(files);
+    else app.open(files);
   });
 }

@@ -9,6 +9,31 @@ import { eventStyle, shapePath, kindCounts, eventKind, eventText } from './event
 
 const LIST_MAX = 2000;
 
+export function mount(app) {
+  const { state } = app;
+  const section = () =>
+    renderEvents(state, {
+      pick: (c) => app.setRoles({ ...state.runs[0].roles, events: c }),
+      toggle: (kind) => {
+        if (!state.hiddenKinds.delete(kind)) state.hiddenKinds.add(kind);
+        for (const u of state.plots) u.redraw(false);
+        section();
+      },
+      filter: (kind) => {
+        state.eventFilter = kind;
+        section();
+      },
+      zoom: (x) => app.zoomToX(x),
+    });
+  return {
+    layout: () => placeEvents(state),
+    render() {
+      if (state.log) section();
+    },
+    grow: section,
+  };
+}
+
 export function markSvg(kind, size = 12) {
   const r = size / 2 - 2;
   const svg = `<svg width="${size}" height="${size}" viewBox="${-size / 2} ${-size / 2} ${size} ${size}"><path d="${shapePath(eventStyle(kind).shape, r)}" fill="${eventStyle(kind).color}"/></svg>`;

@@ -2,6 +2,7 @@
 // whatever the file gained since the last look. Works on anything with
 // getFile() (a FileSystemFileHandle from the picker or from a dropped file).
 import { GrowingLog } from './parse.js';
+import { $, nextTask } from './dom.js';
 
 export const POLL_MS = 1000;
 
@@ -75,4 +76,61 @@ export async function pickFileToFollow(unable) {
   } catch {
     return null; // the user closed the picker
   }
+}
+
+/** Wires "Follow…"; adds app.follow(handle). */
+export function mount(app) {
+  const { state } = app;
+
+  async function follow(handle) {
+    app.close();
+    app.status('loading');
+    app.message(`Following ${handle.name}: waiting for the header row…`, 'info');
+    const follower = new Follower(handle, {
+      rows: (log, added, first) => (first ? started(handle.name, log) : rowsArrived(added)),
+      error: (err) => app.fail(handle.name, err),
+    });
+    state.follower = follower;
+    document.body.classList.add('following');
+    await follower.start();
+  }
+
+  function started(name, log) {
+    app.setLog(name, log);
+    state.following = true;
+    app.show([]).then(() => app.followNewest());
+  }
+
+  function rowsArrived(added) {
+    const t0 = state.follower.bytesAt;
+    const log = state.log;
+    if (!state.plots.length) {
+      // The first rows of a log that had none: draw from scratch.
+      app.show([]).then(() => app.followNewest());
+      return;
+    }
+    app.grow(added);
+    $('fileinfo').textContent =
+      `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
+    // uPlot draws in microtasks; the next task sees every panel drawn.
+    nextTask().then(() => state.appendTimes.push({ rows: added, ms: performance.now() - t0 }));
+  }
+
+  $('follow').addEventListener('click', async () => {
+    const handle = await pickFileToFollow(() => {
+      app.message(NO_FOLLOW, 'warning');
+      $('file').click();
+    });
+    if (handle) await follow(handle);
+  });
+  app.follow = follow;
+
+  return {
+    close() {
+      if (state.follower) state.follower.stop();
+      state.follower = null;
+      state.following = false;
+      document.body.classList.remove('following');
+    },
+  };
 }

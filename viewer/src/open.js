@@ -1,15 +1,10 @@
-// Reading log files into runs: the first to look at, others to compare.
+// Opening logs: "Open log…" (one to look at, the rest beside it) and
+// "Compare with…", and reading the files into runs.
 import { readLogFile, decodeLabels, LogFormatError } from './parse.js';
 import { matchRoles } from './roles.js';
 import { MAX_RUNS } from './compare.js';
 import { shortName } from './runs.js';
-
-const nextTask = () =>
-  new Promise((r) => {
-    const ch = new MessageChannel();
-    ch.port1.onmessage = r;
-    ch.port2.postMessage(0);
-  });
+import { $, nextTask } from './dom.js';
 
 /** Parses a file (or its bytes, read ahead), saying how far it got through progress(text). */
 export async function readLog(file, bytes = file.arrayBuffer(), encoding = '', progress = () => {}) {
@@ -53,4 +48,66 @@ export async function readRuns(files, reads, runs, encoding, progress) {
     }
   }
   return notes;
+}
+
+/** Wires the two file inputs; adds app.open(files) and app.add(files). */
+export function mount(app) {
+  const { state } = app;
+  const progress = (text) => app.message(text, 'info');
+
+  /** Opens `files[0]` as the log to look at, and the rest beside it. */
+  async function openFiles(files) {
+    if (!files.length) return;
+    const t0 = performance.now();
+    app.close();
+    app.status('loading');
+    app.message(`Reading ${files[0].name}…`, 'info');
+    // Let the message paint before the parser holds the thread.
+    await new Promise((r) => setTimeout(r, 0));
+    const reads = readAhead(files);
+    let log;
+    try {
+      log = await readLog(files[0], reads[0], state.encoding, progress);
+    } catch (err) {
+      app.fail(files[0].name, err);
+      return;
+    }
+    state.loadTimes = { read: performance.now() - t0 };
+    app.setLog(files[0].name, log);
+    const notes = [...log.warnings];
+    if (files.length > 1) notes.push(...(await addRuns(files.slice(1), false, reads.slice(1))));
+    await app.show(notes);
+    state.loadTimes.total = performance.now() - t0;
+  }
+
+  /** Adds logs to compare with the open one; returns notes for the message line. */
+  async function addRuns(files, redraw = true, reads = readAhead(files)) {
+    if (state.follower) {
+      const note = 'A log that is being followed cannot be compared; open it with "Open log…" to compare it.';
+      if (redraw) app.message(note, 'warning');
+      return [note];
+    }
+    const t0 = performance.now();
+    const notes = await readRuns(files, reads, state.runs, state.encoding, progress);
+    if (redraw) {
+      await app.show(notes);
+      state.loadTimes = { ...state.loadTimes, compare: performance.now() - t0 };
+    }
+    return notes;
+  }
+
+  const chosen = (input) => {
+    const files = [...input.files];
+    input.value = '';
+    return files;
+  };
+  $('file').addEventListener('change', (e) => openFiles(chosen(e.target)));
+  $('add').addEventListener('change', (e) => addRuns(chosen(e.target)));
+  app.open = openFiles;
+  app.add = (files) => addRuns(files);
+  app.message(
+    'Open a cablog log (Log_YYMMDD-HHMMSS.csv, or Log_YYMMDD-HHMMSS-2.csv and so on for a second run started ' +
+      'within the same second) with the button above, or drop it on this page.',
+    'info',
+  );
 }

@@ -7,6 +7,37 @@ import { stopReport, reportRows, canReport, reportColumns, dwellMeasure } from '
 import { sideBySide, targetText, csvText } from './stops-compare.js';
 import { visibleText } from './codepage.js';
 
+/** Wires "Stops", which shows or hides the report. */
+export function mount(app) {
+  const { state } = app;
+  const shown = () => !$('report').hidden;
+  const section = () =>
+    renderReport(state.runs, {
+      redo: section,
+      roles: (roles) => app.setRoles(roles),
+      zoom: (from, to) => app.zoomToRows(from, to),
+    });
+  $('stops').addEventListener('click', () => {
+    $('report').hidden = shown();
+    $('stops').classList.toggle('on', shown());
+    app.render();
+  });
+  return {
+    render() {
+      $('stops').disabled = !state.log;
+      if (state.log) {
+        if (shown()) section();
+        return;
+      }
+      $('report').hidden = true;
+      $('stops').classList.remove('on');
+    },
+    grow() {
+      if (shown()) section();
+    },
+  };
+}
+
 // Target stop positions per route name, kept in the browser.
 const STORE = 'cablog.targets';
 const LAST_ROUTE = 'cablog.route';

@@ -1,7 +1,42 @@
 // The runs being compared: their short names (editable, used in legends,
-// tables and exports) and the line that lists them with their dash.
-import { DASHES } from './compare.js';
+// tables and exports), the line that lists them with their dash, how they
+// are aligned, and whether another can be added.
+import { DASHES, MAX_RUNS, ALIGN_LOCATION, ALIGN_TIME, alignmentNote } from './compare.js';
 import { $, el } from './dom.js';
+
+export function mount(app) {
+  const { state } = app;
+  $('align').addEventListener('change', (e) => {
+    state.align = e.target.value === ALIGN_TIME ? ALIGN_TIME : ALIGN_LOCATION;
+    state.zoomed = false;
+    app.render();
+    app.message(alignmentNote(state.runs, state.align), 'warning');
+  });
+  const on = {
+    drop: (r) => {
+      state.runs.splice(r, 1);
+      app.show([]);
+    },
+    rename: (r, label) => {
+      state.runs[r].label = label;
+      app.render();
+    },
+  };
+  return {
+    render() {
+      $('add').disabled = !state.log || state.runs.length >= MAX_RUNS || !!state.follower;
+      $('add-label').classList.toggle('disabled', $('add').disabled);
+      $('align-label').hidden = state.runs.length < 2;
+      if (!state.log) {
+        $('runs').hidden = true;
+        return;
+      }
+      $('align').value = state.align;
+      renderRuns(state, on);
+    },
+    notes: () => alignmentNote(state.runs, state.align),
+  };
+}
 
 /**
  * A run's default name: the date and time from the log's file name

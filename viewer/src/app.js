@@ -1,0 +1,156 @@
+// What every part of the page shares: the state of the open runs, the
+// message line, and the one way to draw everything again.
+//
+// A part is a module whose mount(app) wires its own controls and returns
+// the hooks it needs, each optional, called in the order the parts were
+// mounted:
+//   layout()     before the panels are drawn: whatever takes room from them
+//   render()     draw from app.state (also when no log is open: hide then)
+//   grow(added)  `added` rows were appended to the followed log
+//   notes()      a note for the message line when a log is shown, or ''
+//   close()      the open log is being put away
+// Parts reach each other only through the actions they add to the context:
+//   open.js    app.open(files), app.add(files)
+//   follow.js  app.follow(handle)
+//   panels.js  app.zoomToRows(from, to), app.zoomToX(x), app.followNewest()
+import { LogFormatError } from './parse.js';
+import { xCandidates, defaultView, viewToFragment, fragmentToView, plottable } from './view.js';
+import { guessRoles, matchRoles } from './roles.js';
+import { ALIGN_LOCATION } from './compare.js';
+import { shortName } from './runs.js';
+import { $ } from './dom.js';
+
+export function createApp() {
+  const state = {
+    runs: [], // { name, label, log, roles }; the first is the one the view and the report are about
+    fileName: '',
+    log: null,
+    candidates: [],
+    view: null,
+    align: ALIGN_LOCATION,
+    encoding: '', // '' = as guessed
+    scene: null,
+    plots: [],
+    xData: null,
+    zoomed: false,
+    follower: null,
+    following: false, // the x range tracks the newest rows
+    hiddenKinds: new Set(), // kinds of events whose marks are off
+    eventFilter: '', // the kind the event list shows, '' for all
+    loadTimes: null,
+    appendTimes: [],
+  };
+  const parts = [];
+  const each = (hook, ...args) => parts.map((part) => part[hook]?.(...args));
+
+  const app = {
+    state,
+
+    mount(module) {
+      parts.push(module.mount(app) || {});
+    },
+
+    /** The page's state for tests and styles: idle, loading, ready, empty, error. */
+    status(name) {
+      document.body.dataset.state = name;
+    },
+
+    message(text, kind = 'error') {
+      const box = $('message');
+      box.textContent = text;
+      box.className = kind;
+      box.hidden = !text;
+    },
+
+    render() {
+      if (state.log) app.saveView();
+      each('layout');
+      each('render');
+    },
+
+    grow(added) {
+      each('grow', added);
+    },
+
+    close() {
+      each('close');
+      state.runs = [];
+      state.log = null;
+      state.view = null;
+      state.scene = null;
+      app.render();
+    },
+
+    /** Makes `log` the one run, in the view the page address asks for. */
+    setLog(name, log) {
+      state.fileName = name;
+      state.log = log;
+      state.runs = [{ name, label: shortName(name), log, roles: guessRoles(log) }];
+      state.candidates = xCandidates(log);
+      const fromLink = fragmentToView(location.hash, log, state.candidates);
+      state.view = fromLink || defaultView(log, state.candidates);
+    },
+
+    /** The first run's columns for each role, as the user corrected them; the others follow by label. */
+    setRoles(roles) {
+      state.runs[0].roles = roles;
+      for (const run of state.runs.slice(1)) run.roles = matchRoles(state.runs[0], run.log);
+      app.render();
+    },
+
+    /** Keeps the view in the page address, so that the link shows it again. */
+    saveView() {
+      if (!state.view) return;
+      const hash = '#' + viewToFragment(state.view);
+      if (location.hash !== hash) history.replaceState(null, '', hash);
+    },
+
+    /** Draws the runs, with `notes` and what is wrong with the log on the message line. */
+    async show(notes = []) {
+      const log = state.log;
+      const names = state.runs.map((r) => r.name).join(', ');
+      $('fileinfo').textContent =
+        state.runs.length > 1
+          ? `${state.runs.length} runs: ${names}`
+          : `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns`;
+      document.title = `${names} – cablog viewer`;
+      if (log.columns.length === 0) {
+        notes.unshift('This log has no columns: the column definition file was missing or empty when it was written.');
+      } else if (log.rowCount === 0) {
+        notes.unshift(
+          state.follower
+            ? 'Waiting for the first row…'
+            : 'This log has a header row but no data rows: the run ended before the first sample.',
+        );
+      } else if (!log.columns.some(plottable)) {
+        notes.unshift('No column of this log holds a value to plot: every cell is empty.');
+      }
+      const drawn = log.rowCount > 0 && log.columns.some(plottable);
+      for (const note of each('notes')) if (note) notes.push(note);
+      app.message(notes.join(' '), drawn ? 'warning' : state.follower ? 'info' : 'error');
+      app.render();
+      await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+      app.status(drawn ? 'ready' : 'empty');
+    },
+
+    fail(name, err) {
+      app.close();
+      $('fileinfo').textContent = name;
+      const text =
+        err instanceof LogFormatError
+          ? `${name}: ${err.message}`
+          : `${name} could not be read: ${err && err.message ? err.message : err}`;
+      app.message(text, 'error');
+      app.status('error');
+    },
+  };
+
+  // A fragment edited by hand or reached through history is a new view.
+  window.addEventListener('hashchange', () => {
+    if (!state.log) return;
+    state.view = fragmentToView(location.hash, state.log, state.candidates) || defaultView(state.log, state.candidates);
+    app.render();
+  });
+
+  return app;
+}
