@@ -81,7 +81,7 @@ Script script(const std::string& text) {
 
 TEST_F(Drive, CallsTheModuleInTheHostsOrder) {
   const DriveResult result =
-      drive(kFakeApi, script("0.02 power 1\n0.03 doors open\n0.05 end\n"), 60, kTrain);
+      drive(kFakeApi, script("0.02 power 1\n0.03 doors open\n0.05 end\n"), 60);
   EXPECT_EQ(result.frames, 3);
   EXPECT_EQ(result.simulatedMs, 50);
   // Elapse calls are not in the list: they show as the frames' states.
@@ -103,7 +103,7 @@ TEST_F(Drive, CallsTheModuleInTheHostsOrder) {
 TEST_F(Drive, AppliesAnEventJustBeforeTheFirstFrameThatReachesIt) {
   // At 10 fps the frames fall on 100, 200 and 300 ms: the power comes on
   // before the second frame, the doors before the third.
-  drive(kFakeApi, script("0.101 power 1\n0.2 doors open\n0.3 end\n"), 10, kTrain);
+  drive(kFakeApi, script("0.101 power 1\n0.2 doors open\n0.3 end\n"), 10);
   ASSERT_EQ(fake.states.size(), 3u);
   const auto at = [](const std::string& call) {
     for (std::size_t i = 0; i < fake.calls.size(); ++i) {
@@ -149,7 +149,7 @@ TEST_F(Drive, StopsAtTheFirstBreachAndNamesIt) {
     fake = Fake{};
     fake.fault = c.fault;
     try {
-      drive(kFakeApi, script("1 end\n"), 60, kTrain);
+      drive(kFakeApi, script("1 end\n"), 60);
       ADD_FAILURE() << "the breach went unnoticed";
     } catch (const HostError& error) {
       EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
@@ -165,7 +165,7 @@ TEST_F(Drive, AChainedModuleMayChangeHandlesAndArrays) {
   for (const Fault fault : {Fault::kNoEcho, Fault::kWritesPanel, Fault::kNone}) {
     fake = Fake{};
     fake.fault = fault;
-    const DriveResult result = drive(kFakeApi, script("1 end\n"), 60, kTrain, true);
+    const DriveResult result = drive(kFakeApi, script("1 end\n"), 60, true);
     EXPECT_EQ(result.frames, 60);
     EXPECT_EQ(result.framesHandlesDiffered, fault == Fault::kNoEcho ? 60 : 0);
     EXPECT_EQ(fake.calls.back(), "Dispose");
@@ -173,7 +173,7 @@ TEST_F(Drive, AChainedModuleMayChangeHandlesAndArrays) {
 }
 
 TEST_F(Drive, TrainMovesOffAndTheStateReachesTheModule) {
-  drive(kFakeApi, script("0 reverser 1\n0 brake 0\n0 power 5\n20 end\n"), 60, kTrain);
+  drive(kFakeApi, script("0 reverser 1\n0 brake 0\n0 power 5\n20 end\n"), 60);
   ASSERT_EQ(fake.states.size(), 1200u);
   const VehicleState& last = fake.states.back();
   EXPECT_GT(last.speed, 20.0f);
