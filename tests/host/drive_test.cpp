@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,7 @@
 namespace host {
 namespace {
 
-enum class Fault { kNone, kWrongVersion, kNoEcho, kWritesPanel, kWritesSound };
+enum class Fault { kNone, kWrongVersion, kNoEcho, kWritesPanel, kWritesSound, kBrakesAbove10 };
 
 // The fake plug-in's state: plain globals, because the host calls plain
 // functions.
@@ -47,6 +49,8 @@ const PluginApi kFakeApi{
       if (fake.fault == Fault::kWritesPanel && fake.states.size() == 3) panel[7] = 1;
       if (fake.fault == Fault::kWritesSound && fake.states.size() == 2) sound[kSoundSize - 1] = 0;
       if (fake.fault == Fault::kNoEcho) return HandleRecord{};
+      if (fake.fault == Fault::kBrakesAbove10 && std::abs(state.speed) > 10)
+        return HandleRecord{9, 0, fake.echo.reverser, 0};
       return fake.echo;
     },
     [](std::int32_t notch) {
@@ -180,6 +184,36 @@ TEST_F(Drive, TrainMovesOffAndTheStateReachesTheModule) {
   EXPECT_GT(last.location, 50.0);
   EXPECT_GT(last.current, 0.0f);
   EXPECT_EQ(last.time, kStartClockMs + 20000);
+}
+
+// Closed loop: the emergency brake the module hands back above 10 km/h holds
+// the train near that speed, and the line's beacon and signal reach the
+// module in the order the front passes them, either way.
+TEST_F(Drive, TheTrainRunsOnTheReturnedHandlesAndMeetsTheLineInOrder) {
+  const struct {
+    const char* start;
+    const char* reverser;
+    std::vector<std::string> met;
+  } cases[] = {{"start 0 0\n", "1", {"SetBeaconData 7", "SetSignal 2"}},
+               {"start 50 0\n", "-1", {"SetSignal 2", "SetBeaconData 7"}}};
+  for (const auto& c : cases) {
+    fake = Fake{};
+    fake.fault = Fault::kBrakesAbove10;
+    drive(kFakeApi,
+          script(std::string(c.start) + "at 5 beacon 1 7 0 0\nat 30 signal 2\n0 reverser " +
+                 c.reverser + "\n0 brake 0\n0 power 5\n30 end\n"),
+          60, true);
+    float fastest = 0;
+    for (const VehicleState& state : fake.states)
+      fastest = std::max(fastest, std::abs(state.speed));
+    EXPECT_GT(fastest, 10.0f);
+    EXPECT_LT(fastest, 11.0f);
+    std::vector<std::string> met;
+    for (const std::string& call : fake.calls) {
+      if (call == "SetBeaconData 7" || call == "SetSignal 2") met.push_back(call);
+    }
+    EXPECT_EQ(met, c.met) << c.reverser;
+  }
 }
 
 }  // namespace
