@@ -167,7 +167,15 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, bool chai
     throw ModuleError("the module answers plug-in version " + hex(version) + "; only " +
                       hex(kInterfaceVersion) + " is supported");
   }
-  if (afterLoad) afterLoad();
+  if (afterLoad) {
+    try {
+      afterLoad();
+    } catch (...) {
+      // As a host that gives up on a train: the module may still close its files.
+      module.call("Dispose", &PluginApi::Dispose);
+      throw;
+    }
+  }
   module.call("SetVehicleSpec", &PluginApi::SetVehicleSpec, vehicle);
   module.call("Initialize", &PluginApi::Initialize, script.initializeWith);
 

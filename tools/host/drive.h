@@ -45,7 +45,8 @@ std::int64_t framesFor(const Script& script, int fps);
 // host's do, and the frames whose handles differ are counted instead.
 // Either way the train runs on the brake, power and reverser Elapse handed
 // back, from the next frame on; the fourth field moves nothing.
-// `afterLoad` runs once Load and GetPluginVersion have returned. A crash
+// `afterLoad` runs once Load and GetPluginVersion have returned; if it
+// throws, the module gets Dispose and the exception goes on. A crash
 // (`pacing`) ends the process there and then, without Dispose and without
 // unwinding.
 DriveResult drive(const PluginApi& api, const Script& script, int fps, bool chained = false,
