@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 namespace host {
 
@@ -213,8 +214,13 @@ void ExpectationCheck::check(State& state, const Observation& frame) {
     std::string name(kQuantities[static_cast<int>(e.quantity)].word);
     if (e.quantity == Quantity::kPanel || e.quantity == Quantity::kSound)
       name += " " + std::to_string(e.index);
+    // Enough decimals that the value shown differs from the one wanted.
+    int decimals = e.quantity <= Quantity::kLocation ? 1 : 0;
+    while (decimals > 0 && decimals < 6 && actual != wanted &&
+           std::stod(number(actual, decimals)) == wanted)
+      ++decimals;
     state.firstFailure = "failed at " + whereAndWhen(frame) + ": " + name + " was " +
-                         number(actual, e.quantity <= Quantity::kLocation ? 1 : 0) +
+                         number(actual, decimals) +
                          (e.againstLimit ? " with the limit at " + number(wanted, 0) : "");
   }
 }
