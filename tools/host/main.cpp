@@ -102,8 +102,6 @@ int driveCommand(const host::Options& options) {
   } else {
     std::cout << "log file:       none written in " << module.parent_path().string() << "\n";
   }
-  std::cout << std::flush;
-  for (const std::string& failure : result.failures) std::cerr << failure << "\n";
   if (result.expectations > 0 || !result.failures.empty()) {
     std::cout << "expectations:   " << result.expectations << ", "
               << (result.failures.empty()
@@ -111,6 +109,8 @@ int driveCommand(const host::Options& options) {
                       : std::to_string(result.failures.size()) + " failed (listed on stderr)")
               << "\n";
   }
+  std::cout << std::flush;
+  for (const std::string& failure : result.failures) std::cerr << failure << "\n";
   return result.failures.empty() ? host::kExitHeld : host::kExitFailed;
 }
 
