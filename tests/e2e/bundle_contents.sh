@@ -16,6 +16,9 @@ fail() {
 
 expected="LICENSE README.txt THIRD-PARTY-NOTICES.txt cablog-host.exe cablog.csv cablog.dll cablog.ini"
 [ -f build/viewer/cablog-viewer.html ] && expected="$expected cablog-viewer.html"
+# The train plug-in example ships as it is in the source tree.
+example_files=$(ls examples/train-plugin)
+expected="$expected train-plugin/ train-plugin/cablog-host.md $(sed 's|^|train-plugin/|' <<<"$example_files")"
 expected=$(tr ' ' '\n' <<<"$expected" | sort)
 listed=$(unzip -Z1 "$zip_path" | sort)
 if [ "$listed" != "$expected" ]; then
@@ -55,6 +58,12 @@ for file in cablog.csv cablog.ini README.txt; do
     fail "$file in the bundle is not package/$file"
   unzip -p "$zip_path" "$file" | grep -qv $'\r$' && fail "$file has lines without CR LF"
 done
+for file in $example_files; do
+  cmp -s <(unzip -p "$zip_path" "train-plugin/$file") "examples/train-plugin/$file" ||
+    fail "train-plugin/$file in the bundle is not examples/train-plugin/$file"
+done
+cmp -s <(unzip -p "$zip_path" train-plugin/cablog-host.md) tools/host/README.md ||
+  fail "train-plugin/cablog-host.md in the bundle is not tools/host/README.md"
 unzip -p "$zip_path" cablog.ini | grep -q $'^Skip=[0-9]*\r$' || fail "cablog.ini sets no Skip"
 
 [ "$failures" -eq 0 ] && echo "ok: $(basename "$zip_path") holds" $expected

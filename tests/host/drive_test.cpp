@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,7 @@
 namespace host {
 namespace {
 
-enum class Fault { kNone, kWrongVersion, kNoEcho, kWritesPanel, kWritesSound };
+enum class Fault { kNone, kWrongVersion, kNoEcho, kWritesPanel, kWritesSound, kBrakesAbove10 };
 
 // The fake plug-in's state: plain globals, because the host calls plain
 // functions.
@@ -47,6 +49,8 @@ const PluginApi kFakeApi{
       if (fake.fault == Fault::kWritesPanel && fake.states.size() == 3) panel[7] = 1;
       if (fake.fault == Fault::kWritesSound && fake.states.size() == 2) sound[kSoundSize - 1] = 0;
       if (fake.fault == Fault::kNoEcho) return HandleRecord{};
+      if (fake.fault == Fault::kBrakesAbove10 && std::abs(state.speed) > 10)
+        return HandleRecord{9, 0, fake.echo.reverser, 0};
       return fake.echo;
     },
     [](std::int32_t notch) {
@@ -81,7 +85,7 @@ Script script(const std::string& text) {
 
 TEST_F(Drive, CallsTheModuleInTheHostsOrder) {
   const DriveResult result =
-      drive(kFakeApi, script("0.02 power 1\n0.03 doors open\n0.05 end\n"), 60, kTrain);
+      drive(kFakeApi, script("0.02 power 1\n0.03 doors open\n0.05 end\n"), 60);
   EXPECT_EQ(result.frames, 3);
   EXPECT_EQ(result.simulatedMs, 50);
   // Elapse calls are not in the list: they show as the frames' states.
@@ -103,7 +107,7 @@ TEST_F(Drive, CallsTheModuleInTheHostsOrder) {
 TEST_F(Drive, AppliesAnEventJustBeforeTheFirstFrameThatReachesIt) {
   // At 10 fps the frames fall on 100, 200 and 300 ms: the power comes on
   // before the second frame, the doors before the third.
-  drive(kFakeApi, script("0.101 power 1\n0.2 doors open\n0.3 end\n"), 10, kTrain);
+  drive(kFakeApi, script("0.101 power 1\n0.2 doors open\n0.3 end\n"), 10);
   ASSERT_EQ(fake.states.size(), 3u);
   const auto at = [](const std::string& call) {
     for (std::size_t i = 0; i < fake.calls.size(); ++i) {
@@ -149,7 +153,7 @@ TEST_F(Drive, StopsAtTheFirstBreachAndNamesIt) {
     fake = Fake{};
     fake.fault = c.fault;
     try {
-      drive(kFakeApi, script("1 end\n"), 60, kTrain);
+      drive(kFakeApi, script("1 end\n"), 60);
       ADD_FAILURE() << "the breach went unnoticed";
     } catch (const HostError& error) {
       EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
@@ -165,7 +169,7 @@ TEST_F(Drive, AChainedModuleMayChangeHandlesAndArrays) {
   for (const Fault fault : {Fault::kNoEcho, Fault::kWritesPanel, Fault::kNone}) {
     fake = Fake{};
     fake.fault = fault;
-    const DriveResult result = drive(kFakeApi, script("1 end\n"), 60, kTrain, true);
+    const DriveResult result = drive(kFakeApi, script("1 end\n"), 60, true);
     EXPECT_EQ(result.frames, 60);
     EXPECT_EQ(result.framesHandlesDiffered, fault == Fault::kNoEcho ? 60 : 0);
     EXPECT_EQ(fake.calls.back(), "Dispose");
@@ -173,13 +177,43 @@ TEST_F(Drive, AChainedModuleMayChangeHandlesAndArrays) {
 }
 
 TEST_F(Drive, TrainMovesOffAndTheStateReachesTheModule) {
-  drive(kFakeApi, script("0 reverser 1\n0 brake 0\n0 power 5\n20 end\n"), 60, kTrain);
+  drive(kFakeApi, script("0 reverser 1\n0 brake 0\n0 power 5\n20 end\n"), 60);
   ASSERT_EQ(fake.states.size(), 1200u);
   const VehicleState& last = fake.states.back();
   EXPECT_GT(last.speed, 20.0f);
   EXPECT_GT(last.location, 50.0);
   EXPECT_GT(last.current, 0.0f);
   EXPECT_EQ(last.time, kStartClockMs + 20000);
+}
+
+// Closed loop: the emergency brake the module hands back above 10 km/h holds
+// the train near that speed, and the line's beacon and signal reach the
+// module in the order the front passes them, either way.
+TEST_F(Drive, TheTrainRunsOnTheReturnedHandlesAndMeetsTheLineInOrder) {
+  const struct {
+    const char* start;
+    const char* reverser;
+    std::vector<std::string> met;
+  } cases[] = {{"start 0 0\n", "1", {"SetBeaconData 7", "SetSignal 2"}},
+               {"start 50 0\n", "-1", {"SetSignal 2", "SetBeaconData 7"}}};
+  for (const auto& c : cases) {
+    fake = Fake{};
+    fake.fault = Fault::kBrakesAbove10;
+    drive(kFakeApi,
+          script(std::string(c.start) + "at 5 beacon 1 7 0 0\nat 30 signal 2\n0 reverser " +
+                 c.reverser + "\n0 brake 0\n0 power 5\n30 end\n"),
+          60, true);
+    float fastest = 0;
+    for (const VehicleState& state : fake.states)
+      fastest = std::max(fastest, std::abs(state.speed));
+    EXPECT_GT(fastest, 10.0f);
+    EXPECT_LT(fastest, 11.0f);
+    std::vector<std::string> met;
+    for (const std::string& call : fake.calls) {
+      if (call == "SetBeaconData 7" || call == "SetSignal 2") met.push_back(call);
+    }
+    EXPECT_EQ(met, c.met) << c.reverser;
+  }
 }
 
 }  // namespace

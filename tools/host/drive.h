@@ -1,8 +1,11 @@
 // Drives a plug-in through a whole run, in the order a real host calls it,
-// and checks what a host can check on every frame.
+// in closed loop: the train runs on the handles Elapse hands back.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "drive_script.h"
 #include "plugin_api.h"
@@ -12,9 +15,6 @@ namespace host {
 
 // The host's clock when the drive starts: 10:00:00.
 inline constexpr std::int32_t kStartClockMs = 10 * 3600 * 1000;
-// Sizes of the panel and sound arrays handed to Elapse.
-inline constexpr std::size_t kPanelSize = 256;
-inline constexpr std::size_t kSoundSize = 256;
 
 struct DriveResult {
   std::int64_t frames = 0;
@@ -22,10 +22,11 @@ struct DriveResult {
   // Chained drives only: frames on which Elapse handed back other brake,
   // power or reverser positions than the driver had set.
   std::int64_t framesHandlesDiffered = 0;
+  std::size_t expectations = 0;
+  // "file:line: ..." for every expectation that failed, and a note if the
+  // train left the line; empty when the drive went as the script said.
+  std::vector<std::string> failures;
 };
-
-// What a crashed host's process ends with.
-inline constexpr int kCrashExitStatus = 3;
 
 // How the frames are timed, and whether the drive ends as a crash.
 struct Pacing {
@@ -36,14 +37,19 @@ struct Pacing {
 // Number of frames needed to reach the end of the script.
 std::int64_t framesFor(const Script& script, int fps);
 
-// Throws HostError, naming the frame, if the module answers the wrong
+// Throws ModuleError, naming the frame, if the module answers the wrong
 // version, does not hand back the handles it was given, or writes into the
 // panel or sound arrays. A `chained` module (a logger with a train's own
 // plug-in behind it) may do the last two, as a train plug-in does: the
-// arrays then keep their values from frame to frame, as a host's do, and
-// the frames whose handles differ are counted instead. A crash (`pacing`)
-// ends the process there and then, without Dispose and without unwinding.
-DriveResult drive(const PluginApi& api, const Script& script, int fps, const VehicleSpec& vehicle,
-                  bool chained = false, const Pacing& pacing = {});
+// arrays then keep what the module left in them from frame to frame, as a
+// host's do, and the frames whose handles differ are counted instead.
+// Either way the train runs on the brake, power and reverser Elapse handed
+// back, from the next frame on; the fourth field moves nothing.
+// `afterLoad` runs once Load and GetPluginVersion have returned; if it
+// throws, the module gets Dispose and the exception goes on. A crash
+// (`pacing`) ends the process there and then, without Dispose and without
+// unwinding.
+DriveResult drive(const PluginApi& api, const Script& script, int fps, bool chained = false,
+                  const Pacing& pacing = {}, const std::function<void()>& afterLoad = {});
 
 }  // namespace host

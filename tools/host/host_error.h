@@ -7,6 +7,8 @@
 
 namespace host {
 
+// The stand-in could not drive (exit status 2): a bad script, a module that
+// cannot be loaded, a chain that was not made.
 class HostError : public std::runtime_error {
  public:
   explicit HostError(const std::string& message) : std::runtime_error(message) {}
@@ -17,5 +19,17 @@ class UsageError : public HostError {
  public:
   using HostError::HostError;
 };
+
+// The module broke a rule every host relies on (exit status 1, as a failed
+// expectation).
+class ModuleError : public HostError {
+ public:
+  using HostError::HostError;
+};
+
+// Exit statuses, for CI.
+inline constexpr int kExitHeld = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitCannotRun = 2;
 
 }  // namespace host

@@ -1,14 +1,17 @@
 // cablog-host: drives an ATS plug-in module through a run without the
-// simulator, to try a column file or to test a build end to end.
+// simulator, to try a column file, to test a build end to end, or to test a
+// train plug-in against what its drive script expects.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "builtin_drive.h"
+#include "chain_status.h"
+#include "crash_report.h"
 #include "drive.h"
 #include "drive_script.h"
 #include "host_error.h"
@@ -39,10 +42,15 @@ fs::path modulePath(const host::Options& options) {
   return fs::absolute(path);
 }
 
-int run(const host::Options& options) {
+void printChainStatus(const host::ChainStatus& status) {
+  std::cout << "chain status (" << status.file.filename().string() << "):\n";
+  for (const std::string& line : status.lines) std::cout << "  " << line << "\n";
+}
+
+int driveCommand(const host::Options& options) {
   if (options.printBuiltin) {
     std::cout << host::builtinDrive();
-    return 0;
+    return host::kExitHeld;
   }
   // Everything the drive needs is checked before the module is touched.
   const fs::path module = modulePath(options);
@@ -60,11 +68,23 @@ int run(const host::Options& options) {
   // Log files keep the time of their last write; anything older is a
   // previous run's.
   const auto fileStart = fs::file_time_type::clock::now() - std::chrono::seconds(2);
+  host::installCrashReport();
   host::DriveResult result;
+  std::optional<host::ChainStatus> status;
   {
     const host::PluginModule plugin(module.string());
-    result = host::drive(plugin.api(), script, options.fps, host::kTrain, options.chained,
-                         {options.realtime, options.crashAtMs});
+    // cablog writes the status at Load; a chain that was not made would
+    // make the whole drive meaningless.
+    const auto checkChain = [&] {
+      status = host::readChainStatus(module, fileStart);
+      if (!options.chained) return;
+      const std::string why = host::whyNotChained(status, module);
+      if (why.empty()) return;
+      if (status) printChainStatus(*status);
+      throw host::HostError(why);
+    };
+    result = host::drive(plugin.api(), script, options.fps, options.chained,
+                         {options.realtime, options.crashAtMs}, checkChain);
   }
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart;
 
@@ -75,44 +95,45 @@ int run(const host::Options& options) {
     std::cout << "handles changed: on " << result.framesHandlesDiffered << " of " << result.frames
               << " frames the module handed back other handles than the driver's\n";
   }
-  // cablog's note on the train plug-in it chained, when this run wrote one.
-  fs::path status = module;
-  status.replace_extension(".chain.txt");
-  std::error_code error;
-  if (fs::is_regular_file(status, error) && fs::last_write_time(status, error) >= fileStart) {
-    std::ifstream in(status, std::ios::binary);
-    std::string line;
-    std::cout << "chain status (" << status.filename().string() << "):\n";
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      std::cout << "  " << line << "\n";
-    }
-  }
+  if (status) printChainStatus(*status);
   const auto log = host::newestLog(module.parent_path(), fileStart);
   if (log) {
     std::cout << "log file:       " << log->string() << " (" << host::dataRows(*log) << " rows)\n";
   } else {
     std::cout << "log file:       none written in " << module.parent_path().string() << "\n";
   }
-  return 0;
+  if (result.expectations > 0 || !result.failures.empty()) {
+    std::cout << "expectations:   " << result.expectations << ", "
+              << (result.failures.empty()
+                      ? "all held"
+                      : std::to_string(result.failures.size()) + " failed (listed on stderr)")
+              << "\n";
+  }
+  std::cout << std::flush;
+  for (const std::string& failure : result.failures) std::cerr << failure << "\n";
+  return result.failures.empty() ? host::kExitHeld : host::kExitFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
   try {
-    const host::Options options =
-        host::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    // Subcommands go here, before the drive's options.
+    const host::Options options = host::parseOptions(args);
     if (options.help) {
       std::cout << host::usageText();
-      return 0;
+      return host::kExitHeld;
     }
-    return run(options);
+    return driveCommand(options);
   } catch (const host::UsageError& error) {
     std::cerr << "cablog-host: " << error.what() << "\n\n" << host::usageText();
-    return 2;
+    return host::kExitCannotRun;
+  } catch (const host::ModuleError& error) {
+    std::cerr << "cablog-host: error: " << error.what() << "\n";
+    return host::kExitFailed;
   } catch (const std::exception& error) {
     std::cerr << "cablog-host: error: " << error.what() << "\n";
-    return 1;
+    return host::kExitCannotRun;
   }
 }

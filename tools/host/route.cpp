@@ -1,0 +1,99 @@
+#include "route.h"
+
+#include <algorithm>
+#include <string>
+
+namespace host {
+
+namespace {
+
+const char* kindName(RouteKind kind) {
+  switch (kind) {
+    case RouteKind::kBeacon:
+      return "beacon";
+    case RouteKind::kSignal:
+      return "signal";
+    case RouteKind::kLimit:
+      return "limit";
+  }
+  return "?";
+}
+
+std::string metres(double location) {
+  std::string text = std::to_string(location);
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
+  return text + " m";
+}
+
+}  // namespace
+
+void addRouteItem(const ScriptLine& line, const std::vector<std::string_view>& words,
+                  Route& route) {
+  if (words.size() < 3) line.fail("'at' takes a location and what is there");
+  RouteItem item;
+  item.line = line.number();
+  item.location = line.number(words[1], "location");
+  const std::string_view what = words[2];
+  if (what == "beacon") {
+    line.expectCount(words, 3, 4, "type, signal, distance and optional");
+    item.kind = RouteKind::kBeacon;
+    item.beacon.type = line.anyWhole(words[3], "beacon type");
+    item.beacon.signal = line.anyWhole(words[4], "beacon signal");
+    item.beacon.distance = static_cast<float>(line.number(words[5], "beacon distance"));
+    item.beacon.optional = line.anyWhole(words[6], "beacon optional value");
+  } else if (what == "signal") {
+    line.expectCount(words, 3, 1, "one aspect");
+    item.kind = RouteKind::kSignal;
+    item.aspect = line.anyWhole(words[3], "signal aspect");
+  } else if (what == "limit") {
+    line.expectCount(words, 3, 1, "one speed in km/h");
+    item.kind = RouteKind::kLimit;
+    item.limitKmh = line.number(words[3], "speed limit");
+    if (item.limitKmh <= 0) line.fail("speed limit " + std::string(words[3]) + " is not above 0");
+  } else {
+    line.fail("unknown thing on the line '" + std::string(what) +
+              "' (known: beacon, signal, limit)");
+  }
+  for (const RouteItem& other : route.items) {
+    if (other.kind == item.kind && other.location == item.location) {
+      line.fail(std::string("a ") + kindName(item.kind) + " at " + metres(item.location) +
+                " already (line " + std::to_string(other.line) + ")");
+    }
+  }
+  const auto after = std::upper_bound(
+      route.items.begin(), route.items.end(), item.location,
+      [](double location, const RouteItem& placed) { return location < placed.location; });
+  route.items.insert(after, item);
+}
+
+LineEnds parseLineEnds(const ScriptLine& line, const std::vector<std::string_view>& words) {
+  line.expectCount(words, 1, 2, "the locations of its two ends");
+  const LineEnds ends{line.number(words[1], "line end"), line.number(words[2], "line end")};
+  if (!(ends.from < ends.to)) line.fail("the line's first end must lie below its second");
+  return ends;
+}
+
+std::vector<const RouteItem*> passedItems(const Route& route, double from, double to) {
+  std::vector<const RouteItem*> passed;
+  for (const RouteItem& item : route.items) {
+    if (item.kind == RouteKind::kLimit) continue;
+    if ((from < item.location && item.location <= to) ||
+        (to < item.location && item.location <= from)) {
+      passed.push_back(&item);
+    }
+  }
+  if (to < from) std::reverse(passed.begin(), passed.end());
+  return passed;
+}
+
+std::optional<double> limitAt(const Route& route, double location) {
+  std::optional<double> limit;
+  for (const RouteItem& item : route.items) {
+    if (item.location > location) break;
+    if (item.kind == RouteKind::kLimit) limit = item.limitKmh;
+  }
+  return limit;
+}
+
+}  // namespace host
