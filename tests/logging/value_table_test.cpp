@@ -31,9 +31,6 @@ TEST(ValueKey, NamesAndSlotsAgree) {
   }
   EXPECT_EQ(keyName(familyKey(Family::Sound, 255)), "SOUND_255");
   EXPECT_EQ(knownKey("PANEL_0"), familyKey(Family::Panel, 0));
-  EXPECT_EQ(keySlotOf(255), knownKey("KEY_255"));
-  EXPECT_FALSE(keySlotOf(256));
-  EXPECT_FALSE(keySlotOf(-1));
   for (const char* unknown : {"Speed", "MY_KEY", "PANEL_256", "PANEL_01", "PANEL_", "PANEL_-1",
                               "SOUND_1a", "SOUND_ 1", "PANEL_1000", "PANEL", "panel_1"}) {
     EXPECT_FALSE(knownKey(unknown)) << unknown;
