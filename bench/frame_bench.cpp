@@ -52,28 +52,52 @@ void BM_SampledFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_SampledFrame);
 
-// The module in a folder of its own whose interval no benchmark reaches.
+// The module in a folder of its own whose interval no benchmark reaches,
+// loaded with its INI file replaced by `settings` unless they are empty.
+HostModule* loadedModule(const char* name, const char* settings) {
+  const auto folder = scratchFolder(name);
+  const auto module =
+      prepareModuleFolder(CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max());
+  if (*settings != '\0') {
+    std::filesystem::path ini = module;
+    std::ofstream(ini.replace_extension(".ini"), std::ios::trunc) << settings;
+  }
+  auto* loaded = new HostModule(module);
+  loaded->Load();
+  return loaded;
+}
+
 HostModule& unsampledModule() {
-  static HostModule* module = [] {
-    const auto folder = scratchFolder("cablog_bench_module");
-    auto* loaded = new HostModule(
-        prepareModuleFolder(CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max()));
-    loaded->Load();
-    return loaded;
-  }();
+  static HostModule* module = loadedModule("cablog_bench_module", "");
   return *module;
 }
 
-void BM_UnsampledElapse(benchmark::State& state) {
-  HostModule& host = unsampledModule();
+void unsampledElapse(benchmark::State& state, HostModule& host) {
   std::array<std::int32_t, 256> panel{};
   std::array<std::int32_t, 256> sound{};
   const VehicleState frame = frameAt(1000);
+  host.Elapse(frame, panel.data(), sound.data());  // by time, the first frame is a row
   for (auto _ : state) {
     benchmark::DoNotOptimize(host.Elapse(frame, panel.data(), sound.data()));
   }
 }
+void BM_UnsampledElapse(benchmark::State& state) {
+  unsampledElapse(state, unsampledModule());
+}
+// Frames without events, with event rows on: what the setting adds to them.
+void BM_UnsampledElapseEvents(benchmark::State& state) {
+  static HostModule* module =
+      loadedModule("cablog_bench_events", "[Frame]\nSkip=2147483647\n[Log]\nEvents=1\n");
+  unsampledElapse(state, *module);
+}
+// Rows by time: each frame compares its time with the last row's.
+void BM_UnsampledElapsePeriod(benchmark::State& state) {
+  static HostModule* module = loadedModule("cablog_bench_period", "[Frame]\nPeriod=3600000\n");
+  unsampledElapse(state, *module);
+}
 BENCHMARK(BM_UnsampledElapse);
+BENCHMARK(BM_UnsampledElapseEvents);
+BENCHMARK(BM_UnsampledElapsePeriod);
 
 #ifdef CABLOG_SAMPLE_PLUGIN_PATH
 // The module chained to the sample train plug-in, and the sample alone: the

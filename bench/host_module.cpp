@@ -29,7 +29,7 @@ std::string twentyColumnFile() {
   // often write keys.
   std::string file;
   for (const NamedKey& named : kNamedKeys) {
-    if (named.chainOnly) continue;
+    if (named.key > ValueKey::TimeHhmmss) break;
     for (const char c : named.name)
       file += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     file += ',';

@@ -10,7 +10,7 @@
 
 namespace cablog::bench {
 
-// The twenty keys the plug-in writes without a chain, one column each.
+// The twenty keys of every frame and setter, one column each.
 std::string twentyColumnFile();
 
 // A folder under the system's temporary directory named after `name` and

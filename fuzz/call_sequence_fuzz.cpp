@@ -9,6 +9,8 @@
 // same calls with its log streamed to the file as it grows, and meets refused
 // opens and refused or short writes now and then: its file must always be a
 // prefix of the first one's, and the same bytes once nothing is left waiting.
+// A third, with Events=1, must give the first one's log once some rows are
+// left out.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <unistd.h>
@@ -29,6 +31,7 @@
 #include "fuzz/fuzz_check.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
+#include "tests/support/event_rows.h"
 
 namespace {
 
@@ -257,18 +260,28 @@ void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Mo
   }
 }
 
-// The plug-in writing its log at Dispose, and the one streaming it.
+// The plug-in writing its log at Dispose, the one streaming it, and one
+// with Events=1 (which `both` reaches too).
 struct Pair {
   const Scratch& plainScratch;
   const Scratch& streamedScratch;
+  const Scratch& eventedScratch;
   cablog::Plugin plain;
   cablog::Plugin streamed;
+  cablog::Plugin evented;
+
+  void checkEventRows() const {
+    check(cablog::testing::someRowsLeftOutGive(evented.logger.logBuffer.str(),
+                                               plain.logger.logBuffer.str()),
+          "the Events=1 log is not the plain one with rows added");
+  }
 
   template <typename Call>
   void both(Call call) {
     // The injected faults are meant for the streamed log only.
     const cablog::platform::FileFaults faults = cablog::platform::injectFileFaults({});
     call(plain, plainScratch);
+    call(evented, eventedScratch);
     cablog::platform::injectFileFaults(faults);
     call(streamed, streamedScratch);
   }
@@ -308,15 +321,17 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
   const std::size_t chain =
       in.ConsumeIntegralInRange<std::size_t>(0, std::size(kChainSettings) - 1);
   const char* flush = in.ConsumeBool() ? "[Log]\r\nFlush=1\r\n" : "[Log]\r\nFlush=3600\r\n";
+  pair.checkEventRows();
   pair.both([&](cablog::Plugin& plugin, const Scratch& scratch) {
     const bool streamed = &plugin == &pair.streamed;
+    const bool evented = &plugin == &pair.evented;
     const fs::path ini = scratch.folder / "cablog.ini";
-    if (setting.text == nullptr && chain == 0 && !streamed) {
+    if (setting.text == nullptr && chain == 0 && !streamed && !evented) {
       fs::remove(ini);
     } else {
       std::ofstream(ini, std::ios::binary | std::ios::trunc)
           << (setting.text == nullptr ? "" : setting.text) << kChainSettings[chain]
-          << (streamed ? flush : "");
+          << (streamed ? flush : "") << (evented ? "[Log]\r\nEvents=1\r\n" : "");
     }
     plugin.load(scratch.modulePath);
     check(plugin.chain.active() == (chain == 1), "the chain is not as the setting says");
@@ -360,11 +375,13 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Scratch plainScratch(true);
   const Scratch streamedScratch(false);
+  const Scratch eventedScratch(false);
   sample.reset();
   FuzzedDataProvider in(data, size);
-  Pair pair{plainScratch, streamedScratch, {}, {}};
+  Pair pair{plainScratch, streamedScratch, eventedScratch, {}, {}, {}};
   Model model;
   const auto dispose = [&](bool strict) {
+    pair.checkEventRows();
     pair.both([](cablog::Plugin& plugin, const Scratch&) { plugin.dispose(); });
     model.chained = false;
     checkLogFile(plainScratch, pair.plain, model);

@@ -1,10 +1,16 @@
 #include "logging/frame_sampling.h"
 
+#include <algorithm>
+
 #include "logging/clock_text.h"
 #include "logging/log_rows.h"
 #include "logging/plugin_readings.h"
 
 namespace cablog {
+
+std::int32_t clampPeriodMs(std::int32_t ms) {
+  return std::clamp(ms, std::int32_t{0}, kMaxPeriodMs);
+}
 
 float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t lastTime) {
   // In 64 bits the difference of any two times is exact.
@@ -13,10 +19,30 @@ float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t
   return ((speed - lastSpeed) * 1000.0f) / static_cast<float>(dt);
 }
 
-void sampleFrame(Logger& logger, const FrameReadings& state) {
+void lookAtFrame(Logger& logger, const FrameReadings& readings) {
+  bool periodic;
+  if (logger.periodMs > 0) {
+    periodic =
+        logger.frameCounter == 1 || periodElapsed(readings.time, logger.lastTime, logger.periodMs);
+    // Only an event brings a look before the time does.
+    logger.framesToSample = std::numeric_limits<std::int32_t>::max();
+  } else {
+    const auto interval = static_cast<std::uint64_t>(logger.sampleInterval);
+    const auto sinceRow = static_cast<std::int32_t>(logger.frameCounter % interval);
+    periodic = sinceRow == 0;
+    logger.framesToSample = logger.sampleInterval - sinceRow;
+  }
+  if (periodic || (logger.eventRows && !logger.events.empty())) {
+    sampleFrame(logger, readings, periodic);
+  }
+}
+
+void sampleFrame(Logger& logger, const FrameReadings& state, bool periodic) {
   const float accel = acceleration(state.speed, state.time, logger.lastSpeed, logger.lastTime);
-  logger.lastSpeed = state.speed;
-  logger.lastTime = state.time;
+  if (periodic) {
+    logger.lastSpeed = state.speed;
+    logger.lastTime = state.time;
+  }
 
   char clock[kClockTextCapacity];
   const std::size_t clockSize = formatClockTime(state.time, clock);
@@ -34,6 +60,8 @@ void sampleFrame(Logger& logger, const FrameReadings& state) {
   v.setFloat(ValueKey::Acceleration, accel);
   v.setText(ValueKey::TimeHhmmss, std::string_view(clock, clockSize));
   if (state.plugin != nullptr) storePluginReadings(v, logger.arrayKeys, *state.plugin);
+  v.setText(ValueKey::Events, logger.events.cell());
+  logger.events.clear();
 
   appendDataRow(logger.logBuffer, logger.columns, v);
   if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);

@@ -1,29 +1,61 @@
-// Turns the stream of frames into rows: every N-th frame is logged.
+// Turns the stream of frames into rows: every N-th frame, or by simulated
+// time, is a periodic row; with event rows on, so is a frame after an event.
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
+#include "logging/event_list.h"
 #include "logging/frame_readings.h"
 #include "logging/logger.h"
 
 namespace cablog {
 
-// Speed change per second since the previous sampled frame, in single
+// The longest period the setting may ask for: an hour of simulated time.
+inline constexpr std::int32_t kMaxPeriodMs = 3'600'000;
+
+// The setting as read, into the range used: 0 (rows by frame count) to
+// kMaxPeriodMs.
+std::int32_t clampPeriodMs(std::int32_t ms);
+
+// Rows by time: a frame is a periodic row once TIME has moved on by the
+// period since the previous one, or has gone back (the host jumped).
+constexpr bool periodElapsed(std::int32_t time, std::int32_t lastTime, std::int32_t periodMs) {
+  return time < lastTime || std::int64_t{time} - lastTime >= periodMs;
+}
+
+// Speed change per second since the previous periodic row, in single
 // precision; 0 when no time has passed.
 float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t lastTime);
 
-// Stores the frame's readings and the derived values, and appends a row.
-void sampleFrame(Logger& logger, const FrameReadings& readings);
+// Stores the frame's readings and the derived values, and appends a row. A
+// periodic row becomes the reference of the next acceleration; an event row
+// leaves the reference alone.
+void sampleFrame(Logger& logger, const FrameReadings& readings, bool periodic = true);
 
-// Counts the frame; true for every sampleInterval-th one, which the caller
-// then samples. Never true before Load has set an interval. Inline, and
-// before any reading is gathered: most frames end here.
-inline bool countFrame(Logger& logger) {
+// Counts the frame; true for one that may be a row, which the caller then
+// hands to lookAtFrame. Never true before Load has set an interval. Inline,
+// and before any reading is gathered: most frames end here.
+inline bool countFrame(Logger& logger, std::int32_t time) {
   if (logger.sampleInterval <= 0) return false;
   ++logger.frameCounter;
-  if (--logger.framesToSample > 0) return false;
-  logger.framesToSample = logger.sampleInterval;
-  return true;
+  if (--logger.framesToSample <= 0) return true;
+  return logger.periodMs > 0 && periodElapsed(time, logger.lastTime, logger.periodMs);
+}
+
+// Samples the frame if it is a periodic row, or follows an event while
+// event rows are on; then counts down to the next frame to look at.
+void lookAtFrame(Logger& logger, const FrameReadings& readings);
+
+// Records an event for the next row's EVENTS cell. With event rows on, the
+// next frame is looked at whatever the countdown says.
+inline void noteEvent(Logger& logger, Event event) {
+  logger.events.add(event);
+  if (logger.eventRows) logger.framesToSample = 1;
+}
+inline void noteEvent(Logger& logger, Event event, std::int32_t number) {
+  logger.events.add(event, number);
+  if (logger.eventRows) logger.framesToSample = 1;
 }
 
 }  // namespace cablog

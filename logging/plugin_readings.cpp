@@ -7,7 +7,9 @@ namespace cablog {
 std::vector<ValueKey> arrayKeysNamedBy(const ColumnList& columns) {
   std::vector<ValueKey> keys;
   for (const Column& column : columns) {
-    if (column.known && arrayEntryOf(*column.known) &&
+    if (!column.known) continue;
+    const auto entry = familyEntryOf(*column.known);
+    if (entry && kKeyFamilies[static_cast<std::size_t>(entry->family)].chainOnly &&
         std::find(keys.begin(), keys.end(), *column.known) == keys.end()) {
       keys.push_back(*column.known);
     }
@@ -22,8 +24,8 @@ void storePluginReadings(ValueTable& values, const std::vector<ValueKey>& arrayK
   values.setInt(ValueKey::PluginReverser, readings.reverser);
   values.setInt(ValueKey::PluginConstantSpeed, readings.constantSpeed);
   for (const ValueKey key : arrayKeys) {
-    const ArrayEntry entry = *arrayEntryOf(key);
-    const std::int32_t* array = entry.array == HostArray::Panel ? readings.panel : readings.sound;
+    const FamilyEntry entry = *familyEntryOf(key);
+    const std::int32_t* array = entry.family == Family::Panel ? readings.panel : readings.sound;
     if (array != nullptr) values.setInt(key, array[entry.index]);
   }
 }
@@ -32,8 +34,11 @@ void forgetPluginReadings(ValueTable& values) {
   for (const NamedKey& named : kNamedKeys) {
     if (named.chainOnly) values.forget(named.key);
   }
-  for (std::size_t slot = kNamedKeyCount; slot < kValueKeyCount; ++slot) {
-    values.forget(static_cast<ValueKey>(slot));
+  for (const KeyFamily& family : kKeyFamilies) {
+    if (!family.chainOnly) continue;
+    for (std::size_t index = 0; index < kFamilySize; ++index) {
+      values.forget(familyKey(family.family, index));
+    }
   }
 }
 

@@ -16,8 +16,8 @@ struct PluginReadings {
   std::int32_t power;
   std::int32_t reverser;
   std::int32_t constantSpeed;
-  const std::int32_t* panel;  // kHostArraySize entries
-  const std::int32_t* sound;  // kHostArraySize entries
+  const std::int32_t* panel;  // kFamilySize entries
+  const std::int32_t* sound;  // kFamilySize entries
 };
 
 // The panel and sound slots that some column names, each once: only these

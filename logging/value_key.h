@@ -1,8 +1,8 @@
 // The keys the plug-in itself writes: the one table of them. Each has a fixed
 // slot in the value table, so that the per-frame path never searches or
 // allocates. Named keys come first; then the numbered families (PANEL_n,
-// SOUND_n), each a run of slots computed from the name when the columns are
-// read, never searched per frame.
+// SOUND_n, KEY_n), each a run of slots computed from the name when the
+// columns are read, never searched per frame.
 #pragma once
 
 #include <cstddef>
@@ -42,6 +42,15 @@ enum class ValueKey : std::uint16_t {
   PluginPower,
   PluginReverser,
   PluginConstantSpeed,
+  // The arguments of the host's other calls, and what happened between rows.
+  Horn,
+  Initialize,
+  VehicleBrakeNotches,
+  VehiclePowerNotches,
+  VehicleNotch3,
+  VehicleNotch4,
+  VehicleCars,
+  Events,
 };
 
 struct NamedKey {
@@ -75,60 +84,71 @@ inline constexpr NamedKey kNamedKeys[] = {
     {ValueKey::PluginPower, "PLUGIN_POWER", true},
     {ValueKey::PluginReverser, "PLUGIN_REVERSER", true},
     {ValueKey::PluginConstantSpeed, "PLUGIN_CONSTANT_SPEED", true},
+    {ValueKey::Horn, "HORN", false},
+    {ValueKey::Initialize, "INITIALIZE", false},
+    {ValueKey::VehicleBrakeNotches, "VEHICLE_BRAKE_NOTCHES", false},
+    {ValueKey::VehiclePowerNotches, "VEHICLE_POWER_NOTCHES", false},
+    {ValueKey::VehicleNotch3, "VEHICLE_NOTCH_3", false},
+    {ValueKey::VehicleNotch4, "VEHICLE_NOTCH_4", false},
+    {ValueKey::VehicleCars, "VEHICLE_CARS", false},
+    {ValueKey::Events, "EVENTS", false},
 };
 inline constexpr std::size_t kNamedKeyCount = std::size(kNamedKeys);
 
-// The host's two arrays that Elapse hands a train plug-in.
-enum class HostArray : std::uint8_t { Panel, Sound };
-inline constexpr std::size_t kHostArraySize = 256;
+// The numbered families: the host's two arrays that Elapse hands a train
+// plug-in, and the keys of KeyDown and KeyUp.
+enum class Family : std::uint8_t { Panel, Sound, Key };
+inline constexpr std::size_t kFamilySize = 256;
 
-// A numbered family: the prefix followed by an index 0 to 255 in plain
-// decimal ("PANEL_0", "SOUND_255"), one slot per entry of a host array.
+// A family's keys: the prefix followed by an index 0 to 255 in plain decimal
+// ("PANEL_0", "SOUND_255", "KEY_3"), one slot each.
 struct KeyFamily {
-  HostArray array;
+  Family family;
   std::string_view prefix;
+  bool chainOnly;  // written only while a train plug-in is chained
 };
 inline constexpr KeyFamily kKeyFamilies[] = {
-    {HostArray::Panel, "PANEL_"},
-    {HostArray::Sound, "SOUND_"},
+    {Family::Panel, "PANEL_", true},
+    {Family::Sound, "SOUND_", true},
+    {Family::Key, "KEY_", false},
 };
 
 inline constexpr std::size_t kValueKeyCount =
-    kNamedKeyCount + std::size(kKeyFamilies) * kHostArraySize;
+    kNamedKeyCount + std::size(kKeyFamilies) * kFamilySize;
 
 constexpr bool namedKeysMatchTheirSlots() {
   for (std::size_t i = 0; i < kNamedKeyCount; ++i) {
     if (static_cast<std::size_t>(kNamedKeys[i].key) != i) return false;
   }
   for (std::size_t i = 0; i < std::size(kKeyFamilies); ++i) {
-    if (static_cast<std::size_t>(kKeyFamilies[i].array) != i) return false;
+    if (static_cast<std::size_t>(kKeyFamilies[i].family) != i) return false;
   }
   return true;
 }
 static_assert(namedKeysMatchTheirSlots(), "kNamedKeys lists the enumerators in their order");
-static_assert(static_cast<std::size_t>(ValueKey::PluginConstantSpeed) + 1 == kNamedKeyCount,
+static_assert(static_cast<std::size_t>(ValueKey::Events) + 1 == kNamedKeyCount,
               "every enumerator has a name");
 
-constexpr ValueKey familyKey(HostArray array, std::size_t index) {
-  return static_cast<ValueKey>(kNamedKeyCount + static_cast<std::size_t>(array) * kHostArraySize +
+constexpr ValueKey familyKey(Family family, std::size_t index) {
+  return static_cast<ValueKey>(kNamedKeyCount + static_cast<std::size_t>(family) * kFamilySize +
                                index);
 }
 
-// Which host array entry a slot stands for; nothing for a named key.
-struct ArrayEntry {
-  HostArray array;
+// Which family entry a slot stands for; nothing for a named key.
+struct FamilyEntry {
+  Family family;
   std::uint16_t index;
 };
-constexpr std::optional<ArrayEntry> arrayEntryOf(ValueKey key) {
+constexpr std::optional<FamilyEntry> familyEntryOf(ValueKey key) {
   const auto slot = static_cast<std::size_t>(key);
   if (slot < kNamedKeyCount || slot >= kValueKeyCount) return std::nullopt;
   const std::size_t offset = slot - kNamedKeyCount;
-  return ArrayEntry{static_cast<HostArray>(offset / kHostArraySize),
-                    static_cast<std::uint16_t>(offset % kHostArraySize)};
+  return FamilyEntry{static_cast<Family>(offset / kFamilySize),
+                     static_cast<std::uint16_t>(offset % kFamilySize)};
 }
 
 // "0" to "255", no sign, no leading zero, no blanks.
-constexpr std::optional<std::size_t> arrayIndexOf(std::string_view digits) {
+constexpr std::optional<std::size_t> familyIndexOf(std::string_view digits) {
   if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits.front() == '0')) {
     return std::nullopt;
   }
@@ -137,8 +157,14 @@ constexpr std::optional<std::size_t> arrayIndexOf(std::string_view digits) {
     if (c < '0' || c > '9') return std::nullopt;
     index = index * 10 + static_cast<std::size_t>(c - '0');
   }
-  if (index >= kHostArraySize) return std::nullopt;
+  if (index >= kFamilySize) return std::nullopt;
   return index;
+}
+
+// The KEY_n slot of a key number the host sends; nothing beyond the family.
+constexpr std::optional<ValueKey> keySlotOf(std::int32_t key) {
+  if (key < 0 || static_cast<std::size_t>(key) >= kFamilySize) return std::nullopt;
+  return familyKey(Family::Key, static_cast<std::size_t>(key));
 }
 
 // The slot of a key name as the column file gives it (upper case); nothing
@@ -149,8 +175,8 @@ constexpr std::optional<ValueKey> knownKey(std::string_view name) {
   }
   for (const KeyFamily& family : kKeyFamilies) {
     if (!name.starts_with(family.prefix)) continue;
-    if (const auto index = arrayIndexOf(name.substr(family.prefix.size()))) {
-      return familyKey(family.array, *index);
+    if (const auto index = familyIndexOf(name.substr(family.prefix.size()))) {
+      return familyKey(family.family, *index);
     }
   }
   return std::nullopt;
@@ -158,8 +184,8 @@ constexpr std::optional<ValueKey> knownKey(std::string_view name) {
 
 // The name of any slot, for messages and tests.
 inline std::string keyName(ValueKey key) {
-  if (const auto entry = arrayEntryOf(key)) {
-    return std::string(kKeyFamilies[static_cast<std::size_t>(entry->array)].prefix) +
+  if (const auto entry = familyEntryOf(key)) {
+    return std::string(kKeyFamilies[static_cast<std::size_t>(entry->family)].prefix) +
            std::to_string(entry->index);
   }
   return std::string(kNamedKeys[static_cast<std::size_t>(key)].name);

@@ -23,6 +23,12 @@ class ValueTable {
   // For texts the plug-in makes itself, which never hold a line feed.
   void setText(ValueKey key, std::string_view text);
 
+  // Room for a text of `size` bytes, for a key whose text may outgrow the
+  // string's inline storage, so that storing it later never allocates.
+  void reserve(ValueKey key, std::size_t size) {
+    slots_[static_cast<std::size_t>(key)].text.reserve(size);
+  }
+
   // Empties the slot again; its text keeps its storage.
   void forget(ValueKey key) { slots_[static_cast<std::size_t>(key)].present = false; }
 
@@ -35,8 +41,9 @@ class ValueTable {
  private:
   struct Slot {
     bool present = false;
-    // Every number, flag and clock text fits the string's inline storage, so
-    // replacing a value never allocates.
+    // Every number, flag and clock text fits the string's inline storage,
+    // and the events text its reserved room, so replacing a value never
+    // allocates.
     std::string text;
   };
 

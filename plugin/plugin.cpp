@@ -26,6 +26,26 @@ void readColumns(Logger& logger, const std::string& columnsPath) {
   endHeaderRow(logger.logBuffer);
 }
 
+// True when `value` differs from the last one (or there was none), which
+// it then becomes.
+bool changes(std::optional<std::int32_t>& last, std::int32_t value) {
+  if (last == value) return false;
+  last = value;
+  return true;
+}
+
+// The plug-in events of a frame: each returned value that differs from the
+// previous frame's.
+void notePluginEvents(Logger& logger, const std::optional<HandleRecord>& last,
+                      const HandleRecord& decided) {
+  if (!last || last->brake != decided.brake) noteEvent(logger, Event::PluginBrake);
+  if (!last || last->power != decided.power) noteEvent(logger, Event::PluginPower);
+  if (!last || last->reverser != decided.reverser) noteEvent(logger, Event::PluginReverser);
+  if (!last || last->reserved != decided.reserved) {
+    noteEvent(logger, Event::PluginConstantSpeed);
+  }
+}
+
 }  // namespace
 
 void Plugin::load(const std::string& modulePath) {
@@ -39,6 +59,12 @@ void Plugin::load(const std::string& modulePath) {
   IniIntSetting flush = flushSetting();
   flush.loadFrom(kSharedSettingsPath);
   flush.loadFrom(paths.settingsPath);
+  IniIntSetting period = periodSetting();
+  period.loadFrom(kSharedSettingsPath);
+  period.loadFrom(paths.settingsPath);
+  IniIntSetting events = eventsSetting();
+  events.loadFrom(kSharedSettingsPath);
+  events.loadFrom(paths.settingsPath);
 
   // A log being streamed gets what is still waiting before the next starts.
   if (logger.stream.flushSeconds > 0) {
@@ -59,7 +85,13 @@ void Plugin::load(const std::string& modulePath) {
                        ? logFilePath(paths.directory, platform::localNow(), separators.front())
                        : std::string();
   logger.sampleInterval = std::max(interval.value, std::int32_t{1});
-  logger.framesToSample = logger.sampleInterval;
+  logger.periodMs = clampPeriodMs(period.value);
+  // By time, the first frame is a periodic row.
+  logger.framesToSample = logger.periodMs > 0 ? 1 : logger.sampleInterval;
+  logger.eventRows = events.value != 0;
+  logger.events.clear();
+  logger.values.reserve(ValueKey::Events, kEventsCellCapacity);
+  lastDecided_.reset();
   logger.stream = LogStream{};
   logger.stream.flushSeconds = clampFlushSeconds(flush.value);
   readColumns(logger, paths.columnsPath);
@@ -75,12 +107,14 @@ void Plugin::load(const std::string& modulePath) {
 HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* panel,
                                    std::int32_t* sound) {
   const HandleRecord decided = chain.entries().Elapse(state, panel, sound);
-  if (countFrame(logger)) {
+  notePluginEvents(logger, lastDecided_, decided);
+  lastDecided_ = decided;
+  if (countFrame(logger, state.time)) {
     const PluginReadings plugin{decided.brake,    decided.power, decided.reverser,
                                 decided.reserved, panel,         sound};
     FrameReadings readings = readingsOf(state);
     readings.plugin = &plugin;
-    sampleFrame(logger, readings);
+    lookAtFrame(logger, readings);
   }
   return decided;
 }
@@ -96,41 +130,61 @@ void Plugin::dispose() {
 
 // Each call records first, then reaches the chained plug-in.
 void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
+  ValueTable& v = logger.values;
+  v.setInt(ValueKey::VehicleBrakeNotches, vehicle.brakeNotches);
+  v.setInt(ValueKey::VehiclePowerNotches, vehicle.powerNotches);
+  v.setInt(ValueKey::VehicleNotch3, vehicle.atsNotch);
+  v.setInt(ValueKey::VehicleNotch4, vehicle.b67Notch);
+  v.setInt(ValueKey::VehicleCars, vehicle.cars);
+  noteEvent(logger, Event::Vehicle);
   if (chain.active()) chain.entries().SetVehicleSpec(vehicle);
 }
 void Plugin::initialize(std::int32_t brakeMode) {
+  logger.values.setInt(ValueKey::Initialize, brakeMode);
+  noteEvent(logger, Event::Initialize);
   if (chain.active()) chain.entries().Initialize(brakeMode);
 }
+// A key beyond the KEY_n columns still makes its event.
 void Plugin::keyDown(std::int32_t key) {
+  if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, true);
+  noteEvent(logger, Event::KeyDown, key);
   if (chain.active()) chain.entries().KeyDown(key);
 }
 void Plugin::keyUp(std::int32_t key) {
+  if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, false);
+  noteEvent(logger, Event::KeyUp, key);
   if (chain.active()) chain.entries().KeyUp(key);
 }
 void Plugin::hornBlow(std::int32_t horn) {
+  logger.values.setInt(ValueKey::Horn, horn);
+  noteEvent(logger, Event::Horn, horn);
   if (chain.active()) chain.entries().HornBlow(horn);
 }
 
 void Plugin::setPower(std::int32_t notch) {
   echo.power = notch;
   logger.values.setInt(ValueKey::Power, notch);
+  if (changes(lastPower_, notch)) noteEvent(logger, Event::Power);
   if (chain.active()) chain.entries().SetPower(notch);
 }
 
 void Plugin::setBrake(std::int32_t notch) {
   echo.brake = notch;
   logger.values.setInt(ValueKey::Brake, notch);
+  if (changes(lastBrake_, notch)) noteEvent(logger, Event::Brake);
   if (chain.active()) chain.entries().SetBrake(notch);
 }
 
 void Plugin::setReverser(std::int32_t position) {
   echo.reverser = position;
   logger.values.setInt(ValueKey::Reverser, position);
+  if (changes(lastReverser_, position)) noteEvent(logger, Event::Reverser);
   if (chain.active()) chain.entries().SetReverser(position);
 }
 
 void Plugin::setSignal(std::int32_t aspect) {
   logger.values.setInt(ValueKey::Signal, aspect);
+  if (changes(lastSignal_, aspect)) noteEvent(logger, Event::Signal);
   if (chain.active()) chain.entries().SetSignal(aspect);
 }
 
@@ -140,16 +194,19 @@ void Plugin::setBeaconData(const BeaconData& beacon) {
   v.setInt(ValueKey::BeaconSignal, beacon.signal);
   v.setFloat(ValueKey::BeaconDistance, beacon.distance);
   v.setInt(ValueKey::BeaconOptional, beacon.optional);
+  noteEvent(logger, Event::Beacon);
   if (chain.active()) chain.entries().SetBeaconData(beacon);
 }
 
 // The pilot lamp is lit while the doors are shut.
 void Plugin::doorOpen() {
   logger.values.setBool(ValueKey::PilotLamp, false);
+  noteEvent(logger, Event::DoorOpen);
   if (chain.active()) chain.entries().DoorOpen();
 }
 void Plugin::doorClose() {
   logger.values.setBool(ValueKey::PilotLamp, true);
+  noteEvent(logger, Event::DoorClose);
   if (chain.active()) chain.entries().DoorClose();
 }
 

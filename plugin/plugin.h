@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "logging/frame_sampling.h"
@@ -32,7 +33,7 @@ class Plugin {
   HandleRecord elapse(const VehicleState& state, std::int32_t* panel = nullptr,
                       std::int32_t* sound = nullptr) {
     if (chain.active()) return elapseChained(state, panel, sound);
-    if (countFrame(logger)) sampleFrame(logger, readingsOf(state));
+    if (countFrame(logger, state.time)) lookAtFrame(logger, readingsOf(state));
     return {echo.brake, echo.power, echo.reverser, 0};
   }
 
@@ -42,7 +43,7 @@ class Plugin {
   // same file.
   void dispose();
 
-  // Calls cablog itself does nothing with; a chained plug-in gets them.
+  // Calls whose arguments cablog only records; a chained plug-in gets them.
   void setVehicleSpec(const VehicleSpec& vehicle);
   void initialize(std::int32_t brakeMode);
   void keyDown(std::int32_t key);
@@ -63,6 +64,14 @@ class Plugin {
 
  private:
   HandleRecord elapseChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
+
+  // What the handle and signal setters last set, and what the chained
+  // plug-in returned on the previous frame: a repeat of either is no event.
+  std::optional<std::int32_t> lastPower_;
+  std::optional<std::int32_t> lastBrake_;
+  std::optional<std::int32_t> lastReverser_;
+  std::optional<std::int32_t> lastSignal_;
+  std::optional<HandleRecord> lastDecided_;
 };
 
 }  // namespace cablog

@@ -31,12 +31,26 @@ class IniIntSetting {
 
 inline constexpr const char* kLogSection = "Log";
 inline constexpr const char* kFlushKey = "Flush";
+inline constexpr const char* kEventsKey = "Events";
+inline constexpr const char* kPeriodKey = "Period";
 
 // Seconds between writes of the log while the run goes on, as the files set
 // it: 0 (the whole log at the end) unless one of them says otherwise. Not yet
 // clamped.
 inline IniIntSetting flushSetting() {
   return {kLogSection, kFlushKey, 0};
+}
+
+// Whether a frame after an event makes a row of its own: 0 (no) unless one
+// of the files says otherwise.
+inline IniIntSetting eventsSetting() {
+  return {kLogSection, kEventsKey, 0};
+}
+
+// Rows by simulated time, in milliseconds, as the files set it: 0 (rows by
+// frame count) unless one of them says otherwise. Not yet clamped.
+inline IniIntSetting periodSetting() {
+  return {kFrameSection, kPeriodKey, 0};
 }
 
 // The sampling interval as the files set it: 60 unless one of them says

@@ -99,6 +99,14 @@ def main():
         "≤ 600 ns", m["BM_SampledFrame"] <= 600, "BM_SampledFrame")
     row("unsampled `Elapse` (through the export)", ns(m["BM_UnsampledElapse"]), "≤ 5 ns",
         m["BM_UnsampledElapse"] <= 5, "BM_UnsampledElapse")
+    plain, events, period = (m["BM_UnsampledElapse"], m["BM_UnsampledElapseEvents"],
+                             m["BM_UnsampledElapsePeriod"])
+    row("unsampled `Elapse` without events, `Events=1`", ns(events),
+        f"within 1 ns of the above: {events - plain:+.2f} ns", abs(events - plain) <= 1,
+        "BM_UnsampledElapseEvents")
+    row("unsampled `Elapse`, rows by time (`Period`)", ns(period),
+        f"≤ 2 ns more than by `Skip`: {period - plain:+.2f} ns", period - plain <= 2,
+        "BM_UnsampledElapsePeriod")
     for name in ("SetPower", "SetBrake", "SetReverser", "SetSignal", "SetBeaconData"):
         row(f"`{name}`", ns(m["BM_" + name]), name="BM_" + name)
     row("`DoorOpen` / `DoorClose`", ns(m["BM_DoorOpenClose"]), name="BM_DoorOpenClose")

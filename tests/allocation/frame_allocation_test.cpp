@@ -22,7 +22,7 @@ constexpr const char* kAllColumns =
     "reverser,R\nsignal,S\npilotlamp,Doors\nbeacon_type,BT\nbeacon_signal,BS\n"
     "beacon_distance,BD\nbeacon_optional,BO\n"
     "plugin_brake,PB\nplugin_power,PP\nplugin_reverser,PR\nplugin_constant_speed,PC\n"
-    "panel_12,Panel\nsound_0,Sound\nsound_255,Last\n"
+    "panel_12,Panel\nsound_0,Sound\nsound_255,Last\nevents,Events\nkey_0,Key\nhorn,Horn\n"
     // A key nothing writes is looked up by name, never inserted.
     "odometer,Odometer\n";
 
@@ -76,7 +76,8 @@ const std::string kSamplePath =
 
 struct Interval {
   int frames;
-  bool chained;  // to the sample train plug-in
+  bool chained;         // to the sample train plug-in
+  bool events = false;  // Events=1
 };
 
 class FrameAllocation : public ::testing::TestWithParam<Interval> {
@@ -84,8 +85,9 @@ class FrameAllocation : public ::testing::TestWithParam<Interval> {
   void SetUp() override {
     module_.write("cablog.csv", kAllColumns);
     const std::string chain = GetParam().chained ? "[Chain]\nModule=" + kSamplePath + "\n" : "";
+    const std::string events = GetParam().events ? "[Log]\nEvents=1\n" : "";
     module_.write("cablog.ini",
-                  "[Frame]\nSkip=" + std::to_string(GetParam().frames) + "\n" + chain);
+                  "[Frame]\nSkip=" + std::to_string(GetParam().frames) + "\n" + chain + events);
     plugin_.load(module_.file("cablog.dll"));
     EXPECT_EQ(plugin_.chain.active(), GetParam().chained);
     // The first rows and setter calls may size what they keep.
@@ -123,7 +125,8 @@ TEST_P(FrameAllocation, FramesWithinTheCurrentLogBlockAllocateNothing) {
 INSTANTIATE_TEST_SUITE_P(Intervals, FrameAllocation,
                          ::testing::Values(Interval{1, false}, Interval{7, false},
                                            Interval{60, false}, Interval{1, true},
-                                           Interval{60, true}));
+                                           Interval{60, true}, Interval{60, false, true},
+                                           Interval{60, true, true}));
 
 TEST(LogGrowth, AllocatesLittleMoreThanItsBlocks) {
   testing::TempDir cwd{"cablog-cwd"};

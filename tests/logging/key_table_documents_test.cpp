@@ -49,8 +49,9 @@ TEST(KeyTableDocuments, TheGuideListsEveryKey) {
     const std::size_t gap = line.find("  ", 2);
     if (gap == std::string::npos) continue;
     const std::string key = line.substr(2, gap - 2);
-    if (std::all_of(key.begin(), key.end(),
-                    [](char c) { return (c >= 'A' && c <= 'Z') || c == '_' || c == 'n'; })) {
+    if (std::all_of(key.begin(), key.end(), [](char c) {
+          return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == 'n';
+        })) {
       listed.insert(key);
     }
   }

@@ -24,13 +24,13 @@ TEST(ValueTable, StoresEachKindAsTextAndTheLastStoreWins) {
 }
 
 TEST(ValueKey, NamesAndSlotsAgree) {
-  EXPECT_EQ(kValueKeyCount, 24u + 2 * 256);
+  EXPECT_EQ(kValueKeyCount, 32u + 3 * 256);
   for (std::size_t i = 0; i < kValueKeyCount; ++i) {
     const auto key = static_cast<ValueKey>(i);
     EXPECT_EQ(knownKey(keyName(key)), key) << keyName(key);
   }
-  EXPECT_EQ(keyName(familyKey(HostArray::Sound, 255)), "SOUND_255");
-  EXPECT_EQ(knownKey("PANEL_0"), familyKey(HostArray::Panel, 0));
+  EXPECT_EQ(keyName(familyKey(Family::Sound, 255)), "SOUND_255");
+  EXPECT_EQ(knownKey("PANEL_0"), familyKey(Family::Panel, 0));
   for (const char* unknown : {"Speed", "MY_KEY", "PANEL_256", "PANEL_01", "PANEL_", "PANEL_-1",
                               "SOUND_1a", "SOUND_ 1", "PANEL_1000", "PANEL", "panel_1"}) {
     EXPECT_FALSE(knownKey(unknown)) << unknown;

@@ -79,7 +79,7 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
                 "SPEED,Speed\nBRAKE,Brake\nPLUGIN_BRAKE,P brake\nPLUGIN_POWER,P power\n"
                 "PLUGIN_REVERSER,P rev\nPLUGIN_CONSTANT_SPEED,P cs\nPANEL_12,Panel 12\n"
                 "PANEL_255,Panel 255\nSOUND_0,Sound 0\nSOUND_7,Sound 7\npanel_12,Again\n"
-                "PANEL_256,Beyond\nPANEL_01,Leading zero\nSOUND_3,Untouched\n");
+                "PANEL_256,Beyond\nPANEL_01,Leading zero\nSOUND_3,Untouched\nEVENTS,Events\n");
   SampleRecord sample(placeSample(kSamplePlugin, kSample));
   {
     testing::ModuleUnderTest module(folder_.path());
@@ -138,9 +138,12 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
             "Dispose\n");
   EXPECT_EQ(onlyLog(folder_.path()),
             "Speed,Brake,P brake,P power,P rev,P cs,Panel 12,Panel 255,Sound 0,Sound 7,Again,"
-            "Beyond,Leading zero,Untouched,\r\n"
-            "40,0,0,3,1,0,40,0,-10000,2,40,,,1515870810,\r\n"
-            "60,0,4,0,1,2,60,1,1,4,60,,,1515870810,\r\n");
+            "Beyond,Leading zero,Untouched,Events,\r\n"
+            "40,0,0,3,1,0,40,0,-10000,2,40,,,1515870810,VEHICLE INITIALIZE POWER BRAKE REVERSER "
+            "SIGNAL KEY_DOWN_5 KEY_UP_6 HORN_7 DOOR_OPEN DOOR_CLOSE BEACON PLUGIN_BRAKE "
+            "PLUGIN_POWER PLUGIN_REVERSER PLUGIN_CONSTANT_SPEED,\r\n"
+            "60,0,4,0,1,2,60,1,1,4,60,,,1515870810,PLUGIN_BRAKE PLUGIN_POWER "
+            "PLUGIN_CONSTANT_SPEED,\r\n");
   const auto text = status();
   ASSERT_TRUE(text);
   EXPECT_EQ(text->rfind("cablog chained the train's plug-in.\r\nmodule:  ", 0), 0u) << *text;
