@@ -39,6 +39,10 @@ void Plugin::load(const std::string& modulePath) {
   IniIntSetting flush = flushSetting();
   flush.loadFrom(kSharedSettingsPath);
   flush.loadFrom(paths.settingsPath);
+  IniIntSetting record = recordSetting();
+  record.loadFrom(kSharedSettingsPath);
+  record.loadFrom(paths.settingsPath);
+  recorder.stop();
 
   // A log being streamed gets what is still waiting before the next starts.
   if (logger.stream.flushSeconds > 0) {
@@ -70,6 +74,30 @@ void Plugin::load(const std::string& modulePath) {
   }
   // Without a folder a chain could be neither found nor reported on.
   if (folderKnown) chain.build(paths, separators);
+  if (record.value > 0) {
+    const RecordedModule chained =
+        chain.active() ? describeModule(chain.path(), separators) : RecordedModule{};
+    recorder.start(recordingPathFor(logger.logPath), logger.stream.flushSeconds, chained);
+  }
+}
+
+std::int32_t Plugin::pluginVersion() {
+  if (recorder.active()) recorder.call(recording::CallTag::GetPluginVersion);
+  return kInterfaceVersion;
+}
+
+HandleRecord Plugin::elapseRecorded(const VehicleState& state, std::int32_t* panel,
+                                    std::int32_t* sound) {
+  recorder.elapseIn(state, panel, sound);
+  HandleRecord back;
+  if (chain.active()) {
+    back = elapseChained(state, panel, sound);
+  } else {
+    if (countFrame(logger)) sampleFrame(logger, readingsOf(state));
+    back = {echo.brake, echo.power, echo.reverser, 0};
+  }
+  recorder.elapseOut(back, panel, sound);
+  return back;
 }
 
 HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* panel,
@@ -86,55 +114,67 @@ HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* pane
 }
 
 void Plugin::dispose() {
+  if (recorder.active()) recorder.call(recording::CallTag::Dispose);
   if (logger.stream.flushSeconds > 0) {
     finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
   } else {
     writeLogFile(logger.logPath, logger.logBuffer);
   }
+  recorder.finish();
   chain.release();
 }
 
 // Each call records first, then reaches the chained plug-in.
 void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetVehicleSpec, vehicle);
   if (chain.active()) chain.entries().SetVehicleSpec(vehicle);
 }
 void Plugin::initialize(std::int32_t brakeMode) {
+  if (recorder.active()) recorder.call(recording::CallTag::Initialize, brakeMode);
   if (chain.active()) chain.entries().Initialize(brakeMode);
 }
 void Plugin::keyDown(std::int32_t key) {
+  if (recorder.active()) recorder.call(recording::CallTag::KeyDown, key);
   if (chain.active()) chain.entries().KeyDown(key);
 }
 void Plugin::keyUp(std::int32_t key) {
+  if (recorder.active()) recorder.call(recording::CallTag::KeyUp, key);
   if (chain.active()) chain.entries().KeyUp(key);
 }
 void Plugin::hornBlow(std::int32_t horn) {
+  if (recorder.active()) recorder.call(recording::CallTag::HornBlow, horn);
   if (chain.active()) chain.entries().HornBlow(horn);
 }
 
 void Plugin::setPower(std::int32_t notch) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetPower, notch);
   echo.power = notch;
   logger.values.setInt(ValueKey::Power, notch);
   if (chain.active()) chain.entries().SetPower(notch);
 }
 
 void Plugin::setBrake(std::int32_t notch) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetBrake, notch);
   echo.brake = notch;
   logger.values.setInt(ValueKey::Brake, notch);
   if (chain.active()) chain.entries().SetBrake(notch);
 }
 
 void Plugin::setReverser(std::int32_t position) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetReverser, position);
   echo.reverser = position;
   logger.values.setInt(ValueKey::Reverser, position);
   if (chain.active()) chain.entries().SetReverser(position);
 }
 
 void Plugin::setSignal(std::int32_t aspect) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetSignal, aspect);
   logger.values.setInt(ValueKey::Signal, aspect);
   if (chain.active()) chain.entries().SetSignal(aspect);
 }
 
 void Plugin::setBeaconData(const BeaconData& beacon) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetBeaconData, beacon);
   ValueTable& v = logger.values;
   v.setInt(ValueKey::BeaconType, beacon.type);
   v.setInt(ValueKey::BeaconSignal, beacon.signal);
@@ -145,10 +185,12 @@ void Plugin::setBeaconData(const BeaconData& beacon) {
 
 // The pilot lamp is lit while the doors are shut.
 void Plugin::doorOpen() {
+  if (recorder.active()) recorder.call(recording::CallTag::DoorOpen);
   logger.values.setBool(ValueKey::PilotLamp, false);
   if (chain.active()) chain.entries().DoorOpen();
 }
 void Plugin::doorClose() {
+  if (recorder.active()) recorder.call(recording::CallTag::DoorClose);
   logger.values.setBool(ValueKey::PilotLamp, true);
   if (chain.active()) chain.entries().DoorClose();
 }
