@@ -16,6 +16,8 @@
 #include "log_report.h"
 #include "options.h"
 #include "plugin_module.h"
+#include "replay.h"
+#include "show.h"
 #include "train_model.h"
 
 namespace {
@@ -100,6 +102,13 @@ int run(const host::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Subcommands on recordings, each with its own options and exit codes.
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "replay" || command == "show") {
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    return command == "replay" ? host::replayCommand(args, std::cout, std::cerr)
+                               : host::showCommand(args, std::cout, std::cerr);
+  }
   try {
     const host::Options options =
         host::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
