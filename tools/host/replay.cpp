@@ -44,8 +44,11 @@ class Differences {
   void note(std::size_t output, std::int32_t recorded, std::int32_t replayed) {
     ++perOutput_[output];
     frameDiffers_ = true;
-    if (first_ == 0 || first_ == frame_) {
+    if (first_ == 0) {
       first_ = frame_;
+      firstState_ = *state_;
+    }
+    if (first_ == frame_) {
       firstLines_ += "  " + outputName(output) + ": recorded " + std::to_string(recorded) +
                      ", replayed " + std::to_string(replayed) + "\n";
     }
@@ -67,7 +70,6 @@ class Differences {
     frame_ = frame;
     state_ = &state;
     frameDiffers_ = false;
-    if (first_ == frame) firstState_ = state;
   }
   bool frameDiffers() const { return frameDiffers_; }
 
