@@ -9,11 +9,16 @@
 // same calls with its log streamed to the file as it grows, and meets refused
 // opens and refused or short writes now and then: its file must always be a
 // prefix of the first one's, and the same bytes once nothing is left waiting.
+// Some Loads of the first plug-in record the calls ([Log] Record=1): played
+// again into a fresh plug-in with the same settings, the recording must give
+// back the same handles and arrays and write the same log.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,14 +26,17 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <dlfcn.h>
 
 #include "fuzz/fuzz_check.h"
+#include "logging/log_file.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
+#include "recording_reader.h"
 
 namespace {
 
@@ -94,6 +102,8 @@ constexpr Setting kSettings[] = {
 // Frames and rows one input may ask for, so that an input stays quick.
 constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 22;
 constexpr std::uint64_t kRowBudget = 20000;
+// Frames recorded, which cost a file write each 50 bytes.
+constexpr std::uint64_t kRecordedFrameBudget = std::uint64_t{1} << 16;
 
 // A folder of its own for each input, holding the column file, and made the
 // current directory while the input runs: Load reads "./Ats.ini", and there
@@ -182,6 +192,10 @@ struct Model {
   // What the sample was told, while chained; it keeps it across reloads.
   cablog::HandleEcho sampleDriver;
   std::int32_t sampleAtsNotch = 0;
+  // The last Load's recording, and the INI file it read.
+  bool recording = false;
+  std::string recordingSettings;
+  std::uint64_t framesRecorded = 0;
 
   std::uint64_t rows() const {
     return loaded ? framesSinceLoad / static_cast<std::uint64_t>(interval) : 0;
@@ -308,15 +322,20 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
   const std::size_t chain =
       in.ConsumeIntegralInRange<std::size_t>(0, std::size(kChainSettings) - 1);
   const char* flush = in.ConsumeBool() ? "[Log]\r\nFlush=1\r\n" : "[Log]\r\nFlush=3600\r\n";
+  // A recording's Load names no chained module: its sample keeps what it
+  // was told across loads, which a fresh replay could not give it.
+  const bool record = chain != 1 && in.ConsumeBool();
   pair.both([&](cablog::Plugin& plugin, const Scratch& scratch) {
     const bool streamed = &plugin == &pair.streamed;
     const fs::path ini = scratch.folder / "cablog.ini";
-    if (setting.text == nullptr && chain == 0 && !streamed) {
+    if (setting.text == nullptr && chain == 0 && !streamed && !record) {
       fs::remove(ini);
     } else {
-      std::ofstream(ini, std::ios::binary | std::ios::trunc)
-          << (setting.text == nullptr ? "" : setting.text) << kChainSettings[chain]
-          << (streamed ? flush : "");
+      const std::string text = std::string(setting.text == nullptr ? "" : setting.text) +
+                               kChainSettings[chain] + (streamed ? flush : "") +
+                               (record && !streamed ? "[Log]\r\nRecord=1\r\n" : "");
+      std::ofstream(ini, std::ios::binary | std::ios::trunc) << text;
+      if (!streamed) model.recordingSettings = text;
     }
     plugin.load(scratch.modulePath);
     check(plugin.chain.active() == (chain == 1), "the chain is not as the setting says");
@@ -328,6 +347,7 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
           "the chain status file does not tell what happened");
   });
   model.chained = chain == 1;
+  model.recording = record;
   model.loaded = true;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
@@ -337,12 +357,14 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
   const std::uint64_t rowsBefore = model.rows();
   if (model.loaded) model.framesSinceLoad += frames;
   const std::uint64_t newRows = model.rows() - rowsBefore;
-  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget) {
+  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget ||
+      (model.recording && model.framesRecorded + frames > kRecordedFrameBudget)) {
     if (model.loaded) model.framesSinceLoad -= frames;
     return;
   }
   model.framesTotal += frames;
   model.rowsTotal += newRows;
+  if (model.recording) model.framesRecorded += frames;
   pair.both([&](cablog::Plugin& plugin, const Scratch&) {
     std::int32_t panel[256];
     std::int32_t sound[256];
@@ -353,6 +375,88 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
     }
     if (frames > 0) checkArrays(model, state, panel, sound);
   });
+}
+
+// Plays the plain plug-in's recording into a fresh plug-in in a folder of its
+// own with the same settings: every frame must hand back what was recorded,
+// and the log must come out the same, byte for byte.
+void replayRecording(const cablog::Plugin& plain, const Model& model) {
+  std::istringstream in(bytesOf(cablog::recordingPathFor(plain.logger.logPath)));
+  host::RecordingReader reader(in);
+  const Scratch scratch(false);
+  std::ofstream(scratch.folder / "cablog.ini", std::ios::binary) << model.recordingSettings;
+  cablog::Plugin again;
+  std::array<std::int32_t, 256> panel{};
+  std::array<std::int32_t, 256> sound{};
+  host::RecordedCall call;
+  using host::CallTag;
+  while (reader.next(call)) {
+    switch (call.tag) {
+      case CallTag::Load:
+        again.load(scratch.modulePath);
+        break;
+      case CallTag::Dispose:
+        again.dispose();
+        break;
+      case CallTag::GetPluginVersion:
+        again.pluginVersion();
+        break;
+      case CallTag::SetVehicleSpec:
+        again.setVehicleSpec(std::bit_cast<cablog::VehicleSpec>(call.vehicle));
+        break;
+      case CallTag::Initialize:
+        again.initialize(call.value);
+        break;
+      case CallTag::SetPower:
+        again.setPower(call.value);
+        break;
+      case CallTag::SetBrake:
+        again.setBrake(call.value);
+        break;
+      case CallTag::SetReverser:
+        again.setReverser(call.value);
+        break;
+      case CallTag::KeyDown:
+        again.keyDown(call.value);
+        break;
+      case CallTag::KeyUp:
+        again.keyUp(call.value);
+        break;
+      case CallTag::HornBlow:
+        again.hornBlow(call.value);
+        break;
+      case CallTag::DoorOpen:
+        again.doorOpen();
+        break;
+      case CallTag::DoorClose:
+        again.doorClose();
+        break;
+      case CallTag::SetSignal:
+        again.setSignal(call.value);
+        break;
+      case CallTag::SetBeaconData:
+        again.setBeaconData(std::bit_cast<cablog::BeaconData>(call.beacon));
+        break;
+      case CallTag::Elapse: {
+        panel = *call.panelIn;
+        sound = *call.soundIn;
+        const cablog::HandleRecord back = again.elapse(
+            std::bit_cast<cablog::VehicleState>(call.state),
+            call.panelGiven ? panel.data() : nullptr, call.soundGiven ? sound.data() : nullptr);
+        check(back.brake == call.back.brake && back.power == call.back.power &&
+                  back.reverser == call.back.reverser && back.reserved == call.back.fourth &&
+                  panel == *call.panelOut && sound == *call.soundOut,
+              "a replayed frame handed back otherwise than recorded");
+        break;
+      }
+    }
+  }
+  check(!reader.cutShort(), "the recording ends inside a call");
+  const std::string original = bytesOf(plain.logger.logPath);
+  const std::string replayed = bytesOf(again.logger.logPath);
+  if (replayed != original) {
+    fail("the replayed log differs", replayed.substr(0, 300), original.substr(0, 300));
+  }
 }
 
 }  // namespace
@@ -450,5 +554,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   cablog::platform::injectFileFaults({});
   dispose(true);
+  if (model.recording) replayRecording(pair.plain, model);
   return 0;
 }
