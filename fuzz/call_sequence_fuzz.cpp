@@ -192,7 +192,11 @@ struct Model {
   // What the sample was told, while chained; it keeps it across reloads.
   cablog::HandleEcho sampleDriver;
   std::int32_t sampleAtsNotch = 0;
-  // The last Load's recording, and the INI file it read.
+  // Whether any call reached the plug-ins yet.
+  bool anyCall = false;
+  // The last Load's recording, and the INI file it read. Only a recording
+  // from the first call on is replayed: the values the host reported before
+  // a Load stay, and a fresh plug-in could not be given them.
   bool recording = false;
   std::string recordingSettings;
   std::uint64_t framesRecorded = 0;
@@ -347,7 +351,7 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
           "the chain status file does not tell what happened");
   });
   model.chained = chain == 1;
-  model.recording = record;
+  model.recording = record && !model.anyCall;
   model.loaded = true;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
@@ -551,6 +555,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         dispose(false);
         break;
     }
+    model.anyCall = true;
   }
   cablog::platform::injectFileFaults({});
   dispose(true);
