@@ -393,8 +393,17 @@ void replayRecording(const cablog::Plugin& plain, const Model& model) {
   std::array<std::int32_t, 256> panel{};
   std::array<std::int32_t, 256> sound{};
   host::RecordedCall call;
+  using cablog::Plugin;
   using host::CallTag;
+  const std::pair<CallTag, void (Plugin::*)(std::int32_t)> kIntegerCalls[] = {
+      {CallTag::Initialize, &Plugin::initialize}, {CallTag::SetPower, &Plugin::setPower},
+      {CallTag::SetBrake, &Plugin::setBrake},     {CallTag::SetReverser, &Plugin::setReverser},
+      {CallTag::KeyDown, &Plugin::keyDown},       {CallTag::KeyUp, &Plugin::keyUp},
+      {CallTag::HornBlow, &Plugin::hornBlow},     {CallTag::SetSignal, &Plugin::setSignal}};
   while (reader.next(call)) {
+    for (const auto& [tag, method] : kIntegerCalls) {
+      if (tag == call.tag) (again.*method)(call.value);
+    }
     switch (call.tag) {
       case CallTag::Load:
         again.load(scratch.modulePath);
@@ -408,35 +417,11 @@ void replayRecording(const cablog::Plugin& plain, const Model& model) {
       case CallTag::SetVehicleSpec:
         again.setVehicleSpec(std::bit_cast<cablog::VehicleSpec>(call.vehicle));
         break;
-      case CallTag::Initialize:
-        again.initialize(call.value);
-        break;
-      case CallTag::SetPower:
-        again.setPower(call.value);
-        break;
-      case CallTag::SetBrake:
-        again.setBrake(call.value);
-        break;
-      case CallTag::SetReverser:
-        again.setReverser(call.value);
-        break;
-      case CallTag::KeyDown:
-        again.keyDown(call.value);
-        break;
-      case CallTag::KeyUp:
-        again.keyUp(call.value);
-        break;
-      case CallTag::HornBlow:
-        again.hornBlow(call.value);
-        break;
       case CallTag::DoorOpen:
         again.doorOpen();
         break;
       case CallTag::DoorClose:
         again.doorClose();
-        break;
-      case CallTag::SetSignal:
-        again.setSignal(call.value);
         break;
       case CallTag::SetBeaconData:
         again.setBeaconData(std::bit_cast<cablog::BeaconData>(call.beacon));
@@ -453,6 +438,8 @@ void replayRecording(const cablog::Plugin& plain, const Model& model) {
               "a replayed frame handed back otherwise than recorded");
         break;
       }
+      default:  // one of the integer calls above
+        break;
     }
   }
   check(!reader.cutShort(), "the recording ends inside a call");
