@@ -11,7 +11,9 @@
 // prefix of the first one's, and the same bytes once nothing is left waiting.
 // Some Loads of the first plug-in record the calls ([Log] Record=1): played
 // again into a fresh plug-in with the same settings, the recording must give
-// back the same handles and arrays and write the same log.
+// back the same handles and arrays and write the same log. The second
+// plug-in records then too, through the same faults, and its recording must
+// come out the same bytes in the end.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <unistd.h>
@@ -198,6 +200,7 @@ struct Model {
   // from the first call on is replayed: the values the host reported before
   // a Load stay, and a fresh plug-in could not be given them.
   bool recording = false;
+  bool bothRecording = false;
   std::string recordingSettings;
   std::uint64_t framesRecorded = 0;
 
@@ -336,8 +339,8 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
       fs::remove(ini);
     } else {
       const std::string text = std::string(setting.text == nullptr ? "" : setting.text) +
-                               kChainSettings[chain] + (streamed ? flush : "") +
-                               (record && !streamed ? "[Log]\r\nRecord=1\r\n" : "");
+                               kChainSettings[chain] + (streamed ? flush : "[Log]\r\n") +
+                               (record ? "Record=1\r\n" : "");
       std::ofstream(ini, std::ios::binary | std::ios::trunc) << text;
       if (!streamed) model.recordingSettings = text;
     }
@@ -352,6 +355,7 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
   });
   model.chained = chain == 1;
   model.recording = record && !model.anyCall;
+  model.bothRecording = record;
   model.loaded = true;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
@@ -362,13 +366,13 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
   if (model.loaded) model.framesSinceLoad += frames;
   const std::uint64_t newRows = model.rows() - rowsBefore;
   if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget ||
-      (model.recording && model.framesRecorded + frames > kRecordedFrameBudget)) {
+      (model.bothRecording && model.framesRecorded + frames > kRecordedFrameBudget)) {
     if (model.loaded) model.framesSinceLoad -= frames;
     return;
   }
   model.framesTotal += frames;
   model.rowsTotal += newRows;
-  if (model.recording) model.framesRecorded += frames;
+  if (model.bothRecording) model.framesRecorded += frames;
   pair.both([&](cablog::Plugin& plugin, const Scratch&) {
     std::int32_t panel[256];
     std::int32_t sound[256];
@@ -546,6 +550,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   cablog::platform::injectFileFaults({});
   dispose(true);
+  if (model.bothRecording) {
+    const auto recordingOf = [](const cablog::Plugin& p) {
+      return bytesOf(cablog::recordingPathFor(p.logger.logPath));
+    };
+    check(recordingOf(pair.streamed) == recordingOf(pair.plain),
+          "the recordings of the same calls differ");
+  }
   if (model.recording) replayRecording(pair.plain, model);
   return 0;
 }
