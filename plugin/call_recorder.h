@@ -44,8 +44,11 @@ class CallRecorder {
 
   // Elapse, in two halves around the work: what the host handed in, then
   // what went back. The record reaches the file whole, after the second.
+  // Without a chain nothing writes the arrays (`untouched`), so they are
+  // not compared again.
   void elapseIn(const VehicleState& state, const std::int32_t* panel, const std::int32_t* sound);
-  void elapseOut(const HandleRecord& back, const std::int32_t* panel, const std::int32_t* sound);
+  void elapseOut(const HandleRecord& back, const std::int32_t* panel, const std::int32_t* sound,
+                 bool untouched);
 
   // Writes everything waiting and closes the file; calls that follow are
   // still recorded (a host may go on after Dispose) and reopen it.
@@ -71,7 +74,7 @@ class CallRecorder {
   // change lists and a handle record long.
   std::array<char, 64 + 4 * (2 + recording::kArraySize * recording::kChangeBytes)> pending_;
   std::size_t pendingSize_ = 0;
-  std::size_t flagsAt_ = 0;
+  std::uint32_t frames_ = 0;
 };
 
 }  // namespace cablog

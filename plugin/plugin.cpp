@@ -89,14 +89,15 @@ std::int32_t Plugin::pluginVersion() {
 HandleRecord Plugin::elapseRecorded(const VehicleState& state, std::int32_t* panel,
                                     std::int32_t* sound) {
   recorder.elapseIn(state, panel, sound);
+  const bool chained = chain.active();
   HandleRecord back;
-  if (chain.active()) {
+  if (chained) {
     back = elapseChained(state, panel, sound);
   } else {
     if (countFrame(logger)) sampleFrame(logger, readingsOf(state));
     back = {echo.brake, echo.power, echo.reverser, 0};
   }
-  recorder.elapseOut(back, panel, sound);
+  recorder.elapseOut(back, panel, sound, !chained);
   return back;
 }
 
