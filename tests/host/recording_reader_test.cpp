@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <limits>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "logging/log_file.h"
@@ -44,32 +45,31 @@ std::string record(std::vector<Call>& calls) {
                                  fs::absolute(CABLOG_SAMPLE_TRAIN_PLUGIN).string() + "\n");
   cablog::Plugin plugin;
   plugin.load(cablog::testing::systemPath(folder.path() / "cablog.dll"));
-  calls.push_back({CallTag::Load, ""});
-  const auto add = [&](CallTag tag, std::int32_t value,
-                       void (cablog::Plugin::*call)(std::int32_t)) {
-    (plugin.*call)(value);
-    calls.push_back({tag, bitsOf(value)});
+  const auto add = [&](CallTag tag, std::string bytes, auto call) {
+    call();
+    calls.push_back({tag, std::move(bytes)});
   };
-  plugin.pluginVersion();
-  calls.push_back({CallTag::GetPluginVersion, ""});
-  const cablog::VehicleSpec vehicle{8, 5, 4, std::numeric_limits<std::int32_t>::min(), -1};
-  plugin.setVehicleSpec(vehicle);
-  calls.push_back({CallTag::SetVehicleSpec, bitsOf(vehicle)});
-  add(CallTag::Initialize, 2, &cablog::Plugin::initialize);
-  add(CallTag::SetPower, 5, &cablog::Plugin::setPower);
-  add(CallTag::SetBrake, std::numeric_limits<std::int32_t>::max(), &cablog::Plugin::setBrake);
-  add(CallTag::SetReverser, -1, &cablog::Plugin::setReverser);
-  add(CallTag::SetSignal, 4, &cablog::Plugin::setSignal);
-  add(CallTag::KeyDown, 7, &cablog::Plugin::keyDown);
-  add(CallTag::KeyUp, 8, &cablog::Plugin::keyUp);
-  add(CallTag::HornBlow, 9, &cablog::Plugin::hornBlow);
-  plugin.doorOpen();
-  plugin.doorClose();
-  calls.push_back({CallTag::DoorOpen, ""});
-  calls.push_back({CallTag::DoorClose, ""});
+  calls.push_back({CallTag::Load, ""});
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  const cablog::VehicleSpec vehicle{8, 5, 4, kMin, -1};
   const cablog::BeaconData beacon{1, -2, -0.0f, 3};
-  plugin.setBeaconData(beacon);
-  calls.push_back({CallTag::SetBeaconData, bitsOf(beacon)});
+  add(CallTag::GetPluginVersion, "", [&] { plugin.pluginVersion(); });
+  add(CallTag::SetVehicleSpec, bitsOf(vehicle), [&] { plugin.setVehicleSpec(vehicle); });
+  using P = cablog::Plugin;
+  for (const auto& [tag, value, method] : {std::tuple{CallTag::Initialize, 2, &P::initialize},
+                                           {CallTag::SetPower, 5, &P::setPower},
+                                           {CallTag::SetBrake, kMax, &P::setBrake},
+                                           {CallTag::SetReverser, -1, &P::setReverser},
+                                           {CallTag::SetSignal, 4, &P::setSignal},
+                                           {CallTag::KeyDown, kMin, &P::keyDown},
+                                           {CallTag::KeyUp, 8, &P::keyUp},
+                                           {CallTag::HornBlow, 9, &P::hornBlow}}) {
+    add(tag, bitsOf(value), [&, method = method, value = value] { (plugin.*method)(value); });
+  }
+  add(CallTag::DoorOpen, "", [&] { plugin.doorOpen(); });
+  add(CallTag::DoorClose, "", [&] { plugin.doorClose(); });
+  add(CallTag::SetBeaconData, bitsOf(beacon), [&] { plugin.setBeaconData(beacon); });
 
   float nan = std::numeric_limits<float>::quiet_NaN();
   const std::uint32_t payload = 0x7fc01234;
