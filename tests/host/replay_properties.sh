@@ -44,7 +44,7 @@ rec=$(ls recorded/Log_*.rec)
 log=$(ls recorded/Log_*.csv)
 
 run_host 0 same.out replay "$rec" --module "$sample"
-[ "$(tail -n 1 same.out)" = "replayed 14400 frames: 14400 identical, 0 differ, first difference at frame -" ] ||
+[ "$(tail -n 1 same.out | tr -d '\r')" = "replayed 14400 frames: 14400 identical, 0 differ, first difference at frame -" ] ||
   fail "replay into the same plug-in: $(tail -n 1 same.out)"
 
 run_host 1 other.out replay "$rec" --module "$sample50" --report report.csv
