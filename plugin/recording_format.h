@@ -44,10 +44,10 @@
 //
 // A list holds the entries that changed: a uint16 count (at most 256), then
 // per entry a uint8 index and the int32 value, indices rising. An array as
-// handed in is told against the same array on return from the previous
-// Elapse (all zero before the first); an array on return against the same
-// array as handed in to this Elapse. A frame where nothing changes costs 50
-// bytes.
+// handed in is told against the same array on return from the last Elapse
+// that was handed one (all zero before the first); an array on return
+// against the same array as handed in to this Elapse. A frame where nothing
+// changes costs 50 bytes.
 //
 // The file grows a whole record at a time, so a recording cut short by a
 // crash ends at a record boundary and every call in it can be replayed.
