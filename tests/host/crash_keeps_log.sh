@@ -68,13 +68,10 @@ if [ "$rows" -lt 150 ]; then
   echo "FAIL: the crashed run's log holds $rows rows (last at $last); at least 150 expected" >&2
   exit 1
 fi
-"$@" replay "$work"/crash/Log_*.rec --module "$work/whole/$name" >"$work/replay.out" 2>&1 || {
-  echo "FAIL: the crashed run's recording does not replay" >&2
+if ! "$@" replay "$work"/crash/Log_*.rec --module "$work/whole/$name" >"$work/replay.out" 2>&1 ||
+  grep -q 'cut short' "$work/replay.out"; then
+  echo "FAIL: the crashed run's recording does not replay, or ends inside a call:" >&2
   cat "$work/replay.out" >&2
-  exit 1
-}
-if grep -q 'cut short' "$work/replay.out"; then
-  echo "FAIL: the crashed run's recording ends inside a call" >&2
   exit 1
 fi
 echo "crash at 3.5 s: the log holds the header and $rows of the whole run's $all rows (last at $last)"

@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
 # Records the built-in drive through cablog chained to the sample train
-# plug-in ([Log] Record=1) and holds the replay to what it promises:
-#  - into the same plug-in: no frame differs (exit 0);
-#  - into a build that brakes above 50 km/h instead of 45: exit 1, the first
-#    difference at the first frame whose recorded speed lies between the two;
-#  - into cablog itself, with the same column file and INI: the same log and
-#    the same recording, byte for byte;
-#  - cut short: every whole call before the cut is replayed (exit 0);
-#  - a foreign file, a damaged one, a module that is none: exit 2, a message.
+# plug-in ([Log] Record=1) and replays it: into the same plug-in (exit 0);
+# into a build braking above 50 km/h instead of 45 (exit 1, first difference
+# at the first frame whose speed lies between); into cablog itself with the
+# same files (the same log and recording, byte for byte); cut short (every
+# whole call before the cut); foreign, damaged, not a module (exit 2).
 #
 #   replay_properties.sh WORK_FOLDER MODULE SAMPLE SAMPLE_50 HOST_COMMAND...
 set -euo pipefail
