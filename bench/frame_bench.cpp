@@ -99,6 +99,32 @@ BENCHMARK(BM_UnsampledElapse);
 BENCHMARK(BM_UnsampledElapseEvents);
 BENCHMARK(BM_UnsampledElapsePeriod);
 
+// The same with every call recorded ([Log] Record=1): the frame's record is
+// put together and appended, and written to the file every second. A fresh
+// Load now and then starts the recording again, so that the file stays small.
+void BM_UnsampledElapseRecorded(benchmark::State& state) {
+  static HostModule* module = [] {
+    const auto folder = scratchFolder("cablog_bench_recorded");
+    auto* loaded = new HostModule(prepareModuleFolder(
+        CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max(), 0, true));
+    loaded->Load();
+    return loaded;
+  }();
+  std::array<std::int32_t, 256> panel{};
+  std::array<std::int32_t, 256> sound{};
+  std::uint64_t frame = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(module->Elapse(frameAt(frame), panel.data(), sound.data()));
+    if ((++frame & 0xfffff) == 0) {
+      state.PauseTiming();
+      module->Dispose();
+      module->Load();
+      state.ResumeTiming();
+    }
+  }
+}
+BENCHMARK(BM_UnsampledElapseRecorded);
+
 #ifdef CABLOG_SAMPLE_PLUGIN_PATH
 // The module chained to the sample train plug-in, and the sample alone: the
 // difference is what chaining adds to an unsampled frame.

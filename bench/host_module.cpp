@@ -50,7 +50,8 @@ std::filesystem::path scratchFolder(const char* name) {
 
 std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModule,
                                           const std::filesystem::path& folder,
-                                          std::int32_t interval, std::int32_t flushSeconds) {
+                                          std::int32_t interval, std::int32_t flushSeconds,
+                                          bool record) {
   std::filesystem::create_directories(folder);
   const std::filesystem::path module = folder / builtModule.filename();
   std::filesystem::copy_file(builtModule, module,
@@ -59,7 +60,9 @@ std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModu
   writeFile(columns.replace_extension(".csv"), twentyColumnFile());
   std::filesystem::path settings = module;
   std::string ini = "[Frame]\nSkip=" + std::to_string(interval) + "\n";
-  if (flushSeconds != 0) ini += "[Log]\nFlush=" + std::to_string(flushSeconds) + "\n";
+  if (flushSeconds != 0 || record) ini += "[Log]\n";
+  if (flushSeconds != 0) ini += "Flush=" + std::to_string(flushSeconds) + "\n";
+  if (record) ini += "Record=1\n";
   writeFile(settings.replace_extension(".ini"), ini);
   return module;
 }

@@ -18,11 +18,12 @@ std::string twentyColumnFile();
 std::filesystem::path scratchFolder(const char* name);
 
 // Copies the module into `folder` and writes its column file and an INI
-// setting the sampling interval and, unless 0, the seconds between writes of
-// a streamed log.
+// setting the sampling interval, unless 0 the seconds between writes of a
+// streamed log, and whether to record the calls.
 std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModule,
                                           const std::filesystem::path& folder,
-                                          std::int32_t interval, std::int32_t flushSeconds = 0);
+                                          std::int32_t interval, std::int32_t flushSeconds = 0,
+                                          bool record = false);
 
 class HostModule : public EntryPoints {
  public:

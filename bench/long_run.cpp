@@ -2,9 +2,10 @@
 // every frame of a long run at interval 1 with twenty columns, timing each
 // call, then Dispose. Prints one "name value" line per measure. With FLUSH,
 // the log is streamed to its file every FLUSH seconds or threshold, and the
-// calls that wrote it (the file grew) are timed on their own as well.
+// calls that wrote it (the file grew) are timed on their own as well. With
+// RECORD 1, every call is recorded beside the log ([Log] Record=1).
 //
-//   cablog_long_run MODULE [FRAMES] [FOLDER] [FLUSH]
+//   cablog_long_run MODULE [FRAMES] [FOLDER] [FLUSH] [RECORD]
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -80,15 +81,16 @@ std::uint64_t worstEmptyCall(std::uint64_t calls) {
 
 std::filesystem::path findLog(const std::filesystem::path& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().filename().string().rfind("Log_", 0) == 0) return entry.path();
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("Log_", 0) == 0 && name.ends_with(".csv")) return entry.path();
   }
   return {};
 }
 
 int run(const std::filesystem::path& builtModule, std::uint64_t frames,
-        const std::filesystem::path& folder, std::int32_t flushSeconds) {
+        const std::filesystem::path& folder, std::int32_t flushSeconds, bool record) {
   std::filesystem::remove_all(folder);
-  const auto module = prepareModuleFolder(builtModule, folder, 1, flushSeconds);
+  const auto module = prepareModuleFolder(builtModule, folder, 1, flushSeconds, record);
   std::vector<std::uint64_t> flushTimes;  // a few thousand: no weight in memory
   flushTimes.reserve(65536);
   CallTimes times;
@@ -139,6 +141,10 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
   const std::uint64_t emptyWorst = worstEmptyCall(frames);
   const std::filesystem::path log = findLog(folder);
   const std::uint64_t logBytes = log.empty() ? 0 : std::filesystem::file_size(log);
+  std::filesystem::path recording = log;
+  recording.replace_extension(".rec");
+  const std::uint64_t recordingBytes =
+      record && std::filesystem::exists(recording) ? std::filesystem::file_size(recording) : 0;
 
   std::printf("frames %llu\n", static_cast<unsigned long long>(frames));
   std::printf("elapse_mean_ns %.1f\n", times.mean());
@@ -167,6 +173,8 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
   }
   std::printf("dispose_ns %llu\n", static_cast<unsigned long long>(disposeNs));
   std::printf("log_bytes %llu\n", static_cast<unsigned long long>(logBytes));
+  if (record)
+    std::printf("recording_bytes %llu\n", static_cast<unsigned long long>(recordingBytes));
   std::printf("peak_resident_bytes %llu\n", static_cast<unsigned long long>(peak));
   if (switchesBefore >= 0) {
     std::printf("involuntary_switches %lld\n", static_cast<long long>(switchesDuring));
@@ -180,15 +188,17 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s MODULE [FRAMES] [FOLDER] [FLUSH]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s MODULE [FRAMES] [FOLDER] [FLUSH] [RECORD]\n", argv[0]);
     return 2;
   }
   const std::uint64_t frames = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 2'000'000;
   const std::filesystem::path folder =
       argc > 3 ? std::filesystem::path(argv[3]) : cablog::bench::scratchFolder("cablog_long_run");
   const auto flushSeconds = static_cast<std::int32_t>(argc > 4 ? std::atoi(argv[4]) : 0);
+  const bool record = argc > 5 && std::atoi(argv[5]) != 0;
   try {
-    return cablog::bench::run(std::filesystem::absolute(argv[1]), frames, folder, flushSeconds);
+    return cablog::bench::run(std::filesystem::absolute(argv[1]), frames, folder, flushSeconds,
+                              record);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;

@@ -11,11 +11,18 @@
 // prefix of the first one's, and the same bytes once nothing is left waiting.
 // A third, with Events=1, must give the first one's log once some rows are
 // left out.
+// Some Loads of the first plug-in record the calls ([Log] Record=1): played
+// again into a fresh plug-in with the same settings, the recording must give
+// back the same handles and arrays and write the same log. The second
+// plug-in records then too, through the same faults, and its recording must
+// come out the same bytes in the end.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -23,15 +30,18 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <dlfcn.h>
 
 #include "fuzz/fuzz_check.h"
+#include "logging/log_file.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
 #include "tests/support/event_rows.h"
+#include "recording_reader.h"
 
 namespace {
 
@@ -97,6 +107,8 @@ constexpr Setting kSettings[] = {
 // Frames and rows one input may ask for, so that an input stays quick.
 constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 22;
 constexpr std::uint64_t kRowBudget = 20000;
+// Frames recorded, which cost a file write each 50 bytes.
+constexpr std::uint64_t kRecordedFrameBudget = std::uint64_t{1} << 16;
 
 // A folder of its own for each input, holding the column file, and made the
 // current directory while the input runs: Load reads "./Ats.ini", and there
@@ -185,6 +197,15 @@ struct Model {
   // What the sample was told, while chained; it keeps it across reloads.
   cablog::HandleEcho sampleDriver;
   std::int32_t sampleAtsNotch = 0;
+  // Whether any call reached the plug-ins yet.
+  bool anyCall = false;
+  // The last Load's recording, and the INI file it read. Only a recording
+  // from the first call on is replayed: the values the host reported before
+  // a Load stay, and a fresh plug-in could not be given them.
+  bool recording = false;
+  bool bothRecording = false;
+  std::string recordingSettings;
+  std::uint64_t framesRecorded = 0;
 
   std::uint64_t rows() const {
     return loaded ? framesSinceLoad / static_cast<std::uint64_t>(interval) : 0;
@@ -322,16 +343,21 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
       in.ConsumeIntegralInRange<std::size_t>(0, std::size(kChainSettings) - 1);
   const char* flush = in.ConsumeBool() ? "[Log]\r\nFlush=1\r\n" : "[Log]\r\nFlush=3600\r\n";
   pair.checkEventRows();
+  // A recording's Load names no chained module: its sample keeps what it
+  // was told across loads, which a fresh replay could not give it.
+  const bool record = chain != 1 && in.ConsumeBool();
   pair.both([&](cablog::Plugin& plugin, const Scratch& scratch) {
     const bool streamed = &plugin == &pair.streamed;
     const bool evented = &plugin == &pair.evented;
     const fs::path ini = scratch.folder / "cablog.ini";
-    if (setting.text == nullptr && chain == 0 && !streamed && !evented) {
+    if (setting.text == nullptr && chain == 0 && !streamed && !evented && !record) {
       fs::remove(ini);
     } else {
-      std::ofstream(ini, std::ios::binary | std::ios::trunc)
-          << (setting.text == nullptr ? "" : setting.text) << kChainSettings[chain]
-          << (streamed ? flush : "") << (evented ? "[Log]\r\nEvents=1\r\n" : "");
+      const std::string text = std::string(setting.text == nullptr ? "" : setting.text) +
+                               kChainSettings[chain] + (streamed ? flush : "[Log]\r\n") +
+                               (record ? "Record=1\r\n" : "") + (evented ? "Events=1\r\n" : "");
+      std::ofstream(ini, std::ios::binary | std::ios::trunc) << text;
+      if (!streamed && !evented) model.recordingSettings = text;
     }
     plugin.load(scratch.modulePath);
     check(plugin.chain.active() == (chain == 1), "the chain is not as the setting says");
@@ -343,6 +369,8 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
           "the chain status file does not tell what happened");
   });
   model.chained = chain == 1;
+  model.recording = record && !model.anyCall;
+  model.bothRecording = record;
   model.loaded = true;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
@@ -352,12 +380,14 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
   const std::uint64_t rowsBefore = model.rows();
   if (model.loaded) model.framesSinceLoad += frames;
   const std::uint64_t newRows = model.rows() - rowsBefore;
-  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget) {
+  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget ||
+      (model.bothRecording && model.framesRecorded + frames > kRecordedFrameBudget)) {
     if (model.loaded) model.framesSinceLoad -= frames;
     return;
   }
   model.framesTotal += frames;
   model.rowsTotal += newRows;
+  if (model.bothRecording) model.framesRecorded += frames;
   pair.both([&](cablog::Plugin& plugin, const Scratch&) {
     std::int32_t panel[256];
     std::int32_t sound[256];
@@ -368,6 +398,75 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
     }
     if (frames > 0) checkArrays(model, state, panel, sound);
   });
+}
+
+// Plays the plain plug-in's recording into a fresh plug-in in a folder of its
+// own with the same settings: every frame must hand back what was recorded,
+// and the log must come out the same, byte for byte.
+void replayRecording(const cablog::Plugin& plain, const Model& model) {
+  std::istringstream in(bytesOf(cablog::recordingPathFor(plain.logger.logPath)));
+  host::RecordingReader reader(in);
+  const Scratch scratch(false);
+  std::ofstream(scratch.folder / "cablog.ini", std::ios::binary) << model.recordingSettings;
+  cablog::Plugin again;
+  std::array<std::int32_t, 256> panel{};
+  std::array<std::int32_t, 256> sound{};
+  host::RecordedCall call;
+  using cablog::Plugin;
+  using host::CallTag;
+  const std::pair<CallTag, void (Plugin::*)(std::int32_t)> kIntegerCalls[] = {
+      {CallTag::Initialize, &Plugin::initialize}, {CallTag::SetPower, &Plugin::setPower},
+      {CallTag::SetBrake, &Plugin::setBrake},     {CallTag::SetReverser, &Plugin::setReverser},
+      {CallTag::KeyDown, &Plugin::keyDown},       {CallTag::KeyUp, &Plugin::keyUp},
+      {CallTag::HornBlow, &Plugin::hornBlow},     {CallTag::SetSignal, &Plugin::setSignal}};
+  while (reader.next(call)) {
+    for (const auto& [tag, method] : kIntegerCalls) {
+      if (tag == call.tag) (again.*method)(call.value);
+    }
+    switch (call.tag) {
+      case CallTag::Load:
+        again.load(scratch.modulePath);
+        break;
+      case CallTag::Dispose:
+        again.dispose();
+        break;
+      case CallTag::GetPluginVersion:
+        again.pluginVersion();
+        break;
+      case CallTag::SetVehicleSpec:
+        again.setVehicleSpec(std::bit_cast<cablog::VehicleSpec>(call.vehicle));
+        break;
+      case CallTag::DoorOpen:
+        again.doorOpen();
+        break;
+      case CallTag::DoorClose:
+        again.doorClose();
+        break;
+      case CallTag::SetBeaconData:
+        again.setBeaconData(std::bit_cast<cablog::BeaconData>(call.beacon));
+        break;
+      case CallTag::Elapse: {
+        panel = *call.panelIn;
+        sound = *call.soundIn;
+        const cablog::HandleRecord back = again.elapse(
+            std::bit_cast<cablog::VehicleState>(call.state),
+            call.panelGiven ? panel.data() : nullptr, call.soundGiven ? sound.data() : nullptr);
+        check(back.brake == call.back.brake && back.power == call.back.power &&
+                  back.reverser == call.back.reverser && back.reserved == call.back.fourth &&
+                  panel == *call.panelOut && sound == *call.soundOut,
+              "a replayed frame handed back otherwise than recorded");
+        break;
+      }
+      default:  // one of the integer calls above
+        break;
+    }
+  }
+  check(!reader.cutShort(), "the recording ends inside a call");
+  const std::string original = bytesOf(plain.logger.logPath);
+  const std::string replayed = bytesOf(again.logger.logPath);
+  if (replayed != original) {
+    fail("the replayed log differs", replayed.substr(0, 300), original.substr(0, 300));
+  }
 }
 
 }  // namespace
@@ -464,8 +563,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         dispose(false);
         break;
     }
+    model.anyCall = true;
   }
   cablog::platform::injectFileFaults({});
   dispose(true);
+  const auto recordingOf = [](const cablog::Plugin& p) {
+    return bytesOf(cablog::recordingPathFor(p.logger.logPath));
+  };
+  check(!model.bothRecording || recordingOf(pair.streamed) == recordingOf(pair.plain),
+        "the recordings of the same calls differ");
+  if (model.recording) replayRecording(pair.plain, model);
   return 0;
 }

@@ -28,6 +28,8 @@ class LogBuffer {
       appendExpanded(text);
     }
   }
+  // Appends bytes as they are, for a log that is not text.
+  void appendBytes(std::string_view bytes) { appendRaw(bytes); }
   void appendCellEnd() { appendRaw(","); }
   void appendLineEnd() { appendRaw("\r\n"); }
 

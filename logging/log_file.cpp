@@ -31,6 +31,13 @@ std::string logFilePath(std::string_view directory, const platform::LocalDateTim
   return path;
 }
 
+std::string recordingPathFor(std::string_view logPath) {
+  if (logPath.empty()) return {};
+  std::string path(logPath);
+  if (path.ends_with(".csv")) path.resize(path.size() - 4);
+  return path + ".rec";
+}
+
 bool writeLogFile(const std::string& path, const LogBuffer& log) {
   if (path.empty()) return false;
   platform::SharedFile file = platform::SharedFile::open(path, platform::SharedFile::Start::Empty);

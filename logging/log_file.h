@@ -14,6 +14,10 @@ namespace cablog {
 std::string logFilePath(std::string_view directory, const platform::LocalDateTime& time,
                         char separator);
 
+// The recording beside a log: the log's path with ".rec" for ".csv". Empty
+// for an empty path (no log, no recording).
+std::string recordingPathFor(std::string_view logPath);
+
 // Creates or truncates the file and writes the whole log. A file that cannot
 // be created is given up silently; returns whether the log was written.
 bool writeLogFile(const std::string& path, const LogBuffer& log);

@@ -92,6 +92,7 @@ std::string Chain::attach(const std::string& path) {
   }
   library_ = library;
   entries_ = entries;
+  path_ = path;
   return {};
 }
 
@@ -101,6 +102,7 @@ void Chain::release() {
   platform::unloadLibrary(library_);
   library_ = nullptr;
   entries_ = {};
+  path_.clear();
 }
 
 }  // namespace cablog

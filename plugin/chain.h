@@ -36,6 +36,8 @@ class Chain {
 
   bool active() const { return library_ != nullptr; }
   const EntryPoints& entries() const { return entries_; }
+  // The chained module's file, while there is one.
+  const std::string& path() const { return path_; }
 
  private:
   // Empty on success, otherwise why the module was refused.
@@ -43,6 +45,7 @@ class Chain {
 
   void* library_ = nullptr;
   EntryPoints entries_;
+  std::string path_;
 };
 
 }  // namespace cablog

@@ -28,7 +28,7 @@ void Dispose() {
 
 // The chained plug-in was asked once, at Load; the host gets cablog's answer.
 std::int32_t GetPluginVersion() {
-  return cablog::kInterfaceVersion;
+  return plugin.pluginVersion();
 }
 
 void SetVehicleSpec(cablog::VehicleSpec vehicle) {

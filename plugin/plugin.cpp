@@ -65,6 +65,10 @@ void Plugin::load(const std::string& modulePath) {
   IniIntSetting events = eventsSetting();
   events.loadFrom(kSharedSettingsPath);
   events.loadFrom(paths.settingsPath);
+  IniIntSetting record = recordSetting();
+  record.loadFrom(kSharedSettingsPath);
+  record.loadFrom(paths.settingsPath);
+  recorder.stop();
 
   // A log being streamed gets what is still waiting before the next starts.
   if (logger.stream.flushSeconds > 0) {
@@ -102,6 +106,31 @@ void Plugin::load(const std::string& modulePath) {
   }
   // Without a folder a chain could be neither found nor reported on.
   if (folderKnown) chain.build(paths, separators);
+  if (record.value > 0) {
+    const RecordedModule chained =
+        chain.active() ? describeModule(chain.path(), separators) : RecordedModule{};
+    recorder.start(recordingPathFor(logger.logPath), logger.stream.flushSeconds, chained);
+  }
+}
+
+std::int32_t Plugin::pluginVersion() {
+  if (recorder.active()) recorder.call(recording::CallTag::GetPluginVersion);
+  return kInterfaceVersion;
+}
+
+HandleRecord Plugin::elapseRecorded(const VehicleState& state, std::int32_t* panel,
+                                    std::int32_t* sound) {
+  recorder.elapseIn(state, panel, sound);
+  const bool chained = chain.active();
+  HandleRecord back;
+  if (chained) {
+    back = elapseChained(state, panel, sound);
+  } else {
+    if (countFrame(logger, state.time)) lookAtFrame(logger, readingsOf(state));
+    back = {echo.brake, echo.power, echo.reverser, 0};
+  }
+  recorder.elapseOut(back, panel, sound, !chained);
+  return back;
 }
 
 HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* panel,
@@ -120,16 +149,19 @@ HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* pane
 }
 
 void Plugin::dispose() {
+  if (recorder.active()) recorder.call(recording::CallTag::Dispose);
   if (logger.stream.flushSeconds > 0) {
     finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
   } else {
     writeLogFile(logger.logPath, logger.logBuffer);
   }
+  recorder.finish();
   chain.release();
 }
 
 // Each call records first, then reaches the chained plug-in.
 void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetVehicleSpec, vehicle);
   ValueTable& v = logger.values;
   v.setInt(ValueKey::VehicleBrakeNotches, vehicle.brakeNotches);
   v.setInt(ValueKey::VehiclePowerNotches, vehicle.powerNotches);
@@ -140,28 +172,33 @@ void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
   if (chain.active()) chain.entries().SetVehicleSpec(vehicle);
 }
 void Plugin::initialize(std::int32_t brakeMode) {
+  if (recorder.active()) recorder.call(recording::CallTag::Initialize, brakeMode);
   logger.values.setInt(ValueKey::Initialize, brakeMode);
   noteEvent(logger, Event::Initialize);
   if (chain.active()) chain.entries().Initialize(brakeMode);
 }
 // A key beyond the KEY_n columns still makes its event.
 void Plugin::keyDown(std::int32_t key) {
+  if (recorder.active()) recorder.call(recording::CallTag::KeyDown, key);
   if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, true);
   noteEvent(logger, Event::KeyDown, key);
   if (chain.active()) chain.entries().KeyDown(key);
 }
 void Plugin::keyUp(std::int32_t key) {
+  if (recorder.active()) recorder.call(recording::CallTag::KeyUp, key);
   if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, false);
   noteEvent(logger, Event::KeyUp, key);
   if (chain.active()) chain.entries().KeyUp(key);
 }
 void Plugin::hornBlow(std::int32_t horn) {
+  if (recorder.active()) recorder.call(recording::CallTag::HornBlow, horn);
   logger.values.setInt(ValueKey::Horn, horn);
   noteEvent(logger, Event::Horn, horn);
   if (chain.active()) chain.entries().HornBlow(horn);
 }
 
 void Plugin::setPower(std::int32_t notch) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetPower, notch);
   echo.power = notch;
   logger.values.setInt(ValueKey::Power, notch);
   if (changes(lastPower_, notch)) noteEvent(logger, Event::Power);
@@ -169,6 +206,7 @@ void Plugin::setPower(std::int32_t notch) {
 }
 
 void Plugin::setBrake(std::int32_t notch) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetBrake, notch);
   echo.brake = notch;
   logger.values.setInt(ValueKey::Brake, notch);
   if (changes(lastBrake_, notch)) noteEvent(logger, Event::Brake);
@@ -176,6 +214,7 @@ void Plugin::setBrake(std::int32_t notch) {
 }
 
 void Plugin::setReverser(std::int32_t position) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetReverser, position);
   echo.reverser = position;
   logger.values.setInt(ValueKey::Reverser, position);
   if (changes(lastReverser_, position)) noteEvent(logger, Event::Reverser);
@@ -183,12 +222,14 @@ void Plugin::setReverser(std::int32_t position) {
 }
 
 void Plugin::setSignal(std::int32_t aspect) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetSignal, aspect);
   logger.values.setInt(ValueKey::Signal, aspect);
   if (changes(lastSignal_, aspect)) noteEvent(logger, Event::Signal);
   if (chain.active()) chain.entries().SetSignal(aspect);
 }
 
 void Plugin::setBeaconData(const BeaconData& beacon) {
+  if (recorder.active()) recorder.call(recording::CallTag::SetBeaconData, beacon);
   ValueTable& v = logger.values;
   v.setInt(ValueKey::BeaconType, beacon.type);
   v.setInt(ValueKey::BeaconSignal, beacon.signal);
@@ -200,11 +241,13 @@ void Plugin::setBeaconData(const BeaconData& beacon) {
 
 // The pilot lamp is lit while the doors are shut.
 void Plugin::doorOpen() {
+  if (recorder.active()) recorder.call(recording::CallTag::DoorOpen);
   logger.values.setBool(ValueKey::PilotLamp, false);
   noteEvent(logger, Event::DoorOpen);
   if (chain.active()) chain.entries().DoorOpen();
 }
 void Plugin::doorClose() {
+  if (recorder.active()) recorder.call(recording::CallTag::DoorClose);
   logger.values.setBool(ValueKey::PilotLamp, true);
   noteEvent(logger, Event::DoorClose);
   if (chain.active()) chain.entries().DoorClose();

@@ -8,6 +8,7 @@
 
 #include "logging/frame_sampling.h"
 #include "logging/logger.h"
+#include "plugin/call_recorder.h"
 #include "plugin/chain.h"
 #include "plugin/host_records.h"
 
@@ -32,6 +33,7 @@ class Plugin {
   // unchanged, and it may write the arrays (which it then needs).
   HandleRecord elapse(const VehicleState& state, std::int32_t* panel = nullptr,
                       std::int32_t* sound = nullptr) {
+    if (recorder.active()) return elapseRecorded(state, panel, sound);
     if (chain.active()) return elapseChained(state, panel, sound);
     if (countFrame(logger, state.time)) lookAtFrame(logger, readingsOf(state));
     return {echo.brake, echo.power, echo.reverser, 0};
@@ -42,6 +44,10 @@ class Plugin {
   // own Dispose cannot take the log with it. May be called again, writing the
   // same file.
   void dispose();
+
+  // The interface version cablog answers; the chained plug-in was asked once,
+  // at Load.
+  std::int32_t pluginVersion();
 
   // Calls whose arguments cablog only records; a chained plug-in gets them.
   void setVehicleSpec(const VehicleSpec& vehicle);
@@ -61,8 +67,11 @@ class Plugin {
   Logger logger;
   HandleEcho echo;
   Chain chain;
+  // With [Log] Record=1, every call of the host, beside the log.
+  CallRecorder recorder;
 
  private:
+  HandleRecord elapseRecorded(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
   HandleRecord elapseChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
 
   // What the handle and signal setters last set, and what the chained

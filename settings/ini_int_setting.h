@@ -53,6 +53,14 @@ inline IniIntSetting periodSetting() {
   return {kFrameSection, kPeriodKey, 0};
 }
 
+inline constexpr const char* kRecordKey = "Record";
+
+// Whether to record every call of the host beside the log, for replaying the
+// run: 0 (no) unless one of the files says otherwise; 1 records.
+inline IniIntSetting recordSetting() {
+  return {kLogSection, kRecordKey, 0};
+}
+
 // The sampling interval as the files set it: 60 unless one of them says
 // otherwise. Not yet clamped.
 inline IniIntSetting frameSkipSetting() {

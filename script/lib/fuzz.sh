@@ -1,7 +1,7 @@
 # Shared by script/fuzz and script/test: builds the libFuzzer targets with
 # clang in the fuzz preset's build and runs them. Source it after common.sh; do not run it.
 
-fuzz_targets=(column_definitions ini_lookup number_text clock_text call_sequence)
+fuzz_targets=(column_definitions ini_lookup number_text clock_text call_sequence recording_reader)
 
 # The preset whose build holds the targets: "fuzz", or "ci-fuzz" for CI.
 fuzz_preset=${fuzz_preset:-fuzz}

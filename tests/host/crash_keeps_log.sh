@@ -3,6 +3,7 @@
 # write: with Flush=1 and a row every frame, a drive paced in real time and
 # crashed at 3.5 s leaves the header and every row up to at least 2.5 s, and
 # that file is a byte prefix of the log of the same drive run to its end.
+# Its recording ([Log] Record=1) ends at a call's end and replays.
 #
 #   crash_keeps_log.sh WORK_FOLDER MODULE HOST_COMMAND...
 # HOST_COMMAND is the stand-in, after the emulator that runs it if any.
@@ -27,7 +28,7 @@ for run in crash whole; do
   cp "$module" "$work/$run/"
   printf 'TIME_HHMMSS,Clock\r\nTIME,Time\r\nSPEED,Speed\r\nLOCATION,Location\r\nSIGNAL,Signal\r\n' \
     >"$work/$run/${name%.*}.csv"
-  printf '[Frame]\r\nSkip=1\r\n[Log]\r\nFlush=1\r\n' >"$work/$run/${name%.*}.ini"
+  printf '[Frame]\r\nSkip=1\r\n[Log]\r\nFlush=1\r\nRecord=1\r\n' >"$work/$run/${name%.*}.ini"
 done
 
 status=0
@@ -65,6 +66,12 @@ last=$(tail -n 1 "$crashed" | cut -d, -f1)
 # 60 frames a second: the frame at 2.5 s is the 150th.
 if [ "$rows" -lt 150 ]; then
   echo "FAIL: the crashed run's log holds $rows rows (last at $last); at least 150 expected" >&2
+  exit 1
+fi
+if ! "$@" replay "$work"/crash/Log_*.rec --module "$work/whole/$name" >"$work/replay.out" 2>&1 ||
+  grep -q 'cut short' "$work/replay.out"; then
+  echo "FAIL: the crashed run's recording does not replay, or ends inside a call:" >&2
+  cat "$work/replay.out" >&2
   exit 1
 fi
 echo "crash at 3.5 s: the log holds the header and $rows of the whole run's $all rows (last at $last)"

@@ -31,7 +31,8 @@ for layer in "${layers[@]}"; do
       included=${included%%\"*}
       checked=$((checked + 1))
       for other in "${layers[@]}"; do
-        if [[ $included == "$other"/* ]] && [[ ${allowed[$layer]} != *" $other "* ]]; then
+        if [[ $included == "$other"/* ]] && [[ ${allowed[$layer]} != *" $other "* ]] &&
+          [[ ${allowed[$layer]} != *" $included "* ]]; then
           echo "FAIL: $file includes \"$included\": $layer may include only$(echo ${allowed[$layer]})"
           broken=1
         fi

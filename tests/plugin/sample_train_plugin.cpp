@@ -5,14 +5,18 @@
 // same module; nothing here allocates, so a chained run can be checked for
 // allocation too.
 //
-// Built three ways: as it is, answering another interface version
-// (SAMPLE_VERSION), and without HornBlow (SAMPLE_WITHOUT_HORN).
+// Built four ways: as it is, answering another interface version
+// (SAMPLE_VERSION), without HornBlow (SAMPLE_WITHOUT_HORN), and braking
+// above another speed (SAMPLE_LIMIT_KMH), as a changed build would.
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
 #ifndef SAMPLE_VERSION
 #define SAMPLE_VERSION 0x00020000
+#endif
+#ifndef SAMPLE_LIMIT_KMH
+#define SAMPLE_LIMIT_KMH 45.0f
 #endif
 
 namespace {
@@ -44,7 +48,7 @@ struct VehicleDescription {
 };
 
 // Above this speed the train stop applies the brake at the vehicle's ATS notch.
-constexpr float kLimit = 45.0f;
+constexpr float kLimit = SAMPLE_LIMIT_KMH;
 
 char calls[1 << 20];
 std::size_t used = 0;

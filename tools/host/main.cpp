@@ -19,6 +19,8 @@
 #include "log_report.h"
 #include "options.h"
 #include "plugin_module.h"
+#include "replay.h"
+#include "show.h"
 #include "train_model.h"
 
 namespace {
@@ -117,9 +119,15 @@ int driveCommand(const host::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Subcommands on recordings, each with its own options and exit codes.
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "replay" || command == "show") {
+    const std::vector<std::string> rest(argv + 2, argv + argc);
+    return command == "replay" ? host::replayCommand(rest, std::cout, std::cerr)
+                               : host::showCommand(rest, std::cout, std::cerr);
+  }
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
-    // Subcommands go here, before the drive's options.
     const host::Options options = host::parseOptions(args);
     if (options.help) {
       std::cout << host::usageText();

@@ -72,6 +72,8 @@ const char* usageText() {
   return "usage: cablog-host [--module PATH] [--chained] [--fps N] [--workdir DIR]\n"
          "                   [--realtime] [--crash-at SECONDS] [SCRIPT]\n"
          "       cablog-host --print-builtin\n"
+         "       cablog-host replay RECORDING --module PATH [--report FILE]\n"
+         "       cablog-host show RECORDING\n"
          "\n"
          "Loads an ATS plug-in module and drives it as the simulator would: Load,\n"
          "the vehicle set-up, one Elapse per frame with the scripted events and the\n"
@@ -103,7 +105,10 @@ const char* usageText() {
          "                  end the process abruptly at that simulated time,\n"
          "                  without Dispose, as a crashing simulator would\n"
          "                  (exit status 3)\n"
-         "  --print-builtin print the built-in drive as a script and exit\n";
+         "  --print-builtin print the built-in drive as a script and exit\n"
+         "\n"
+         "replay plays a recording that cablog made with [Log] Record=1 into a\n"
+         "module and compares every frame's outputs; show prints it as text.\n";
 }
 
 }  // namespace host

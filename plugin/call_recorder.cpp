@@ -1,0 +1,164 @@
+#include "plugin/call_recorder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <tuple>
+
+#include "platform/platform.h"
+
+#ifndef CABLOG_VERSION_TEXT
+#define CABLOG_VERSION_TEXT "unknown"
+#endif
+
+namespace cablog {
+namespace {
+
+using recording::CallTag;
+namespace ElapseFlags = recording::ElapseFlags;
+
+static_assert(std::endian::native == std::endian::little,
+              "the recording stores numbers as this machine holds them");
+static_assert(sizeof(VehicleState) == recording::kStateBytes);
+static_assert(sizeof(HandleRecord) == recording::kHandleBytes);
+constexpr std::size_t kArrayBytes = recording::kArraySize * sizeof(std::int32_t);
+// Frames between looks at the clock for a due write: reading it costs about
+// a sixth of a recorded frame, and at 60 frames a second eight frames are
+// 0.13 s, well inside the second between writes.
+constexpr std::uint32_t kFramesPerClockLook = 8;
+constexpr char kNoChanges[2] = {0, 0};
+
+// Writes the entries of `now` that differ from `before` as a change list at
+// `out`, brings `before` up to date and returns the bytes written. Most
+// frames change nothing, which one comparison of the whole array finds.
+std::size_t writeChanges(char* out, const std::int32_t* now, std::int32_t* before) {
+  char* at = out + 2;
+  std::uint16_t count = 0;
+  if (std::memcmp(now, before, kArrayBytes) != 0) {
+    for (std::size_t i = 0; i < recording::kArraySize; ++i) {
+      if (now[i] == before[i]) continue;
+      *at = static_cast<char>(i);
+      std::memcpy(at + 1, &now[i], sizeof now[i]);
+      at += recording::kChangeBytes;
+      before[i] = now[i];
+      ++count;
+    }
+  }
+  std::memcpy(out, &count, sizeof count);
+  return static_cast<std::size_t>(at - out);
+}
+
+void appendText(std::string& header, std::string_view text) {
+  const auto length = static_cast<std::uint16_t>(std::min(text.size(), recording::kMaxHeaderText));
+  header.append(reinterpret_cast<const char*>(&length), sizeof length);
+  header.append(text.substr(0, length));
+}
+
+template <typename Number>
+void appendNumber(std::string& header, Number value) {
+  header.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
+
+RecordedModule describeModule(const std::string& path, std::string_view separators) {
+  RecordedModule module;
+  const std::size_t slash = path.find_last_of(separators);
+  module.fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (const auto bytes = platform::readFile(path)) {
+    module.size = bytes->size();
+    module.hash = recording::fnv1a64(*bytes);
+  }
+  return module;
+}
+
+void CallRecorder::start(const std::string& path, std::int32_t flushSeconds,
+                         const RecordedModule& chained) {
+  stop();
+  if (path.empty()) return;
+  active_ = true;
+  path_ = path;
+  stream_ = LogStream{};
+  stream_.flushSeconds = flushSeconds > 0 ? flushSeconds : 1;
+  std::string header(recording::kRecordingMagic);
+  appendNumber(header, recording::kRecordingFormatVersion);
+  appendText(header, CABLOG_VERSION_TEXT);
+  appendText(header, chained.fileName);
+  appendNumber(header, chained.size);
+  appendNumber(header, chained.hash);
+  buffer_.appendBytes(header);
+  startStreaming(stream_, buffer_, path_);
+  call(CallTag::Load);
+}
+
+void CallRecorder::callWith(CallTag tag, const void* bytes, std::size_t size) {
+  char record[1 + 32];
+  record[0] = static_cast<char>(tag);
+  std::memcpy(record + 1, bytes, size);
+  append(record, 1 + size);
+}
+
+void CallRecorder::append(const void* bytes, std::size_t size) {
+  buffer_.appendBytes(std::string_view(static_cast<const char*>(bytes), size));
+}
+
+void CallRecorder::elapseIn(const VehicleState& state, const std::int32_t* panel,
+                            const std::int32_t* sound) {
+  char* out = pending_.data();
+  out[0] = static_cast<char>(CallTag::Elapse);
+  out[1] = static_cast<char>((panel != nullptr ? ElapseFlags::kPanelGiven : 0) |
+                             (sound != nullptr ? ElapseFlags::kSoundGiven : 0));
+  std::memcpy(out + 2, &state, sizeof state);
+  std::size_t size = 2 + sizeof state;
+  if (panel != nullptr) size += writeChanges(out + size, panel, panel_.data());
+  if (sound != nullptr) size += writeChanges(out + size, sound, sound_.data());
+  pendingSize_ = size;
+}
+
+void CallRecorder::elapseOut(const HandleRecord& back, const std::int32_t* panel,
+                             const std::int32_t* sound, bool untouched) {
+  if (pendingSize_ == 0) return;
+  char* out = pending_.data();
+  std::size_t size = pendingSize_;
+  if (anyBack_ && std::memcmp(&back, &lastBack_, sizeof back) == 0) {
+    out[1] = static_cast<char>(out[1] | ElapseFlags::kSameHandles);
+  } else {
+    std::memcpy(out + size, &back, sizeof back);
+    size += sizeof back;
+    lastBack_ = back;
+    anyBack_ = true;
+  }
+  for (const auto& [flag, now, before] :
+       {std::tuple{ElapseFlags::kPanelGiven, panel, panel_.data()},
+        std::tuple{ElapseFlags::kSoundGiven, sound, sound_.data()}}) {
+    if ((out[1] & flag) == 0) continue;
+    if (untouched) {
+      std::memcpy(out + size, kNoChanges, sizeof kNoChanges);
+      size += sizeof kNoChanges;
+    } else {
+      size += writeChanges(out + size, now, before);
+    }
+  }
+  pendingSize_ = 0;
+  append(out, size);
+  if (++frames_ % kFramesPerClockLook == 0) flushIfDue(stream_, buffer_, path_);
+}
+
+void CallRecorder::finish() {
+  if (active_) finishStreaming(stream_, buffer_, path_);
+}
+
+void CallRecorder::stop() {
+  finish();
+  active_ = false;
+  path_.clear();
+  buffer_.clear();
+  panel_.fill(0);
+  sound_.fill(0);
+  lastBack_ = {};
+  anyBack_ = false;
+  pendingSize_ = 0;
+  frames_ = 0;
+}
+
+}  // namespace cablog

@@ -1,0 +1,80 @@
+// Records every call of the host, with its arguments' exact bits, into the
+// recording beside the log (format: plugin/recording_format.h), written as
+// it goes through the same writer as a streamed log.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "logging/log_buffer.h"
+#include "logging/log_stream.h"
+#include "plugin/host_records.h"
+#include "plugin/recording_format.h"
+
+namespace cablog {
+
+// The train plug-in a recorded run was chained to, as the header tells it.
+struct RecordedModule {
+  std::string fileName;  // empty: no chain
+  std::uint64_t size = 0;
+  std::uint64_t hash = 0;
+};
+
+// What the chained module at `path` is: its file name, size and hash.
+RecordedModule describeModule(const std::string& path, std::string_view separators);
+
+class CallRecorder {
+ public:
+  bool active() const { return active_; }
+
+  // Starts a recording at `path` (nothing for an empty path): the header,
+  // then the Load call. Written every `flushSeconds`, or every second for 0.
+  void start(const std::string& path, std::int32_t flushSeconds, const RecordedModule& chained);
+
+  // A call without arguments, with one integer, or with a record.
+  void call(recording::CallTag tag) { append(&tag, 1); }
+  void call(recording::CallTag tag, std::int32_t value) { callWith(tag, &value, sizeof value); }
+  template <typename Record>
+  void call(recording::CallTag tag, const Record& record) {
+    callWith(tag, &record, sizeof record);
+  }
+
+  // Elapse, in two halves around the work: what the host handed in, then
+  // what went back. The record reaches the file whole, after the second.
+  // Without a chain nothing writes the arrays (`untouched`), so they are
+  // not compared again.
+  void elapseIn(const VehicleState& state, const std::int32_t* panel, const std::int32_t* sound);
+  void elapseOut(const HandleRecord& back, const std::int32_t* panel, const std::int32_t* sound,
+                 bool untouched);
+
+  // Writes everything waiting and closes the file; calls that follow are
+  // still recorded (a host may go on after Dispose) and reopen it.
+  void finish();
+  // Finishes, and records nothing more until the next start.
+  void stop();
+
+ private:
+  void callWith(recording::CallTag tag, const void* bytes, std::size_t size);
+  void append(const void* bytes, std::size_t size);
+
+  bool active_ = false;
+  std::string path_;
+  LogBuffer buffer_;
+  LogStream stream_;
+  // The arrays as they stood after the last Elapse, which the next one's
+  // changes are told against.
+  std::array<std::int32_t, recording::kArraySize> panel_{};
+  std::array<std::int32_t, recording::kArraySize> sound_{};
+  HandleRecord lastBack_{};
+  bool anyBack_ = false;
+  // The Elapse record being put together, at most a state, four full
+  // change lists and a handle record long.
+  std::array<char, 64 + 4 * (2 + recording::kArraySize * recording::kChangeBytes)> pending_;
+  std::size_t pendingSize_ = 0;
+  std::uint32_t frames_ = 0;
+};
+
+}  // namespace cablog

@@ -1,0 +1,148 @@
+// The recording (`.rec`, beside the log): every call the host made into
+// cablog, with the exact bits of every argument, so that a run can be played
+// again into a train plug-in. This header is the one description of the
+// format: cablog writes it (plugin/call_recorder.cpp) and cablog-host reads
+// it (tools/host/recording_reader.cpp), which is why the stand-in may include
+// this one file of ours. It holds constants only.
+//
+// All numbers are little-endian; floats are stored as their IEEE bits.
+//
+// Header, once at the start:
+//
+// | bytes | what                                                          |
+// |-------|---------------------------------------------------------------|
+// | 8     | kRecordingMagic, "CABLOGRC"                                   |
+// | 4     | format version, kRecordingFormatVersion; readers refuse others |
+// | 2 + n | cablog's version: length, then that many characters           |
+// | 2 + n | the chained train plug-in's file name (empty: no chain)       |
+// | 8     | that file's size in bytes (0: no chain)                       |
+// | 8     | fnv1a64 of that file's bytes (0: no chain)                    |
+//
+// Then one record per call, in the order of the calls: a tag byte (CallTag)
+// and the call's arguments as the host passed them:
+//
+// | tag                         | arguments after the tag              |
+// |-----------------------------|--------------------------------------|
+// | Load, Dispose, GetPluginVersion, DoorOpen, DoorClose | none        |
+// | Initialize, KeyDown, KeyUp, HornBlow, SetPower, SetBrake, SetReverser, SetSignal | 4: int32 |
+// | SetVehicleSpec              | 20: five int32, in the host's order  |
+// | SetBeaconData               | 16: the beacon record                |
+// | Elapse                      | see below                            |
+//
+// Elapse:
+//
+// | bytes | what                                                          |
+// |-------|---------------------------------------------------------------|
+// | 1     | ElapseFlags                                                   |
+// | 40    | the vehicle state record, as the host laid it out             |
+// | list  | panel array as handed in (only if kPanelGiven)                |
+// | list  | sound array as handed in (only if kSoundGiven)                |
+// | 16    | the handle record returned (absent if kSameHandles: as the    |
+// |       | previous Elapse returned)                                     |
+// | list  | panel array on return (only if kPanelGiven)                   |
+// | list  | sound array on return (only if kSoundGiven)                   |
+//
+// A list holds the entries that changed: a uint16 count (at most 256), then
+// per entry a uint8 index and the int32 value, indices rising. An array as
+// handed in is told against the same array on return from the last Elapse
+// that was handed one (all zero before the first); an array on return
+// against the same array as handed in to this Elapse. A frame where nothing
+// changes costs 50 bytes.
+//
+// The file grows a whole record at a time, so a recording cut short by a
+// crash ends at a record boundary and every call in it can be replayed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace cablog::recording {
+
+inline constexpr std::string_view kRecordingMagic = "CABLOGRC";
+inline constexpr std::uint32_t kRecordingFormatVersion = 1;
+
+enum class CallTag : std::uint8_t {
+  Load = 1,
+  Dispose,
+  GetPluginVersion,
+  SetVehicleSpec,
+  Initialize,
+  Elapse,
+  SetPower,
+  SetBrake,
+  SetReverser,
+  KeyDown,
+  KeyUp,
+  HornBlow,
+  DoorOpen,
+  DoorClose,
+  SetSignal,
+  SetBeaconData,
+};
+
+// Each tag with the entry point it stands for and the bytes of its fixed
+// arguments (Elapse's variable part aside).
+struct CallKind {
+  CallTag tag;
+  std::string_view name;
+  std::size_t argumentBytes;
+};
+inline constexpr CallKind kCallKinds[] = {
+    {CallTag::Load, "Load", 0},
+    {CallTag::Dispose, "Dispose", 0},
+    {CallTag::GetPluginVersion, "GetPluginVersion", 0},
+    {CallTag::SetVehicleSpec, "SetVehicleSpec", 20},
+    {CallTag::Initialize, "Initialize", 4},
+    {CallTag::Elapse, "Elapse", 41},
+    {CallTag::SetPower, "SetPower", 4},
+    {CallTag::SetBrake, "SetBrake", 4},
+    {CallTag::SetReverser, "SetReverser", 4},
+    {CallTag::KeyDown, "KeyDown", 4},
+    {CallTag::KeyUp, "KeyUp", 4},
+    {CallTag::HornBlow, "HornBlow", 4},
+    {CallTag::DoorOpen, "DoorOpen", 0},
+    {CallTag::DoorClose, "DoorClose", 0},
+    {CallTag::SetSignal, "SetSignal", 4},
+    {CallTag::SetBeaconData, "SetBeaconData", 16},
+};
+static_assert(std::size(kCallKinds) == 16, "one kind per entry point");
+
+constexpr const CallKind* callKind(std::uint8_t tag) {
+  if (tag < 1 || tag > std::size(kCallKinds)) return nullptr;
+  return &kCallKinds[tag - 1];
+}
+constexpr bool kindsInTagOrder() {
+  for (std::size_t i = 0; i < std::size(kCallKinds); ++i) {
+    if (static_cast<std::size_t>(kCallKinds[i].tag) != i + 1) return false;
+  }
+  return true;
+}
+static_assert(kindsInTagOrder());
+
+namespace ElapseFlags {
+inline constexpr std::uint8_t kPanelGiven = 1;
+inline constexpr std::uint8_t kSoundGiven = 2;
+inline constexpr std::uint8_t kSameHandles = 4;
+inline constexpr std::uint8_t kAll = 7;
+}  // namespace ElapseFlags
+
+inline constexpr std::size_t kArraySize = 256;
+inline constexpr std::size_t kStateBytes = 40;
+inline constexpr std::size_t kHandleBytes = 16;
+inline constexpr std::size_t kChangeBytes = 5;  // uint8 index, int32 value
+// The longest a header's texts may be; anything longer is damage.
+inline constexpr std::size_t kMaxHeaderText = 4096;
+
+// The 64-bit FNV-1a hash of a file's bytes, to tell builds of a plug-in
+// apart.
+constexpr std::uint64_t fnv1a64(std::string_view bytes) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ull;
+  }
+  return hash;
+}
+
+}  // namespace cablog::recording

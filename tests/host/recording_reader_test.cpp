@@ -1,0 +1,198 @@
+// cablog's recorder and the stand-in's reader together: what the plug-in is
+// handed and hands back comes out of the file bit for bit; a file cut at any
+// byte yields exactly the whole calls before the cut; damage is refused at
+// its byte with what was expected there.
+#include "recording_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <sstream>
+#include <tuple>
+#include <vector>
+
+#include "logging/log_file.h"
+#include "plugin/plugin.h"
+#include "tests/support/module_under_test.h"
+#include "tests/support/temp_dir.h"
+
+namespace host {
+namespace {
+
+namespace fs = std::filesystem;
+using Array = std::array<std::int32_t, 256>;
+
+struct Call {
+  CallTag tag;
+  std::string bytes;  // the arguments as the plug-in got them
+  Array panelIn{}, soundIn{}, panelOut{}, soundOut{};
+  cablog::HandleRecord back{};
+};
+
+template <typename T>
+std::string bitsOf(const T& value) {
+  return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// A chained run with arguments at the edges, made through the plug-in
+// itself; returns the recording and the calls as they were made.
+std::string record(std::vector<Call>& calls) {
+  const cablog::testing::TempDir folder("cablog-recording");
+  folder.write("cablog.ini", "[Log]\nRecord=1\n[Chain]\nModule=" +
+                                 fs::absolute(CABLOG_SAMPLE_TRAIN_PLUGIN).string() + "\n");
+  cablog::Plugin plugin;
+  plugin.load(cablog::testing::systemPath(folder.path() / "cablog.dll"));
+  const auto add = [&](CallTag tag, std::string bytes, auto call) {
+    call();
+    calls.push_back({tag, std::move(bytes)});
+  };
+  calls.push_back({CallTag::Load, ""});
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  const cablog::VehicleSpec vehicle{8, 5, 4, kMin, -1};
+  const cablog::BeaconData beacon{1, -2, -0.0f, 3};
+  add(CallTag::GetPluginVersion, "", [&] { plugin.pluginVersion(); });
+  add(CallTag::SetVehicleSpec, bitsOf(vehicle), [&] { plugin.setVehicleSpec(vehicle); });
+  using P = cablog::Plugin;
+  for (const auto& [tag, value, method] : {std::tuple{CallTag::Initialize, 2, &P::initialize},
+                                           {CallTag::SetPower, 5, &P::setPower},
+                                           {CallTag::SetBrake, kMax, &P::setBrake},
+                                           {CallTag::SetReverser, -1, &P::setReverser},
+                                           {CallTag::SetSignal, 4, &P::setSignal},
+                                           {CallTag::KeyDown, kMin, &P::keyDown},
+                                           {CallTag::KeyUp, 8, &P::keyUp},
+                                           {CallTag::HornBlow, 9, &P::hornBlow}}) {
+    add(tag, bitsOf(value), [&, method = method, value = value] { (plugin.*method)(value); });
+  }
+  add(CallTag::DoorOpen, "", [&] { plugin.doorOpen(); });
+  add(CallTag::DoorClose, "", [&] { plugin.doorClose(); });
+  add(CallTag::SetBeaconData, bitsOf(beacon), [&] { plugin.setBeaconData(beacon); });
+
+  float nan = std::numeric_limits<float>::quiet_NaN();
+  const std::uint32_t payload = 0x7fc01234;
+  std::memcpy(&nan, &payload, sizeof nan);
+  const float speeds[] = {0.0f, 50.0f, 50.0f, nan, 40.0f, -std::numeric_limits<float>::infinity()};
+  Array panel{}, sound{};
+  panel[3] = 7;
+  panel[9] = 8;
+  for (int frame = 0; frame < 6; ++frame) {
+    // The host changes entries of its own between frames.
+    sound[200] = frame % 2;
+    const cablog::VehicleState state{1e300 * frame, speeds[frame], frame * 16, -0.0f, nan,
+                                     1.5f,          float(frame),  0.0f,       1e-45f};
+    Call call{CallTag::Elapse, bitsOf(state), panel, sound};
+    call.back = plugin.elapse(state, panel.data(), sound.data());
+    call.panelOut = panel;
+    call.soundOut = sound;
+    calls.push_back(call);
+  }
+  plugin.dispose();
+  calls.push_back({CallTag::Dispose, ""});
+  return cablog::testing::readBytes(fs::path(cablog::recordingPathFor(plugin.logger.logPath)));
+}
+
+std::vector<Call> recorded;
+const std::string kRecording = record(recorded);
+
+// Every whole call the reader finds, and where each record ends.
+std::vector<RecordedCall> readAll(const std::string& bytes, std::vector<std::uint64_t>* ends,
+                                  bool* cutShort = nullptr) {
+  std::istringstream in(bytes);
+  RecordingReader reader(in);
+  std::vector<RecordedCall> calls;
+  RecordedCall call;
+  while (reader.next(call)) {
+    calls.push_back(call);
+    if (ends != nullptr) ends->push_back(reader.offset());
+  }
+  if (cutShort != nullptr) *cutShort = reader.cutShort();
+  return calls;
+}
+
+TEST(Recording, HoldsEveryCallWithTheExactBitsBothWays) {
+  std::istringstream in(kRecording);
+  RecordingReader reader(in);
+  EXPECT_EQ(reader.header().moduleName, fs::path(CABLOG_SAMPLE_TRAIN_PLUGIN).filename().string());
+  EXPECT_EQ(reader.header().moduleSize, fs::file_size(CABLOG_SAMPLE_TRAIN_PLUGIN));
+  RecordedCall got;
+  for (const Call& want : recorded) {
+    ASSERT_TRUE(reader.next(got));
+    ASSERT_EQ(got.tag, want.tag);
+    if (want.tag == CallTag::Elapse) {
+      EXPECT_EQ(bitsOf(got.state), want.bytes);
+      EXPECT_EQ(bitsOf(got.back), bitsOf(want.back));
+      EXPECT_EQ(*got.panelIn, want.panelIn);
+      EXPECT_EQ(*got.soundIn, want.soundIn);
+      EXPECT_EQ(*got.panelOut, want.panelOut);
+      EXPECT_EQ(*got.soundOut, want.soundOut);
+    } else if (want.tag == CallTag::SetVehicleSpec) {
+      EXPECT_EQ(bitsOf(got.vehicle), want.bytes);
+    } else if (want.tag == CallTag::SetBeaconData) {
+      EXPECT_EQ(bitsOf(got.beacon), want.bytes);
+    } else if (!want.bytes.empty()) {
+      EXPECT_EQ(bitsOf(got.value), want.bytes);
+    }
+  }
+  EXPECT_FALSE(reader.next(got));
+  EXPECT_FALSE(reader.cutShort());
+}
+
+TEST(Recording, CutAtAnyByteYieldsTheWholeCallsBeforeTheCut) {
+  std::vector<std::uint64_t> ends;
+  const std::vector<RecordedCall> whole = readAll(kRecording, &ends);
+  ASSERT_EQ(whole.size(), recorded.size());
+  const std::uint64_t headerEnd = whole.front().offset;
+  for (std::size_t cut = 0; cut < kRecording.size(); ++cut) {
+    const std::string part = kRecording.substr(0, cut);
+    if (cut < headerEnd) {
+      EXPECT_THROW(readAll(part, nullptr), RecordingError) << cut;
+      continue;
+    }
+    bool cutShort = false;
+    const std::size_t calls = readAll(part, nullptr, &cutShort).size();
+    const auto before = static_cast<std::size_t>(
+        std::upper_bound(ends.begin(), ends.end(), std::uint64_t{cut}) - ends.begin());
+    ASSERT_EQ(calls, before) << "cut at " << cut;
+    EXPECT_EQ(cutShort, cut != headerEnd && !std::binary_search(ends.begin(), ends.end(), cut))
+        << cut;
+  }
+}
+
+TEST(Recording, DamageIsRefusedAtItsByte) {
+  const std::vector<RecordedCall> whole = readAll(kRecording, nullptr);
+  const std::size_t firstCall = whole.front().offset;
+  std::size_t elapse = 0;
+  while (whole[elapse].tag != CallTag::Elapse) ++elapse;
+  const std::size_t frame = whole[elapse].offset;
+  // The first frame's panel list: two entries, indices 3 and 9.
+  const std::size_t panelList = frame + 2 + 40;
+  const struct {
+    std::size_t at;
+    std::string bytes;
+    std::string message;
+  } kDamage[] = {
+      {0, "X", "byte 0: expected \"CABLOGRC\""},
+      {8, std::string("\2", 1), "byte 8: expected format version 1, found version 2"},
+      {12, "\xff\xff", "byte 12: expected the length of cablog's version, at most 4096"},
+      {firstCall, std::string("\0", 1), "expected a call tag from 1 to 16, found 0x00"},
+      {frame + 1, "\x08", "Elapse flags from 0 to 7, found 0x08"},
+      {panelList, "\x2c\x01", "a count of panel changes, at most 256, found 300"},
+      {panelList + 2 + 5, "\x03", "expected a panel index above 3, found 3"},
+  };
+  for (const auto& damage : kDamage) {
+    std::string bytes = kRecording;
+    bytes.replace(damage.at, damage.bytes.size(), damage.bytes);
+    try {
+      readAll(bytes, nullptr);
+      ADD_FAILURE() << "no error for " << damage.message;
+    } catch (const RecordingError& error) {
+      EXPECT_NE(std::string(error.what()).find(damage.message), std::string::npos) << error.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace host

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Records the built-in drive through cablog chained to the sample train
+# plug-in ([Log] Record=1) and replays it: into the same plug-in (exit 0);
+# into a build braking above 50 km/h instead of 45 (exit 1, first difference
+# at the first frame whose speed lies between); into cablog itself with the
+# same files (the same log and recording, byte for byte); cut short (every
+# whole call before the cut); foreign, damaged, not a module (exit 2).
+#
+#   replay_properties.sh WORK_FOLDER MODULE SAMPLE SAMPLE_50 HOST_COMMAND...
+set -euo pipefail
+work=$1 module=$2 sample=$3 sample50=$4
+shift 4
+host=("$@")
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+# run_host EXPECTED_STATUS OUTPUT_FILE ARGS...: the stand-in, its status checked.
+run_host() {
+  local want=$1 out=$2 status=0
+  shift 2
+  "${host[@]}" "$@" >"$out" 2>"$out.err" || status=$?
+  [ "$status" -eq "$want" ] || fail "cablog-host $* ended with $status, not $want:
+$(cat "$out" "$out.err")"
+}
+
+rm -rf "$work"
+name=$(basename "$module")
+for run in recorded again; do
+  mkdir -p "$work/$run"
+  cp "$module" "$sample" "$work/$run/"
+  printf '[Frame]\r\nSkip=30\r\n[Log]\r\nRecord=1\r\n[Chain]\r\nModule=%s\r\n' "$(basename "$sample")" \
+    >"$work/$run/${name%.*}.ini"
+  printf 'TIME_HHMMSS,Clock\r\nSPEED,Speed\r\nPLUGIN_BRAKE,P brake\r\nPANEL_255,Tripped\r\nSOUND_7,S\r\n' \
+    >"$work/$run/${name%.*}.csv"
+done
+cd "$work"
+run_host 0 drive.out --chained --module "$work/recorded/$name"
+rec=$(ls recorded/Log_*.rec)
+log=$(ls recorded/Log_*.csv)
+
+run_host 0 same.out replay "$rec" --module "$sample"
+[ "$(tail -n 1 same.out | tr -d '\r')" = "replayed 14400 frames: 14400 identical, 0 differ, first difference at frame -" ] ||
+  fail "replay into the same plug-in: $(tail -n 1 same.out)"
+
+run_host 1 other.out replay "$rec" --module "$sample50" --report report.csv
+run_host 0 shown.txt show "$rec"
+# The first frame on which one build brakes and the other does not.
+want=$(awk '$1 == "Elapse" { for (i = 3; i <= NF; ++i) if ($i ~ /^speed=/) {
+  v = substr($i, 7) + 0; if (v > 45 && v <= 50) { print $2; exit } } }' shown.txt)
+last=$(tail -n 1 other.out | tr -d '\r')
+[[ $last =~ ^replayed\ 14400\ frames:\ [0-9]+\ identical,\ [0-9]+\ differ,\ first\ difference\ at\ frame\ ${want}$ ]] ||
+  fail "replay into the 50 km/h build: '$last', expected the first difference at frame $want"
+grep -q "^  brake: recorded 1, replayed 0" other.out || fail "no brake difference shown: $(cat other.out)"
+[ "$(sed -n 2p report.csv | cut -d, -f1)" = "$want" ] || fail "the report starts elsewhere: $(head -n 3 report.csv)"
+
+run_host 0 again.out replay "$rec" --module "$work/again/$name"
+cmp "$log" again/Log_*.csv || fail "the replayed log differs from the recorded run's"
+cmp "$rec" again/Log_*.rec || fail "the replay's own recording differs from the one replayed"
+
+size=$(stat -c %s "$rec")
+for cut in 1000 $((size / 2)) $((size - 1)); do
+  head -c "$cut" "$rec" >cut.rec
+  run_host 0 cut.out replay cut.rec --module "$sample"
+  run_host 0 cut.txt show cut.rec
+  frames=$(grep -c '^Elapse' cut.txt || true)
+  tail -n 1 cut.out | grep -q "^replayed $frames frames: $frames identical" ||
+    fail "cut at $cut: $(tail -n 1 cut.out), $frames whole frames before the cut"
+done
+
+run_host 2 foreign.out replay "$log" --module "$sample"
+grep -q 'byte 0: expected "CABLOGRC"' foreign.out.err || fail "foreign file: $(cat foreign.out.err)"
+# The first call tag follows the header: magic, version, two texts, size, hash.
+version_length=$(od -An -tu2 -j12 -N2 "$rec" | tr -d ' ')
+name_length=$(od -An -tu2 -j$((14 + version_length)) -N2 "$rec" | tr -d ' ')
+first=$((14 + version_length + 2 + name_length + 16))
+{ head -c "$first" "$rec"; printf '\377'; tail -c +$((first + 2)) "$rec"; } >damaged.rec
+run_host 2 damaged.out replay damaged.rec --module "$sample"
+grep -q "byte $first: expected a call tag from 1 to 16, found 0xff" damaged.out.err ||
+  fail "damaged file: $(cat damaged.out.err)"
+run_host 2 show-damaged.out show damaged.rec
+run_host 2 nomodule.out replay "$rec" --module "$log"
+grep -q "cannot load module" nomodule.out.err || fail "not a module: $(cat nomodule.out.err)"
+echo "replay: same build 0 differences; 50 km/h build first differs at frame $want; log and recording replayed byte for byte"

@@ -1,0 +1,280 @@
+#include "replay.h"
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "call_text.h"
+#include "host_error.h"
+#include "platform/platform.h"
+#include "plugin_module.h"
+#include "recording_reader.h"
+
+namespace host {
+namespace {
+
+constexpr std::size_t kArraySize = cablog::recording::kArraySize;
+// Every output compared: the four handle fields, then the panel and the
+// sound entries.
+constexpr std::size_t kHandleOutputs = 4;
+constexpr std::size_t kOutputs = kHandleOutputs + 2 * kArraySize;
+
+std::string outputName(std::size_t output) {
+  static constexpr const char* kHandles[] = {"brake", "power", "reverser", "fourth handle field"};
+  if (output < kHandleOutputs) return kHandles[output];
+  output -= kHandleOutputs;
+  return (output < kArraySize ? "panel[" : "sound[") + std::to_string(output % kArraySize) + "]";
+}
+
+const char* kUsage =
+    "usage: cablog-host replay RECORDING --module PATH [--report FILE]\n"
+    "       cablog-host show RECORDING\n";
+
+// The outputs of one frame that differ, and the tallies over the run.
+class Differences {
+ public:
+  explicit Differences(std::ostream* report) : report_(report) {
+    if (report_ != nullptr) *report_ << "frame,time,location,output,recorded,replayed\r\n";
+  }
+
+  void note(std::size_t output, std::int32_t recorded, std::int32_t replayed) {
+    ++perOutput_[output];
+    frameDiffers_ = true;
+    if (first_ == 0) {
+      first_ = frame_;
+      firstState_ = *state_;
+    }
+    if (first_ == frame_) {
+      firstLines_ += "  " + outputName(output) + ": recorded " + std::to_string(recorded) +
+                     ", replayed " + std::to_string(replayed) + "\n";
+    }
+    if (report_ != nullptr) {
+      *report_ << frame_ << ',' << clockText(state_->time) << ',' << doubleText(state_->location)
+               << ',' << outputName(output) << ',' << recorded << ',' << replayed << "\r\n";
+    }
+  }
+
+  void compareArray(std::size_t firstOutput, const HostArray& recorded,
+                    const std::array<std::int32_t, kArraySize>& replayed) {
+    if (std::memcmp(recorded.data(), replayed.data(), sizeof replayed) == 0) return;
+    for (std::size_t i = 0; i < kArraySize; ++i) {
+      if (recorded[i] != replayed[i]) note(firstOutput + i, recorded[i], replayed[i]);
+    }
+  }
+
+  void startFrame(std::uint64_t frame, const VehicleState& state) {
+    frame_ = frame;
+    state_ = &state;
+    frameDiffers_ = false;
+  }
+  bool frameDiffers() const { return frameDiffers_; }
+
+  void printSummary(std::ostream& out) const {
+    if (first_ == 0) return;
+    out << "first difference at frame " << first_ << ", " << clockText(firstState_.time)
+        << ", location " << doubleText(firstState_.location) << ":\n"
+        << firstLines_ << "frames differing, per output:\n";
+    for (std::size_t i = 0; i < kOutputs; ++i) {
+      if (perOutput_[i] > 0) out << "  " << outputName(i) << ": " << perOutput_[i] << "\n";
+    }
+  }
+  std::uint64_t first() const { return first_; }
+
+ private:
+  std::ostream* report_;
+  std::array<std::uint64_t, kOutputs> perOutput_{};
+  std::uint64_t frame_ = 0;
+  const VehicleState* state_ = nullptr;
+  bool frameDiffers_ = false;
+  std::uint64_t first_ = 0;
+  VehicleState firstState_{};
+  std::string firstLines_;
+};
+
+void call(const PluginApi& api, const RecordedCall& c) {
+  switch (c.tag) {
+    case CallTag::Load:
+      api.Load();
+      break;
+    case CallTag::Dispose:
+      api.Dispose();
+      break;
+    case CallTag::GetPluginVersion:
+      api.GetPluginVersion();
+      break;
+    case CallTag::SetVehicleSpec:
+      api.SetVehicleSpec(c.vehicle);
+      break;
+    case CallTag::Initialize:
+      api.Initialize(c.value);
+      break;
+    case CallTag::SetPower:
+      api.SetPower(c.value);
+      break;
+    case CallTag::SetBrake:
+      api.SetBrake(c.value);
+      break;
+    case CallTag::SetReverser:
+      api.SetReverser(c.value);
+      break;
+    case CallTag::KeyDown:
+      api.KeyDown(c.value);
+      break;
+    case CallTag::KeyUp:
+      api.KeyUp(c.value);
+      break;
+    case CallTag::HornBlow:
+      api.HornBlow(c.value);
+      break;
+    case CallTag::DoorOpen:
+      api.DoorOpen();
+      break;
+    case CallTag::DoorClose:
+      api.DoorClose();
+      break;
+    case CallTag::SetSignal:
+      api.SetSignal(c.value);
+      break;
+    case CallTag::SetBeaconData:
+      api.SetBeaconData(c.beacon);
+      break;
+    case CallTag::Elapse:
+      break;  // with the comparison, below
+  }
+}
+
+std::string fileFacts(std::uint64_t size, std::uint64_t hash) {
+  return std::to_string(size) + " bytes, fnv1a64 " + hex64(hash);
+}
+
+}  // namespace
+
+ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
+  ReplayOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--module") {
+      options.module = value();
+    } else if (arg == "--report") {
+      options.report = value();
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      throw UsageError("unknown option " + arg);
+    } else if (!options.recording.empty()) {
+      throw UsageError("only one recording, please (got " + options.recording + " and " + arg +
+                       ")");
+    } else {
+      options.recording = arg;
+    }
+  }
+  if (options.recording.empty()) throw UsageError("which recording? (give its path)");
+  if (options.module.empty()) throw UsageError("which module? (give it with --module PATH)");
+  return options;
+}
+
+ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
+  std::ifstream in(options.recording, std::ios::binary);
+  if (!in) throw HostError("cannot open the recording " + options.recording);
+  RecordingReader reader(in);
+  const RecordingHeader& header = reader.header();
+  out << "recording: " << options.recording << " (cablog " << header.cablogVersion << ", "
+      << (header.moduleName.empty() ? std::string("no train plug-in chained")
+                                    : "chained to " + header.moduleName + ", " +
+                                          fileFacts(header.moduleSize, header.moduleHash))
+      << ")\n";
+
+  const std::string module = std::filesystem::absolute(options.module).string();
+  const PluginModule plugin(module);
+  if (const auto bytes = cablog::platform::readFile(module)) {
+    const std::uint64_t hash = cablog::recording::fnv1a64(*bytes);
+    const bool same = hash == header.moduleHash && bytes->size() == header.moduleSize;
+    out << "module:    " << module << " (" << fileFacts(bytes->size(), hash)
+        << (same ? "; the very file recorded" : "") << ")\n";
+  }
+
+  std::ofstream reportFile;
+  if (!options.report.empty()) {
+    reportFile.open(options.report, std::ios::binary | std::ios::trunc);
+    if (!reportFile) throw HostError("cannot write the report " + options.report);
+  }
+  Differences differences(options.report.empty() ? nullptr : &reportFile);
+
+  const PluginApi& api = plugin.api();
+  std::array<std::int32_t, kArraySize> panel{};
+  std::array<std::int32_t, kArraySize> sound{};
+  ReplayResult result;
+  RecordedCall recorded;
+  const auto start = std::chrono::steady_clock::now();
+  while (reader.next(recorded)) {
+    if (recorded.tag != CallTag::Elapse) {
+      call(api, recorded);
+      continue;
+    }
+    ++result.frames;
+    differences.startFrame(result.frames, recorded.state);
+    if (recorded.panelGiven) panel = *recorded.panelIn;
+    if (recorded.soundGiven) sound = *recorded.soundIn;
+    const HandleRecord back =
+        api.Elapse(recorded.state, recorded.panelGiven ? panel.data() : nullptr,
+                   recorded.soundGiven ? sound.data() : nullptr);
+    const HandleRecord& want = recorded.back;
+    if (back.brake != want.brake) differences.note(0, want.brake, back.brake);
+    if (back.power != want.power) differences.note(1, want.power, back.power);
+    if (back.reverser != want.reverser) differences.note(2, want.reverser, back.reverser);
+    if (back.fourth != want.fourth) differences.note(3, want.fourth, back.fourth);
+    if (recorded.panelGiven) differences.compareArray(kHandleOutputs, *recorded.panelOut, panel);
+    if (recorded.soundGiven) {
+      differences.compareArray(kHandleOutputs + kArraySize, *recorded.soundOut, sound);
+    }
+    result.differing += differences.frameDiffers();
+  }
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.firstDifference = differences.first();
+  if (reportFile.is_open() && !reportFile.flush()) {
+    throw HostError("cannot write the report " + options.report);
+  }
+
+  if (reader.cutShort()) {
+    out << "the recording is cut short: the call at byte " << reader.offset()
+        << " is incomplete; every call before it was replayed\n";
+  }
+  differences.printSummary(out);
+  out << "Replay is open loop: every frame gets the state the recorded run had. After the first "
+         "difference the real train would have moved otherwise, so later differences may only "
+         "follow from the first.\n";
+  char speed[96];
+  std::snprintf(speed, sizeof speed, "replay speed: %.0f frames a second (%.3f s)\n",
+                result.seconds > 0 ? static_cast<double>(result.frames) / result.seconds : 0.0,
+                result.seconds);
+  out << speed << "replayed " << result.frames << " frames: " << result.frames - result.differing
+      << " identical, " << result.differing << " differ, first difference at frame "
+      << (result.firstDifference == 0 ? std::string("-") : std::to_string(result.firstDifference))
+      << "\n";
+  return result;
+}
+
+int replayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  ReplayOptions options;
+  try {
+    options = parseReplayOptions(args);
+    return replay(options, out).differing > 0 ? 1 : 0;
+  } catch (const UsageError& error) {
+    err << "cablog-host replay: " << error.what() << "\n\n" << kUsage;
+  } catch (const RecordingError& error) {
+    out.flush();
+    err << "cablog-host replay: " << options.recording << ": " << error.what() << "\n";
+  } catch (const std::exception& error) {
+    out.flush();
+    err << "cablog-host replay: " << error.what() << "\n";
+  }
+  return 2;
+}
+
+}  // namespace host
