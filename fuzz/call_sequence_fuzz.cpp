@@ -40,8 +40,8 @@
 #include "logging/log_file.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
-#include "tests/support/event_rows.h"
 #include "recording_reader.h"
+#include "tests/support/event_rows.h"
 
 namespace {
 
