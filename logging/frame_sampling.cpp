@@ -35,7 +35,16 @@ void sampleFrame(Logger& logger, const FrameReadings& state) {
   v.setText(ValueKey::TimeHhmmss, std::string_view(clock, clockSize));
   if (state.plugin != nullptr) storePluginReadings(v, logger.arrayKeys, *state.plugin);
 
-  appendDataRow(logger.logBuffer, logger.columns, v);
+  // A row that finds no memory for a new block is dropped whole, and the
+  // run goes on: the host must not see the failure, and the rows before it
+  // are kept.
+  const LogBuffer::Mark end = logger.logBuffer.mark();
+  try {
+    appendDataRow(logger.logBuffer, logger.columns, v);
+  } catch (...) {
+    logger.logBuffer.rollBack(end);
+    return;
+  }
   if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);
 }
 

@@ -12,7 +12,8 @@ namespace cablog {
 // precision; 0 when no time has passed.
 float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t lastTime);
 
-// Stores the frame's readings and the derived values, and appends a row.
+// Stores the frame's readings and the derived values, and appends a row,
+// or none at all when memory runs out.
 void sampleFrame(Logger& logger, const FrameReadings& readings);
 
 // Counts the frame; true for every sampleInterval-th one, which the caller

@@ -42,6 +42,16 @@ class LogBuffer {
   }
 
   void clear();
+
+  // Where the log ends now, to take back a row that could not be finished
+  // (no memory for its block): rollBack returns to it, keeping a block it
+  // started as the spare. Only for the end of the log as it was just before.
+  struct Mark {
+    std::size_t blocks;
+    std::size_t used;
+  };
+  Mark mark() const { return {blocks_.size(), used_}; }
+  void rollBack(const Mark& mark) noexcept;
   // Every byte ever appended, including those already written and dropped.
   std::size_t size() const { return dropped_ + filledBlocks_ * kBlockSize + used_; }
   bool empty() const { return size() == 0; }

@@ -26,12 +26,23 @@ struct LocalDateTime {
 // join paths.
 std::string_view pathSeparators();
 
+// Whether a path names its place from a root rather than from whatever the
+// host's current directory happens to be: "/x" where only slashes separate;
+// "C:\x", "C:/x", "\\server\x" and "\\?\x" where backslashes do too. Neither
+// "\x" (the current drive's root) nor "C:x" (the current directory of drive
+// C) is: each depends on the host's current directory.
+bool isAbsolutePath(std::string_view path, std::string_view separators = pathSeparators());
+
 // Full path of the plug-in module itself, whatever its length; empty if the
 // system cannot tell.
 std::string modulePath();
 
-// Whether anything (a file or a folder) exists under that name.
+// Whether anything (a file or a folder) exists under that name; "*" and "?"
+// are characters of the name, never wildcards.
 bool fileExists(const std::string& path);
+
+// Deletes a file; false when it cannot.
+bool removeFile(const std::string& path);
 
 // The system's own INI lookup: the integer under [section] key=, or
 // `fallback` when the section or the key is missing or the value is empty.
@@ -80,7 +91,10 @@ std::FILE* openShared(const std::string& path, const char* mode);
 // while it is open. Closed when it goes out of scope.
 class SharedFile {
  public:
-  enum class Start { Empty, AtEnd };
+  // New creates the file and fails when anything exists under its name, so
+  // that nobody else's file is ever emptied; Empty and AtEnd are for a file
+  // cablog created itself.
+  enum class Start { New, Empty, AtEnd };
 
   // Creates the file, or opens an existing one either emptied or to write
   // after its end. The result is not open when the system refuses.

@@ -41,6 +41,10 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
+bool removeFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
+
 std::optional<std::int32_t> nativeProfileInt(const std::string&, const char*, const char*,
                                              std::int32_t) {
   return std::nullopt;
@@ -102,8 +106,10 @@ void endProcessAbruptly(int status) {
 namespace native {
 
 std::intptr_t openFile(const std::string& path, SharedFile::Start start) {
-  const int flags =
-      O_WRONLY | O_CREAT | O_CLOEXEC | (start == SharedFile::Start::Empty ? O_TRUNC : O_APPEND);
+  const int how = start == SharedFile::Start::New     ? O_EXCL
+                  : start == SharedFile::Start::Empty ? O_TRUNC
+                                                      : O_APPEND;
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | how;
   return ::open(path.c_str(), flags, 0666);
 }
 

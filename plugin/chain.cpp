@@ -41,11 +41,12 @@ std::vector<std::string> resolveEntryPoints(void* library, EntryPoints& entries)
 }
 
 void Chain::build(const ModulePaths& paths, std::string_view separators) {
+  statusPath_ = paths.chainStatusPath;
   const std::optional<std::string> setting =
       readProfileString(paths.settingsPath, kChainSection, kChainModuleKey, kSettingCapacity);
   if (!setting || setting->empty()) {
     // A status file from an earlier setting would tell of a chain that is gone.
-    if (platform::fileExists(paths.chainStatusPath)) std::remove(paths.chainStatusPath.c_str());
+    if (platform::fileExists(paths.chainStatusPath)) platform::removeFile(paths.chainStatusPath);
     return;
   }
   const std::string path = resolveAgainst(paths.directory, *setting, separators);
@@ -93,6 +94,17 @@ std::string Chain::attach(const std::string& path) {
   library_ = library;
   entries_ = entries;
   return {};
+}
+
+void Chain::noteLoop() const {
+  if (statusPath_.empty()) return;
+  std::FILE* file = platform::openShared(statusPath_, "ab");
+  if (file == nullptr) return;
+  constexpr std::string_view kNote =
+      "The chain leads back to cablog: it was called again from within its own call. Such "
+      "calls do nothing, and the plug-ins run as if the chain ended there.\r\n";
+  std::fwrite(kNote.data(), 1, kNote.size(), file);
+  std::fclose(file);
 }
 
 void Chain::release() {

@@ -22,8 +22,10 @@ struct HandleEcho {
 class Plugin {
  public:
   // Starts a log for the module at `modulePath`: reads the interval and the
-  // columns beside it and names the log file; then chains the train plug-in
-  // its INI file names, if any. A second call starts afresh.
+  // columns beside it and creates the log file under a free name; then
+  // chains the train plug-in its INI file names, if any. A second call
+  // finishes the earlier log as Dispose would, then starts afresh. Should it
+  // fail (no memory), the earlier log goes on as it was.
   void load(const std::string& modulePath);
 
   // Alone, the host's arrays are never touched and the host's handles come
@@ -33,7 +35,7 @@ class Plugin {
                       std::int32_t* sound = nullptr) {
     if (chain.active()) return elapseChained(state, panel, sound);
     if (countFrame(logger)) sampleFrame(logger, readingsOf(state));
-    return {echo.brake, echo.power, echo.reverser, 0};
+    return echoed();
   }
 
   // Writes the log (what of it is still waiting, when it is streamed), then
@@ -57,12 +59,26 @@ class Plugin {
   void doorOpen();
   void doorClose();
 
+  // The handles as the host last set them.
+  HandleRecord echoed() const { return {echo.brake, echo.power, echo.reverser, 0}; }
+
+  // A call arrived while another was still running: only a chain that leads
+  // back to cablog does that. reportReentry, once the outer call is over,
+  // tells the status file, once a Load.
+  void markReentered() noexcept { reentered_ = true; }
+  void reportReentry();
+
   Logger logger;
   HandleEcho echo;
   Chain chain;
 
  private:
   HandleRecord elapseChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
+  // Writes the log, or what of it is still waiting; whether all of it went.
+  bool finishLog();
+
+  bool reentered_ = false;
+  bool reentryNoted_ = false;
 };
 
 }  // namespace cablog
