@@ -46,11 +46,11 @@ ClaimedName claimLogName(const std::string& plainPath) {
     if (taken()) continue;
     name += kLogFileExtensions[0];
     if (platform::SharedFile::open(name, platform::SharedFile::Start::New).isOpen()) {
-      return {name, true};
+      return {std::move(name), true};
     }
     // Refused though free: the system's reason, not a race, unless the name
     // was taken meanwhile.
-    if (!platform::fileExists(name)) return {name, false};
+    if (!platform::fileExists(name)) return {std::move(name), false};
   }
   return {};
 }
