@@ -13,11 +13,16 @@
 #include <string_view>
 #include <vector>
 
+// The fuzz build makes blocks small, so that short runs cross many of them.
+#ifndef CABLOG_LOG_BLOCK_BYTES
+#define CABLOG_LOG_BLOCK_BYTES (std::size_t{1} << 20)
+#endif
+
 namespace cablog {
 
 class LogBuffer {
  public:
-  static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+  static constexpr std::size_t kBlockSize = CABLOG_LOG_BLOCK_BYTES;
 
   // Appends text as the platform's text mode would write it: every line feed
   // becomes CR LF.

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,6 +89,10 @@ std::tm localCalendarTime(std::time_t time);
 // `mode` is a C stdio mode; callers use binary modes only.
 std::FILE* openShared(const std::string& path, const char* mode);
 
+// Writes a short text file whole, replacing it, or adds to its end;
+// silent when it cannot.
+void writeSmallFile(const std::string& path, std::string_view text, bool append);
+
 // A file open for writing that other programs may read, write and delete
 // while it is open. Closed when it goes out of scope.
 class SharedFile {
@@ -101,7 +107,9 @@ class SharedFile {
   static SharedFile open(const std::string& path, Start start);
 
   SharedFile() = default;
-  SharedFile(SharedFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
+  SharedFile(SharedFile&& other) noexcept : handle_(other.handle_), inMemory_(other.inMemory_) {
+    other.handle_ = kClosed;
+  }
   SharedFile& operator=(SharedFile&& other) noexcept;
   SharedFile(const SharedFile&) = delete;
   SharedFile& operator=(const SharedFile&) = delete;
@@ -116,8 +124,9 @@ class SharedFile {
 
  private:
   static constexpr std::intptr_t kClosed = -1;
-  explicit SharedFile(std::intptr_t handle) : handle_(handle) {}
+  SharedFile(std::intptr_t handle, bool inMemory) : handle_(handle), inMemory_(inMemory) {}
   std::intptr_t handle_ = kClosed;
+  bool inMemory_ = false;
 };
 
 // For tests: failures that the next file operations of SharedFile meet
@@ -129,6 +138,14 @@ struct FileFaults {
   int shortWrites = 0;    // write() takes only the first half
 };
 FileFaults injectFileFaults(const FileFaults& faults);
+
+// For tests that must be quick: the files the plug-in reads and writes
+// (through SharedFile, readFile, writeSmallFile, fileExists and removeFile),
+// kept in memory by full path instead of on disk. A path not held there
+// exists for fileExists when it exists on disk (a module to load). Null
+// returns to the disk; returns the files used before.
+using MemoryFiles = std::map<std::string, std::string, std::less<>>;
+MemoryFiles* useMemoryFiles(MemoryFiles* files);
 
 // The whole file, or nothing when it cannot be opened. A read error ends the
 // text where it happened.

@@ -36,15 +36,6 @@ std::string modulePath() {
   return path;
 }
 
-bool fileExists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
-
-bool removeFile(const std::string& path) {
-  return ::unlink(path.c_str()) == 0;
-}
-
 std::optional<std::int32_t> nativeProfileInt(const std::string&, const char*, const char*,
                                              std::int32_t) {
   return std::nullopt;
@@ -126,6 +117,15 @@ std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size) 
 
 bool closeFile(std::intptr_t handle) {
   return ::close(static_cast<int>(handle)) == 0;
+}
+
+bool fileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool removeFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
 }
 
 }  // namespace native

@@ -88,17 +88,6 @@ std::string modulePath() {
   }
 }
 
-bool fileExists(const std::string& path) {
-  // Attributes, unlike a directory search, take "*" and "?" literally.
-  const DWORD attributes = isLong(path) ? GetFileAttributesW(extendedPath(path).c_str())
-                                        : GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES;
-}
-
-bool removeFile(const std::string& path) {
-  return (isLong(path) ? DeleteFileW(extendedPath(path).c_str()) : DeleteFileA(path.c_str())) != 0;
-}
-
 std::optional<std::int32_t> nativeProfileInt(const std::string& path, const char* section,
                                              const char* key, std::int32_t fallback) {
   // The profile functions cannot reach a long path at all.
@@ -216,6 +205,17 @@ std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size) 
 
 bool closeFile(std::intptr_t handle) {
   return CloseHandle(reinterpret_cast<HANDLE>(handle)) != 0;
+}
+
+bool fileExists(const std::string& path) {
+  // Attributes, unlike a directory search, take "*" and "?" literally.
+  const DWORD attributes = isLong(path) ? GetFileAttributesW(extendedPath(path).c_str())
+                                        : GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES;
+}
+
+bool removeFile(const std::string& path) {
+  return (isLong(path) ? DeleteFileW(extendedPath(path).c_str()) : DeleteFileA(path.c_str())) != 0;
 }
 
 }  // namespace native

@@ -21,10 +21,7 @@ std::string hex(std::int32_t value) {
 // its own plug-in; nothing reaches the simulator. Silent if it cannot be
 // written.
 void writeStatus(const std::string& statusPath, const std::string& text) {
-  std::FILE* file = platform::openShared(statusPath, "wb");
-  if (file == nullptr) return;
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fclose(file);
+  platform::writeSmallFile(statusPath, text, false);
 }
 
 }  // namespace
@@ -98,13 +95,11 @@ std::string Chain::attach(const std::string& path) {
 
 void Chain::noteLoop() const {
   if (statusPath_.empty()) return;
-  std::FILE* file = platform::openShared(statusPath_, "ab");
-  if (file == nullptr) return;
-  constexpr std::string_view kNote =
-      "The chain leads back to cablog: it was called again from within its own call. Such "
-      "calls do nothing, and the plug-ins run as if the chain ended there.\r\n";
-  std::fwrite(kNote.data(), 1, kNote.size(), file);
-  std::fclose(file);
+  platform::writeSmallFile(statusPath_,
+                           "The chain leads back to cablog: it was called again from within its "
+                           "own call. Such calls do nothing, and the plug-ins run as if the chain "
+                           "ended there.\r\n",
+                           true);
 }
 
 void Chain::release() {
