@@ -27,9 +27,11 @@ std::size_t allocationCount() {
   return allocations;
 }
 
-void failAllocation(std::size_t n) {
+std::size_t failAllocation(std::size_t n) {
+  const std::size_t left = failIn;
   failIn = n;
   failed = false;
+  return left;
 }
 
 bool allocationFailed() {

@@ -13,8 +13,9 @@ namespace cablog::testing {
 std::size_t allocationCount();
 
 // Makes the n-th allocation from now on (1: the next) fail as when memory
-// runs out; 0 fails none. allocationFailed tells whether it has failed.
-void failAllocation(std::size_t n);
+// runs out; 0 fails none. Returns how many were still to go before it.
+// allocationFailed tells whether it has failed since.
+std::size_t failAllocation(std::size_t n);
 bool allocationFailed();
 
 }  // namespace cablog::testing
