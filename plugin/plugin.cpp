@@ -61,7 +61,8 @@ void Plugin::load(const std::string& modulePath) {
           : ClaimedName{};
 
   // Each Load starts a log of its own; the values the host reported stay.
-  // Nothing from here on allocates but the header's first write.
+  // Nothing from here on allocates but the streamed log's copy of the header,
+  // which it can do without.
   logger.frameCounter = 0;
   logger.lastTime = 0;
   logger.lastSpeed = 0.0f;

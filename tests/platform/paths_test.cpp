@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "tests/support/temp_dir.h"
 
 namespace cablog {
 namespace {
@@ -21,6 +22,16 @@ TEST(AbsolutePath, OnlyPathsThatNeverDependOnTheCurrentDirectory) {
     EXPECT_EQ(platform::isAbsolutePath(c.path, "\\/"), c.withBackslashes) << c.path;
     EXPECT_EQ(platform::isAbsolutePath(c.path, "/"), c.withSlashOnly) << c.path;
   }
+}
+
+// "*" and "?" are characters of a name, which a directory search would take
+// for wildcards.
+TEST(FileExists, TakesEveryCharacterLiterally) {
+  testing::TempDir dir;
+  dir.write("a.txt", "");
+  EXPECT_TRUE(platform::fileExists(dir.file("a.txt")));
+  EXPECT_FALSE(platform::fileExists(dir.file("*.txt")));
+  EXPECT_FALSE(platform::fileExists(dir.file("?.txt")));
 }
 
 }  // namespace
