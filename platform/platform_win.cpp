@@ -27,7 +27,7 @@ std::wstring wideOf(const std::string& text) {
 // empty when the path cannot take that form. The extended form turns off the
 // system's handling of "." and "..", so the path is made whole first.
 std::wstring extendedPath(const std::string& path) {
-  if (path.starts_with("\\?\")) return wideOf(path);
+  if (path.starts_with("\\\\?\\")) return wideOf(path);
   if (!cablog::platform::isAbsolutePath(path)) return {};
   const std::wstring wide = wideOf(path);
   if (wide.empty()) return {};
@@ -37,9 +37,9 @@ std::wstring extendedPath(const std::string& path) {
   const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
   if (length == 0 || length >= size) return {};
   full.resize(length);
-  if (full.starts_with(L"\\?\")) return full;
-  if (full.starts_with(L"\\")) return L"\\?\UNC\" + full.substr(2);
-  return L"\\?\" + full;
+  if (full.starts_with(L"\\\\?\\")) return full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
 }
 
 bool isLong(const std::string& path) {
