@@ -95,7 +95,8 @@ void BM_Dispose(benchmark::State& state) {
   const Logger& logger = bigLog();
   FreshFiles files("dispose");
   for (auto _ : state) {
-    if (!writeLogFile(files.next(state), logger.logBuffer)) {
+    bool created = false;
+    if (!writeLogFile(files.next(state), logger.logBuffer, created)) {
       state.SkipWithError("cannot write the log");
     }
   }

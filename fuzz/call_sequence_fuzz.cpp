@@ -9,28 +9,22 @@
 // same calls with its log streamed to the file as it grows, and meets refused
 // opens and refused or short writes now and then: its file must always be a
 // prefix of the first one's, and the same bytes once nothing is left waiting.
-// A third, with Events=1, must give the first one's log once some rows are
-// left out.
-// Some Loads of the first plug-in record the calls ([Log] Record=1): played
-// again into a fresh plug-in with the same settings, the recording must give
-// back the same handles and arrays and write the same log. The second
-// plug-in records then too, through the same faults, and its recording must
-// come out the same bytes in the end.
+//
+// Built with CABLOG_FUZZ_FAILING_ALLOCATIONS, the input also makes one
+// allocation inside a plug-in call fail now and then, as when memory runs
+// out. The call is then dropped, as the host boundary drops it; from there on
+// the logs must still be whole lines under the header, and Elapse must still
+// answer what the plug-in's chain, or its absence, decides.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <limits>
-#include <sstream>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,12 +34,43 @@
 #include "logging/log_file.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
-#include "recording_reader.h"
-#include "tests/support/event_rows.h"
+#include "tests/allocation/counting_allocator.h"
+
+#ifndef CABLOG_FUZZ_FAILING_ALLOCATIONS
+#define CABLOG_FUZZ_FAILING_ALLOCATIONS 0
+#endif
 
 namespace {
 
-namespace fs = std::filesystem;
+constexpr bool kFailingAllocations = CABLOG_FUZZ_FAILING_ALLOCATIONS != 0;
+
+// Allocations still to go, inside plug-in calls, before one fails; whether
+// one has failed during this input.
+std::size_t allocationsToFail = 0;
+bool allocationFailed = false;
+
+bool relaxed() {
+  return allocationFailed;
+}
+
+// Runs a call of the plug-in, counting its allocations towards the failing
+// one; drops the call when that came, as the host boundary does.
+template <typename Call>
+void pluginCall(Call call) {
+  if constexpr (kFailingAllocations) {
+    cablog::testing::failAllocation(allocationsToFail);
+    try {
+      call();
+    } catch (const std::bad_alloc&) {
+      if (!cablog::testing::allocationFailed()) throw;
+    }
+    allocationFailed = allocationFailed || cablog::testing::allocationFailed();
+    allocationsToFail = cablog::testing::failAllocation(0);
+  } else {
+    call();
+  }
+}
+
 using cablog::fuzz::check;
 using cablog::fuzz::fail;
 
@@ -104,41 +129,32 @@ constexpr Setting kSettings[] = {
     {"[Other]\r\nSkip=5\r\n", 60},
 };
 
-// Frames and rows one input may ask for, so that an input stays quick.
-constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 22;
-constexpr std::uint64_t kRowBudget = 20000;
-// Frames recorded, which cost a file write each 50 bytes.
-constexpr std::uint64_t kRecordedFrameBudget = std::uint64_t{1} << 16;
+// Frames and rows one input may ask for, so that an input stays quick. The
+// fuzz build's log blocks are small, so that these rows cross many of them.
+constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 14;
+constexpr std::uint64_t kRowBudget = 1000;
 
-// A folder of its own for each input, holding the column file, and made the
-// current directory while the input runs: Load reads "./Ats.ini", and there
-// is none there, so only the module's own INI file counts. Removed
-// afterwards (libFuzzer ends without running exit handlers).
-class Scratch {
- public:
-  explicit Scratch(bool enter) : previous_(fs::current_path()), entered_(enter) {
-    std::string name = (fs::temp_directory_path() / "cablog-fuzz.dll.XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) std::abort();
-    folder = name;
-    modulePath = (folder / "cablog.dll").string();
-    std::ofstream(folder / "cablog.csv", std::ios::binary) << kColumnFile;
-    if (enter) fs::current_path(folder);
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    if (entered_) fs::current_path(previous_, ignored);
-    fs::remove_all(folder, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
+// Every file the plug-ins read and write lives in memory (the disk would
+// cost more than all the rest), emptied for each input: "./Ats.ini" is never
+// there, so only the module's own INI file counts.
+cablog::platform::MemoryFiles files;
 
-  fs::path folder;
+// A module folder of its own for each plug-in, holding the column file.
+struct Scratch {
+  explicit Scratch(std::string name)
+      : folder("/cablog-fuzz-" + std::move(name) + ".dll.d"), modulePath(folder + "/cablog.dll") {
+    files[folder + "/cablog.csv"] = kColumnFile;
+  }
+  std::string folder;
   std::string modulePath;
-
- private:
-  fs::path previous_;
-  bool entered_;
 };
+
+// The file's bytes, or nothing when there is none.
+std::optional<std::string> bytesOf(const std::string& path) {
+  const auto found = files.find(path);
+  if (found == files.end()) return std::nullopt;
+  return found->second;
+}
 
 float consumeFloat(FuzzedDataProvider& in) {
   constexpr float kSpecial[] = {
@@ -191,35 +207,31 @@ struct Model {
   std::int32_t interval = 0;
   std::uint64_t framesSinceLoad = 0;
   std::uint64_t framesTotal = 0;
+  int loads = 0;
   std::uint64_t rowsTotal = 0;
   cablog::HandleEcho echo;
   bool chained = false;
   // What the sample was told, while chained; it keeps it across reloads.
   cablog::HandleEcho sampleDriver;
   std::int32_t sampleAtsNotch = 0;
-  // Whether any call reached the plug-ins yet.
-  bool anyCall = false;
-  // The last Load's recording, and the INI file it read. Only a recording
-  // from the first call on is replayed: the values the host reported before
-  // a Load stay, and a fresh plug-in could not be given them.
-  bool recording = false;
-  bool bothRecording = false;
-  std::string recordingSettings;
-  std::uint64_t framesRecorded = 0;
 
   std::uint64_t rows() const {
     return loaded ? framesSinceLoad / static_cast<std::uint64_t>(interval) : 0;
   }
 };
 
+// `chained`: whether the plug-in called has its chain, which the model says
+// unless an allocation failed.
 void checkHandles(const cablog::HandleRecord& got, const Model& model,
-                  const cablog::VehicleState& state) {
-  if (!model.chained) {
+                  const cablog::VehicleState& state, bool chained) {
+  if (!chained) {
     check(got.brake == model.echo.brake && got.power == model.echo.power &&
               got.reverser == model.echo.reverser && got.reserved == 0,
           "Elapse did not echo the handles");
     return;
   }
+  // After a dropped call the model no longer knows what the sample was told.
+  if (relaxed()) return;
   // The sample's own rule: above 45 km/h the brake at the ATS notch.
   const bool tripped = state.speed > 45.0f;
   const cablog::HandleRecord want =
@@ -233,9 +245,9 @@ void checkHandles(const cablog::HandleRecord& got, const Model& model,
 
 // After a run of frames: alone, the host's arrays are untouched; chained,
 // they hold what the plug-in wrote.
-void checkArrays(const Model& model, const cablog::VehicleState& state, const std::int32_t* panel,
+void checkArrays(bool chained, const cablog::VehicleState& state, const std::int32_t* panel,
                  const std::int32_t* sound) {
-  if (!model.chained) {
+  if (!chained) {
     for (int i = 0; i < 256; ++i) {
       check(panel[i] == kSentinel && sound[i] == kSentinel, "Elapse alone touched the arrays");
     }
@@ -248,15 +260,18 @@ void checkArrays(const Model& model, const cablog::VehicleState& state, const st
 void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Model& model) {
   if (!model.loaded) {
     if (!plugin.logger.logPath.empty()) fail("a log path before any Load", plugin.logger.logPath);
-    for (const auto& entry : fs::directory_iterator(scratch.folder)) {
-      const std::string name = entry.path().filename().string();
-      if (name.starts_with("Log_")) fail("a log file written without Load", name);
+    for (const auto& [name, bytes] : files) {
+      if (name.starts_with(scratch.folder + "/Log_")) fail("a log file written without Load", name);
     }
     return;
   }
-  std::ifstream in(plugin.logger.logPath, std::ios::binary);
-  if (!in.good()) fail("no log file after Dispose", plugin.logger.logPath);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // More Loads in one second than there are names leave the log in memory.
+  if (plugin.logger.logPath.empty() && model.loads > cablog::kLastLogNameSuffix) return;
+  const std::optional<std::string> file = bytesOf(plugin.logger.logPath);
+  // A write that failed leaves the file as it was, empty since Load at worst.
+  if ((!file || file->empty()) && relaxed()) return;
+  if (!file) fail("no log file after Dispose", plugin.logger.logPath);
+  const std::string& text = *file;
   if (!text.starts_with(kHeader)) fail("the header row is wrong", text.substr(0, 300), kHeader);
 
   std::uint64_t lines = 0;
@@ -275,48 +290,38 @@ void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Mo
     ++lines;
     start = end + 2;
   }
-  if (lines != model.rows() + 1) {
+  if (lines != model.rows() + 1 && !relaxed()) {
     fail("rows differ from sampled frames", std::to_string(lines - 1),
          std::to_string(model.rows()));
   }
 }
 
-// The plug-in writing its log at Dispose, the one streaming it, and one
-// with Events=1 (which `both` reaches too).
+// The plug-in writing its log at Dispose, and the one streaming it.
 struct Pair {
   const Scratch& plainScratch;
   const Scratch& streamedScratch;
-  const Scratch& eventedScratch;
   cablog::Plugin plain;
   cablog::Plugin streamed;
-  cablog::Plugin evented;
-
-  void checkEventRows() const {
-    check(cablog::testing::someRowsLeftOutGive(evented.logger.logBuffer.str(),
-                                               plain.logger.logBuffer.str()),
-          "the Events=1 log is not the plain one with rows added");
-  }
 
   template <typename Call>
   void both(Call call) {
     // The injected faults are meant for the streamed log only.
     const cablog::platform::FileFaults faults = cablog::platform::injectFileFaults({});
     call(plain, plainScratch);
-    call(evented, eventedScratch);
     cablog::platform::injectFileFaults(faults);
     call(streamed, streamedScratch);
   }
+  // The same for calls that are the plug-in's alone.
+  template <typename Call>
+  void bothPlugins(Call call) {
+    both([&](cablog::Plugin& plugin, const Scratch&) { pluginCall([&] { call(plugin); }); });
+  }
 };
 
-std::string bytesOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.good()) return "<no log>";
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 void compareModes(const Pair& pair, bool strict) {
-  const std::string plain = bytesOf(pair.plain.logger.logPath);
-  const std::string streamed = bytesOf(pair.streamed.logger.logPath);
+  if (relaxed()) return;
+  const std::string plain = bytesOf(pair.plain.logger.logPath).value_or("<no log>");
+  const std::string streamed = bytesOf(pair.streamed.logger.logPath).value_or("<no log>");
   const bool whole = pair.streamed.logger.logBuffer.pending() == 0;
   if (pair.plain.logger.logPath.empty() || plain == "<no log>") {
     if (whole && streamed != plain) {
@@ -342,36 +347,31 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
   const std::size_t chain =
       in.ConsumeIntegralInRange<std::size_t>(0, std::size(kChainSettings) - 1);
   const char* flush = in.ConsumeBool() ? "[Log]\r\nFlush=1\r\n" : "[Log]\r\nFlush=3600\r\n";
-  pair.checkEventRows();
-  // A recording's Load names no chained module: its sample keeps what it
-  // was told across loads, which a fresh replay could not give it.
-  const bool record = chain != 1 && in.ConsumeBool();
   pair.both([&](cablog::Plugin& plugin, const Scratch& scratch) {
     const bool streamed = &plugin == &pair.streamed;
-    const bool evented = &plugin == &pair.evented;
-    const fs::path ini = scratch.folder / "cablog.ini";
-    if (setting.text == nullptr && chain == 0 && !streamed && !evented && !record) {
-      fs::remove(ini);
+    const std::string ini = scratch.folder + "/cablog.ini";
+    if (setting.text == nullptr && chain == 0 && !streamed) {
+      files.erase(ini);
     } else {
-      const std::string text = std::string(setting.text == nullptr ? "" : setting.text) +
-                               kChainSettings[chain] + (streamed ? flush : "[Log]\r\n") +
-                               (record ? "Record=1\r\n" : "") + (evented ? "Events=1\r\n" : "");
-      std::ofstream(ini, std::ios::binary | std::ios::trunc) << text;
-      if (!streamed && !evented) model.recordingSettings = text;
+      files[ini] = std::string(setting.text == nullptr ? "" : setting.text) +
+                   kChainSettings[chain] + (streamed ? flush : "");
     }
-    plugin.load(scratch.modulePath);
+    bool loaded = false;
+    pluginCall([&] {
+      plugin.load(scratch.modulePath);
+      loaded = true;
+    });
+    if (!loaded) return;
     check(plugin.chain.active() == (chain == 1), "the chain is not as the setting says");
-    std::ifstream status(scratch.folder / "cablog.chain.txt", std::ios::binary);
-    const std::string said((std::istreambuf_iterator<char>(status)),
-                           std::istreambuf_iterator<char>());
-    check(chain == 0 ? !status.is_open()
-                     : said.starts_with(chain == 1 ? "cablog chained" : "cablog did NOT chain"),
+    const std::optional<std::string> said = bytesOf(scratch.folder + "/cablog.chain.txt");
+    check(chain == 0
+              ? !said
+              : said && said->starts_with(chain == 1 ? "cablog chained" : "cablog did NOT chain"),
           "the chain status file does not tell what happened");
   });
   model.chained = chain == 1;
-  model.recording = record && !model.anyCall;
-  model.bothRecording = record;
   model.loaded = true;
+  ++model.loads;
   model.interval = setting.interval;
   model.framesSinceLoad = 0;
 }
@@ -380,114 +380,54 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
   const std::uint64_t rowsBefore = model.rows();
   if (model.loaded) model.framesSinceLoad += frames;
   const std::uint64_t newRows = model.rows() - rowsBefore;
-  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget ||
-      (model.bothRecording && model.framesRecorded + frames > kRecordedFrameBudget)) {
+  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget) {
     if (model.loaded) model.framesSinceLoad -= frames;
     return;
   }
   model.framesTotal += frames;
   model.rowsTotal += newRows;
-  if (model.bothRecording) model.framesRecorded += frames;
   pair.both([&](cablog::Plugin& plugin, const Scratch&) {
     std::int32_t panel[256];
     std::int32_t sound[256];
     std::fill(std::begin(panel), std::end(panel), kSentinel);
     std::fill(std::begin(sound), std::end(sound), kSentinel);
-    for (std::uint64_t i = 0; i < frames; ++i) {
-      checkHandles(plugin.elapse(state, panel, sound), model, state);
-    }
-    if (frames > 0) checkArrays(model, state, panel, sound);
-  });
-}
-
-// Plays the plain plug-in's recording into a fresh plug-in in a folder of its
-// own with the same settings: every frame must hand back what was recorded,
-// and the log must come out the same, byte for byte.
-void replayRecording(const cablog::Plugin& plain, const Model& model) {
-  std::istringstream in(bytesOf(cablog::recordingPathFor(plain.logger.logPath)));
-  host::RecordingReader reader(in);
-  const Scratch scratch(false);
-  std::ofstream(scratch.folder / "cablog.ini", std::ios::binary) << model.recordingSettings;
-  cablog::Plugin again;
-  std::array<std::int32_t, 256> panel{};
-  std::array<std::int32_t, 256> sound{};
-  host::RecordedCall call;
-  using cablog::Plugin;
-  using host::CallTag;
-  const std::pair<CallTag, void (Plugin::*)(std::int32_t)> kIntegerCalls[] = {
-      {CallTag::Initialize, &Plugin::initialize}, {CallTag::SetPower, &Plugin::setPower},
-      {CallTag::SetBrake, &Plugin::setBrake},     {CallTag::SetReverser, &Plugin::setReverser},
-      {CallTag::KeyDown, &Plugin::keyDown},       {CallTag::KeyUp, &Plugin::keyUp},
-      {CallTag::HornBlow, &Plugin::hornBlow},     {CallTag::SetSignal, &Plugin::setSignal}};
-  while (reader.next(call)) {
-    for (const auto& [tag, method] : kIntegerCalls) {
-      if (tag == call.tag) (again.*method)(call.value);
-    }
-    switch (call.tag) {
-      case CallTag::Load:
-        again.load(scratch.modulePath);
-        break;
-      case CallTag::Dispose:
-        again.dispose();
-        break;
-      case CallTag::GetPluginVersion:
-        again.pluginVersion();
-        break;
-      case CallTag::SetVehicleSpec:
-        again.setVehicleSpec(std::bit_cast<cablog::VehicleSpec>(call.vehicle));
-        break;
-      case CallTag::DoorOpen:
-        again.doorOpen();
-        break;
-      case CallTag::DoorClose:
-        again.doorClose();
-        break;
-      case CallTag::SetBeaconData:
-        again.setBeaconData(std::bit_cast<cablog::BeaconData>(call.beacon));
-        break;
-      case CallTag::Elapse: {
-        panel = *call.panelIn;
-        sound = *call.soundIn;
-        const cablog::HandleRecord back = again.elapse(
-            std::bit_cast<cablog::VehicleState>(call.state),
-            call.panelGiven ? panel.data() : nullptr, call.soundGiven ? sound.data() : nullptr);
-        check(back.brake == call.back.brake && back.power == call.back.power &&
-                  back.reverser == call.back.reverser && back.reserved == call.back.fourth &&
-                  panel == *call.panelOut && sound == *call.soundOut,
-              "a replayed frame handed back otherwise than recorded");
-        break;
+    const bool chained = relaxed() ? plugin.chain.active() : model.chained;
+    pluginCall([&] {
+      for (std::uint64_t i = 0; i < frames; ++i) {
+        checkHandles(plugin.elapse(state, panel, sound), model, state, chained);
       }
-      default:  // one of the integer calls above
-        break;
-    }
-  }
-  check(!reader.cutShort(), "the recording ends inside a call");
-  const std::string original = bytesOf(plain.logger.logPath);
-  const std::string replayed = bytesOf(again.logger.logPath);
-  if (replayed != original) {
-    fail("the replayed log differs", replayed.substr(0, 300), original.substr(0, 300));
-  }
+    });
+    if (frames > 0) checkArrays(chained, state, panel, sound);
+  });
 }
 
 }  // namespace
 
+// AddressSanitizer fills each new allocation, which costs this target more
+// than anything it checks; its checks stay as they are.
+extern "C" const char* __asan_default_options() {
+  return "max_malloc_fill_size=0:quarantine_size_mb=16";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const Scratch plainScratch(true);
-  const Scratch streamedScratch(false);
-  const Scratch eventedScratch(false);
+  files.clear();
+  cablog::platform::useMemoryFiles(&files);
+  const Scratch plainScratch("plain");
+  const Scratch streamedScratch("streamed");
   sample.reset();
+  allocationsToFail = 0;
+  allocationFailed = false;
   FuzzedDataProvider in(data, size);
-  Pair pair{plainScratch, streamedScratch, eventedScratch, {}, {}, {}};
+  Pair pair{plainScratch, streamedScratch, {}, {}};
   Model model;
   const auto dispose = [&](bool strict) {
-    pair.checkEventRows();
-    pair.both([](cablog::Plugin& plugin, const Scratch&) { plugin.dispose(); });
+    pair.bothPlugins([](cablog::Plugin& plugin) { plugin.dispose(); });
     model.chained = false;
     checkLogFile(plainScratch, pair.plain, model);
     compareModes(pair, strict);
   };
   while (in.remaining_bytes() > 0) {
-    switch (in.ConsumeIntegralInRange<int>(0, 13)) {
+    switch (in.ConsumeIntegralInRange<int>(0, 14)) {
       case 0:
         load(pair, model, in);
         break;
@@ -495,29 +435,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         elapse(pair, model, consumeState(in), 1);
         break;
       case 2: {
-        const auto frames = in.ConsumeIntegralInRange<std::uint32_t>(1, 1u << 20);
+        const auto frames = in.ConsumeIntegralInRange<std::uint32_t>(1, 1u << 12);
         elapse(pair, model, consumeState(in), frames);
         break;
       }
       case 3: {
         model.echo.power = consumeInt(in);
         if (model.chained) model.sampleDriver.power = model.echo.power;
-        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setPower(model.echo.power); });
+        pair.bothPlugins([&](cablog::Plugin& p) { p.setPower(model.echo.power); });
         break;
       }
       case 4:
         model.echo.brake = consumeInt(in);
         if (model.chained) model.sampleDriver.brake = model.echo.brake;
-        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setBrake(model.echo.brake); });
+        pair.bothPlugins([&](cablog::Plugin& p) { p.setBrake(model.echo.brake); });
         break;
       case 5:
         model.echo.reverser = consumeInt(in);
         if (model.chained) model.sampleDriver.reverser = model.echo.reverser;
-        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setReverser(model.echo.reverser); });
+        pair.bothPlugins([&](cablog::Plugin& p) { p.setReverser(model.echo.reverser); });
         break;
       case 6: {
         const std::int32_t aspect = consumeInt(in);
-        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setSignal(aspect); });
+        pair.bothPlugins([&](cablog::Plugin& p) { p.setSignal(aspect); });
         break;
       }
       case 7: {
@@ -525,14 +465,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::int32_t signal = consumeInt(in);
         const float distance = consumeFloat(in);
         const cablog::BeaconData beacon{type, signal, distance, consumeInt(in)};
-        pair.both([&](cablog::Plugin& p, const Scratch&) { p.setBeaconData(beacon); });
+        pair.bothPlugins([&](cablog::Plugin& p) { p.setBeaconData(beacon); });
         break;
       }
       case 8:
-        pair.both([](cablog::Plugin& p, const Scratch&) { p.doorOpen(); });
+        pair.bothPlugins([](cablog::Plugin& p) { p.doorOpen(); });
         break;
       case 9:
-        pair.both([](cablog::Plugin& p, const Scratch&) { p.doorClose(); });
+        pair.bothPlugins([](cablog::Plugin& p) { p.doorClose(); });
         break;
       case 12: {
         cablog::VehicleSpec vehicle{consumeInt(in), consumeInt(in), consumeInt(in), consumeInt(in),
@@ -542,7 +482,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::int32_t keyDown = consumeInt(in);
         const std::int32_t keyUp = consumeInt(in);
         const std::int32_t horn = consumeInt(in);
-        pair.both([&](cablog::Plugin& p, const Scratch&) {
+        pair.bothPlugins([&](cablog::Plugin& p) {
           p.setVehicleSpec(vehicle);
           p.initialize(brakeMode);
           p.keyDown(keyDown);
@@ -559,19 +499,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         cablog::platform::injectFileFaults(faults);
         break;
       }
+      case 14:
+        allocationsToFail =
+            kFailingAllocations ? in.ConsumeIntegralInRange<std::size_t>(1, 200) : 0;
+        break;
       default:
         dispose(false);
         break;
     }
-    model.anyCall = true;
   }
   cablog::platform::injectFileFaults({});
+  allocationsToFail = 0;
   dispose(true);
-  const auto recordingOf = [](const cablog::Plugin& p) {
-    return bytesOf(cablog::recordingPathFor(p.logger.logPath));
-  };
-  check(!model.bothRecording || recordingOf(pair.streamed) == recordingOf(pair.plain),
-        "the recordings of the same calls differ");
-  if (model.recording) replayRecording(pair.plain, model);
+  // Else libFuzzer takes what is left for a leak and runs the input again.
+  files.clear();
   return 0;
 }

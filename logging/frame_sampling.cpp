@@ -63,7 +63,16 @@ void sampleFrame(Logger& logger, const FrameReadings& state, bool periodic) {
   v.setText(ValueKey::Events, logger.events.cell());
   logger.events.clear();
 
-  appendDataRow(logger.logBuffer, logger.columns, v);
+  // A row that finds no memory for a new block is dropped whole, and the
+  // run goes on: the host must not see the failure, and the rows before it
+  // are kept.
+  const LogBuffer::Mark end = logger.logBuffer.mark();
+  try {
+    appendDataRow(logger.logBuffer, logger.columns, v);
+  } catch (...) {
+    logger.logBuffer.rollBack(end);
+    return;
+  }
   if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);
 }
 

@@ -30,7 +30,7 @@ float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t
 
 // Stores the frame's readings and the derived values, and appends a row. A
 // periodic row becomes the reference of the next acceleration; an event row
-// leaves the reference alone.
+// leaves the reference alone. Appends nothing when memory runs out.
 void sampleFrame(Logger& logger, const FrameReadings& readings, bool periodic = true);
 
 // Counts the frame; true for one that may be a row, which the caller then

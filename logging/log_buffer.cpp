@@ -15,14 +15,30 @@ void LogBuffer::clear() {
   cursor_ = nullptr;
 }
 
-void LogBuffer::startBlock() {
-  if (!blocks_.empty()) ++filledBlocks_;
-  if (spare_) {
-    blocks_.push_back(std::move(spare_));
-  } else {
-    // Uninitialised on purpose: pages are only touched as rows reach them.
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+void LogBuffer::rollBack(const Mark& mark) noexcept {
+  while (blocks_.size() > mark.blocks) {
+    if (!spare_) spare_ = std::move(blocks_.back());
+    blocks_.pop_back();
   }
+  if (blocks_.empty()) {
+    used_ = room_ = 0;
+    cursor_ = nullptr;
+    return;
+  }
+  filledBlocks_ = blocks_.size() - 1;
+  used_ = mark.used;
+  cursor_ = blocks_.back().get() + used_;
+  room_ = kBlockSize - used_;
+}
+
+void LogBuffer::startBlock() {
+  // Nothing changes until both allocations have succeeded.
+  if (blocks_.size() == blocks_.capacity())
+    blocks_.reserve(std::max<std::size_t>(8, 2 * blocks_.size()));
+  // Uninitialised on purpose: pages are only touched as rows reach them.
+  blocks_.push_back(spare_ ? std::move(spare_)
+                           : std::make_unique_for_overwrite<char[]>(kBlockSize));
+  if (blocks_.size() > 1) ++filledBlocks_;
   cursor_ = blocks_.back().get();
   used_ = 0;
   room_ = kBlockSize;

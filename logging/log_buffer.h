@@ -13,11 +13,16 @@
 #include <string_view>
 #include <vector>
 
+// The fuzz build makes blocks small, so that short runs cross many of them.
+#ifndef CABLOG_LOG_BLOCK_BYTES
+#define CABLOG_LOG_BLOCK_BYTES (std::size_t{1} << 20)
+#endif
+
 namespace cablog {
 
 class LogBuffer {
  public:
-  static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+  static constexpr std::size_t kBlockSize = CABLOG_LOG_BLOCK_BYTES;
 
   // Appends text as the platform's text mode would write it: every line feed
   // becomes CR LF.
@@ -44,6 +49,16 @@ class LogBuffer {
   }
 
   void clear();
+
+  // Where the log ends now, to take back a row that could not be finished
+  // (no memory for its block): rollBack returns to it, keeping a block it
+  // started as the spare. Only for the end of the log as it was just before.
+  struct Mark {
+    std::size_t blocks;
+    std::size_t used;
+  };
+  Mark mark() const { return {blocks_.size(), used_}; }
+  void rollBack(const Mark& mark) noexcept;
   // Every byte ever appended, including those already written and dropped.
   std::size_t size() const { return dropped_ + filledBlocks_ * kBlockSize + used_; }
   bool empty() const { return size() == 0; }

@@ -34,14 +34,42 @@ std::string logFilePath(std::string_view directory, const platform::LocalDateTim
 std::string recordingPathFor(std::string_view logPath) {
   if (logPath.empty()) return {};
   std::string path(logPath);
-  if (path.ends_with(".csv")) path.resize(path.size() - 4);
-  return path + ".rec";
+  const std::string_view log = kLogFileExtensions[0];
+  if (path.ends_with(log)) path.resize(path.size() - log.size());
+  return path + std::string(kLogFileExtensions[1]);
 }
 
-bool writeLogFile(const std::string& path, const LogBuffer& log) {
+ClaimedName claimLogName(const std::string& plainPath) {
+  const std::string_view stem =
+      std::string_view(plainPath).substr(0, plainPath.size() - kLogFileExtensions[0].size());
+  for (int suffix = 1; suffix <= kLastLogNameSuffix; ++suffix) {
+    std::string name(stem);
+    if (suffix > 1) name += "-" + std::to_string(suffix);
+    const auto taken = [&] {
+      for (const std::string_view extension : kLogFileExtensions) {
+        if (platform::fileExists(name + std::string(extension))) return true;
+      }
+      return false;
+    };
+    if (taken()) continue;
+    name += kLogFileExtensions[0];
+    if (platform::SharedFile::open(name, platform::SharedFile::Start::New).isOpen()) {
+      return {std::move(name), true};
+    }
+    // Refused though free: the system's reason, not a race, unless the name
+    // was taken meanwhile.
+    if (!platform::fileExists(name)) return {std::move(name), false};
+  }
+  return {};
+}
+
+bool writeLogFile(const std::string& path, const LogBuffer& log, bool& created) {
   if (path.empty()) return false;
-  platform::SharedFile file = platform::SharedFile::open(path, platform::SharedFile::Start::Empty);
+  using platform::SharedFile;
+  SharedFile file =
+      SharedFile::open(path, created ? SharedFile::Start::Empty : SharedFile::Start::New);
   if (!file.isOpen()) return false;
+  created = true;
   bool ok = true;
   log.forEachChunk([&](std::span<const char> chunk) {
     if (ok) ok = file.write(chunk.data(), chunk.size()) == chunk.size();

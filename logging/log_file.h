@@ -1,6 +1,7 @@
 // Where the log goes and how it gets there.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,13 @@
 #include "platform/platform.h"
 
 namespace cablog {
+
+// Every file that goes with a log is named after it, only the extension
+// differing: a name is taken while a file of any of these exists.
+inline constexpr std::array<std::string_view, 2> kLogFileExtensions{".csv", ".rec"};
+// Past the plain name come "-2", "-3" and so on up to this one; then no name
+// is left, and the log stays in memory.
+inline constexpr int kLastLogNameSuffix = 99;
 
 // <directory><separator>Log_YYMMDD-hhmmss.csv, each field zero-filled to two
 // digits and the year taken modulo 100.
@@ -18,8 +26,22 @@ std::string logFilePath(std::string_view directory, const platform::LocalDateTim
 // for an empty path (no log, no recording).
 std::string recordingPathFor(std::string_view logPath);
 
-// Creates or truncates the file and writes the whole log. A file that cannot
-// be created is given up silently; returns whether the log was written.
-bool writeLogFile(const std::string& path, const LogBuffer& log);
+struct ClaimedName {
+  std::string path;      // empty when every name was taken
+  bool created = false;  // the file is there, empty, and cablog's own
+};
+
+// Claims the first free name from `plainPath` (a logFilePath) on by creating
+// the log file there: never opening a file that exists, so that a run in the
+// same second, or another process racing for the name, keeps its own. A name
+// the system refuses to create for another reason is kept uncreated, for a
+// later attempt.
+ClaimedName claimLogName(const std::string& plainPath);
+
+// Writes the whole log. Empties the file first when cablog created it
+// (`created`); otherwise creates it, never replacing an existing file, and
+// sets `created`. A file that cannot be opened is given up silently; returns
+// whether the log was written.
+bool writeLogFile(const std::string& path, const LogBuffer& log, bool& created);
 
 }  // namespace cablog

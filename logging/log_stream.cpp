@@ -24,11 +24,17 @@ std::size_t writeWaiting(SharedFile& file, const LogBuffer& log) {
 
 // The file, ready for what is waiting: emptied while none of this log has
 // reached it, else continued, or, when it is gone, made again under the
-// header. Not open when the system refuses.
-SharedFile openForWaiting(const LogStream& stream, const LogBuffer& log, const std::string& path) {
-  if (log.written() == 0) return SharedFile::open(path, SharedFile::Start::Empty);
+// header; created only where nothing else is. Not open when the system
+// refuses.
+SharedFile openForWaiting(LogStream& stream, const LogBuffer& log, const std::string& path) {
+  if (log.written() == 0) {
+    SharedFile file =
+        SharedFile::open(path, stream.created ? SharedFile::Start::Empty : SharedFile::Start::New);
+    stream.created = stream.created || file.isOpen();
+    return file;
+  }
   if (platform::fileExists(path)) return SharedFile::open(path, SharedFile::Start::AtEnd);
-  SharedFile file = SharedFile::open(path, SharedFile::Start::Empty);
+  SharedFile file = SharedFile::open(path, SharedFile::Start::New);
   if (file.write(stream.header.data(), stream.header.size()) != stream.header.size()) return {};
   return file;
 }
@@ -37,12 +43,8 @@ SharedFile openForWaiting(const LogStream& stream, const LogBuffer& log, const s
 // of it went.
 bool writePending(LogStream& stream, LogBuffer& log, const std::string& path) {
   if (log.pending() == 0) return true;
-  if (path.empty()) {
-    // No folder to write to (the module's could not be found): nothing can
-    // ever be written, so nothing is kept.
-    log.markWritten(log.pending());
-    return true;
-  }
+  // No free name was left: what is logged stays in memory.
+  if (path.empty()) return false;
   if (!stream.file.isOpen()) {
     stream.file = openForWaiting(stream, log, path);
     if (!stream.file.isOpen()) return false;
@@ -80,12 +82,12 @@ void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path) {
 }
 
 bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path) {
-  if (log.pending() == 0 || path.empty()) {
-    writePending(stream, log, path);
+  if (log.pending() == 0) {
     stream.file.close();
     stream.failing = false;
     return true;
   }
+  if (path.empty()) return false;
   if (!stream.file.isOpen()) stream.file = openForWaiting(stream, log, path);
   std::size_t sent = stream.file.isOpen() ? writeWaiting(stream.file, log) : 0;
   stream.file.close();

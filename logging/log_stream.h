@@ -36,6 +36,9 @@ struct LogStream {
   bool failing = false;
   // The header row, to start a file again that vanished.
   std::string header;
+  // The file at the log's path is cablog's own, which it may empty; also
+  // for a log written whole at Dispose.
+  bool created = false;
 };
 
 // The setting as read, into the range used: 0 (off) to kMaxFlushSeconds.
@@ -44,7 +47,8 @@ std::int32_t clampFlushSeconds(std::int32_t seconds);
 bool flushDue(std::size_t pendingBytes, FlushClock::duration sinceLastAttempt,
               std::int32_t flushSeconds, bool failing);
 
-// Opens the file (emptied) and writes what the buffer holds: the header.
+// Writes what the buffer holds, the header, to the log's file, which
+// claimLogName created (stream.created) or which is created now.
 void startStreaming(LogStream& stream, LogBuffer& log, const std::string& path);
 
 // After a sampled frame's row: writes what is waiting if it is time.

@@ -8,6 +8,13 @@
 
 #include "platform/platform.h"
 
+namespace cablog::platform {
+
+// The files useMemoryFiles set, or null.
+MemoryFiles* memoryFilesInUse();
+
+}  // namespace cablog::platform
+
 namespace cablog::platform::native {
 
 // A handle, or a negative value when the file could not be opened.
@@ -15,5 +22,7 @@ std::intptr_t openFile(const std::string& path, SharedFile::Start start);
 // Bytes the system took; stops at the first failure.
 std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size);
 bool closeFile(std::intptr_t handle);
+bool fileExists(const std::string& path);
+bool removeFile(const std::string& path);
 
 }  // namespace cablog::platform::native

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,12 +28,23 @@ struct LocalDateTime {
 // join paths.
 std::string_view pathSeparators();
 
+// Whether a path names its place from a root rather than from whatever the
+// host's current directory happens to be: "/x" where only slashes separate;
+// "C:\x", "C:/x", "\\server\x" and "\\?\x" where backslashes do too. Neither
+// "\x" (the current drive's root) nor "C:x" (the current directory of drive
+// C) is: each depends on the host's current directory.
+bool isAbsolutePath(std::string_view path, std::string_view separators = pathSeparators());
+
 // Full path of the plug-in module itself, whatever its length; empty if the
 // system cannot tell.
 std::string modulePath();
 
-// Whether anything (a file or a folder) exists under that name.
+// Whether anything (a file or a folder) exists under that name; "*" and "?"
+// are characters of the name, never wildcards.
 bool fileExists(const std::string& path);
+
+// Deletes a file; false when it cannot.
+bool removeFile(const std::string& path);
 
 // The system's own INI lookup: the integer under [section] key=, or
 // `fallback` when the section or the key is missing or the value is empty.
@@ -76,18 +89,27 @@ std::tm localCalendarTime(std::time_t time);
 // `mode` is a C stdio mode; callers use binary modes only.
 std::FILE* openShared(const std::string& path, const char* mode);
 
+// Writes a short text file whole, replacing it, or adds to its end;
+// silent when it cannot.
+void writeSmallFile(const std::string& path, std::string_view text, bool append);
+
 // A file open for writing that other programs may read, write and delete
 // while it is open. Closed when it goes out of scope.
 class SharedFile {
  public:
-  enum class Start { Empty, AtEnd };
+  // New creates the file and fails when anything exists under its name, so
+  // that nobody else's file is ever emptied; Empty and AtEnd are for a file
+  // cablog created itself.
+  enum class Start { New, Empty, AtEnd };
 
   // Creates the file, or opens an existing one either emptied or to write
   // after its end. The result is not open when the system refuses.
   static SharedFile open(const std::string& path, Start start);
 
   SharedFile() = default;
-  SharedFile(SharedFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
+  SharedFile(SharedFile&& other) noexcept : handle_(other.handle_), inMemory_(other.inMemory_) {
+    other.handle_ = kClosed;
+  }
   SharedFile& operator=(SharedFile&& other) noexcept;
   SharedFile(const SharedFile&) = delete;
   SharedFile& operator=(const SharedFile&) = delete;
@@ -102,8 +124,9 @@ class SharedFile {
 
  private:
   static constexpr std::intptr_t kClosed = -1;
-  explicit SharedFile(std::intptr_t handle) : handle_(handle) {}
+  SharedFile(std::intptr_t handle, bool inMemory) : handle_(handle), inMemory_(inMemory) {}
   std::intptr_t handle_ = kClosed;
+  bool inMemory_ = false;
 };
 
 // For tests: failures that the next file operations of SharedFile meet
@@ -115,6 +138,14 @@ struct FileFaults {
   int shortWrites = 0;    // write() takes only the first half
 };
 FileFaults injectFileFaults(const FileFaults& faults);
+
+// For tests that must be quick: the files the plug-in reads and writes
+// (through SharedFile, readFile, writeSmallFile, fileExists and removeFile),
+// kept in memory by full path instead of on disk. A path not held there
+// exists for fileExists when it exists on disk (a module to load). Null
+// returns to the disk; returns the files used before.
+using MemoryFiles = std::map<std::string, std::string, std::less<>>;
+MemoryFiles* useMemoryFiles(MemoryFiles* files);
 
 // The whole file, or nothing when it cannot be opened. A read error ends the
 // text where it happened.

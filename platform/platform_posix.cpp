@@ -36,11 +36,6 @@ std::string modulePath() {
   return path;
 }
 
-bool fileExists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
-
 std::optional<std::int32_t> nativeProfileInt(const std::string&, const char*, const char*,
                                              std::int32_t) {
   return std::nullopt;
@@ -102,8 +97,10 @@ void endProcessAbruptly(int status) {
 namespace native {
 
 std::intptr_t openFile(const std::string& path, SharedFile::Start start) {
-  const int flags =
-      O_WRONLY | O_CREAT | O_CLOEXEC | (start == SharedFile::Start::Empty ? O_TRUNC : O_APPEND);
+  const int how = start == SharedFile::Start::New     ? O_EXCL
+                  : start == SharedFile::Start::Empty ? O_TRUNC
+                                                      : O_APPEND;
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | how;
   return ::open(path.c_str(), flags, 0666);
 }
 
@@ -120,6 +117,15 @@ std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size) 
 
 bool closeFile(std::intptr_t handle) {
   return ::close(static_cast<int>(handle)) == 0;
+}
+
+bool fileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool removeFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
 }
 
 }  // namespace native

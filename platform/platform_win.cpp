@@ -13,40 +13,37 @@ namespace {
 
 HMODULE moduleHandle = nullptr;
 
-// The ANSI file calls stop at MAX_PATH characters. Longer paths go through
-// the wide calls in their extended form, which only absolute paths have;
-// empty when the path cannot take that form.
-std::wstring extendedPath(const std::string& path) {
-  std::string full = path;
-  for (char& c : full) {
-    if (c == '/') c = '\\';
-  }
-  std::string prefix;
-  if (full.size() > 2 && full[1] == ':' && full[2] == '\\') {
-    prefix = "\\\\?\\";
-  } else if (full.starts_with("\\\\") && !full.starts_with("\\\\?\\")) {
-    prefix = "\\\\?\\UNC\\";
-    full.erase(0, 2);
-  } else if (!full.starts_with("\\\\?\\")) {
-    return {};
-  }
-  full.insert(0, prefix);
+std::wstring wideOf(const std::string& text) {
   const int size =
-      MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()), nullptr, 0);
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (size <= 0) return {};
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, full.data(), static_cast<int>(full.size()), wide.data(), size);
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
   return wide;
+}
+
+// The ANSI file calls stop at MAX_PATH characters. Longer paths go through
+// the wide calls in their extended form, which only absolute paths have;
+// empty when the path cannot take that form. The extended form turns off the
+// system's handling of "." and "..", so the path is made whole first.
+std::wstring extendedPath(const std::string& path) {
+  if (path.starts_with("\\\\?\\")) return wideOf(path);
+  if (!cablog::platform::isAbsolutePath(path)) return {};
+  const std::wstring wide = wideOf(path);
+  if (wide.empty()) return {};
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return {};
+  full.resize(length);
+  if (full.starts_with(L"\\\\?\\")) return full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
 }
 
 bool isLong(const std::string& path) {
   return path.size() >= MAX_PATH;
-}
-
-bool isAbsolute(const std::string& path) {
-  const auto separator = [](char c) { return c == '\\' || c == '/'; };
-  return (path.size() > 2 && path[1] == ':' && separator(path[2])) ||
-         (path.size() > 1 && separator(path[0]) && separator(path[1]));
 }
 
 std::string describe(DWORD code) {
@@ -91,20 +88,6 @@ std::string modulePath() {
   }
 }
 
-bool fileExists(const std::string& path) {
-  HANDLE search;
-  if (isLong(path)) {
-    WIN32_FIND_DATAW found;
-    search = FindFirstFileW(extendedPath(path).c_str(), &found);
-  } else {
-    WIN32_FIND_DATAA found;
-    search = FindFirstFileA(path.c_str(), &found);
-  }
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
-}
-
 std::optional<std::int32_t> nativeProfileInt(const std::string& path, const char* section,
                                              const char* key, std::int32_t fallback) {
   // The profile functions cannot reach a long path at all.
@@ -124,7 +107,7 @@ std::optional<std::string> nativeProfileString(const std::string& path, const ch
 
 void* loadLibrary(const std::string& path, std::string& error) {
   // Modules beside an absolute path come before the host's own folder.
-  const DWORD flags = isAbsolute(path) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0;
+  const DWORD flags = isAbsolutePath(path) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0;
   // A module that cannot be loaded must not bring up a dialog in the host.
   DWORD previousMode = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
@@ -188,7 +171,9 @@ namespace native {
 std::intptr_t openFile(const std::string& path, SharedFile::Start start) {
   // Others may read, write and even delete the log while it is open.
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  const DWORD disposition = start == SharedFile::Start::Empty ? CREATE_ALWAYS : OPEN_ALWAYS;
+  const DWORD disposition = start == SharedFile::Start::New     ? CREATE_NEW
+                            : start == SharedFile::Start::Empty ? CREATE_ALWAYS
+                                                                : OPEN_ALWAYS;
   const HANDLE file = isLong(path)
                           ? CreateFileW(extendedPath(path).c_str(), GENERIC_WRITE, share, nullptr,
                                         disposition, FILE_ATTRIBUTE_NORMAL, nullptr)
@@ -220,6 +205,17 @@ std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size) 
 
 bool closeFile(std::intptr_t handle) {
   return CloseHandle(reinterpret_cast<HANDLE>(handle)) != 0;
+}
+
+bool fileExists(const std::string& path) {
+  // Attributes, unlike a directory search, take "*" and "?" literally.
+  const DWORD attributes = isLong(path) ? GetFileAttributesW(extendedPath(path).c_str())
+                                        : GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES;
+}
+
+bool removeFile(const std::string& path) {
+  return (isLong(path) ? DeleteFileW(extendedPath(path).c_str()) : DeleteFileA(path.c_str())) != 0;
 }
 
 }  // namespace native

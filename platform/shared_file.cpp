@@ -1,12 +1,35 @@
 #include "platform/native_file.h"
 #include "platform/platform.h"
 
+#include <memory>
+#include <string>
+
 namespace cablog::platform {
 namespace {
 
 // Set only by tests, between calls; the plug-in itself runs on the host's
 // one thread.
 FileFaults pendingFaults;
+MemoryFiles* memoryFiles = nullptr;
+
+// An open file in memory: its path, looked up at each write, so that one
+// removed while open takes no more bytes, as on disk.
+std::string& pathOf(std::intptr_t handle) {
+  return *reinterpret_cast<std::string*>(handle);
+}
+
+bool openInMemory(MemoryFiles& files, const std::string& path, SharedFile::Start start) {
+  const auto found = files.find(path);
+  if (start == SharedFile::Start::New && (found != files.end() || native::fileExists(path))) {
+    return false;
+  }
+  if (found == files.end()) {
+    files.emplace(path, std::string());
+  } else if (start == SharedFile::Start::Empty) {
+    found->second.clear();
+  }
+  return true;
+}
 
 bool takeFault(int& count) {
   if (count <= 0) return false;
@@ -22,16 +45,42 @@ FileFaults injectFileFaults(const FileFaults& faults) {
   return left;
 }
 
+MemoryFiles* memoryFilesInUse() {
+  return memoryFiles;
+}
+
+MemoryFiles* useMemoryFiles(MemoryFiles* files) {
+  MemoryFiles* before = memoryFiles;
+  memoryFiles = files;
+  return before;
+}
+
+bool fileExists(const std::string& path) {
+  return (memoryFiles != nullptr && memoryFiles->contains(path)) || native::fileExists(path);
+}
+
+bool removeFile(const std::string& path) {
+  if (memoryFiles != nullptr) return memoryFiles->erase(path) > 0;
+  return native::removeFile(path);
+}
+
 SharedFile SharedFile::open(const std::string& path, Start start) {
   if (takeFault(pendingFaults.failingOpens)) return {};
+  if (memoryFiles != nullptr) {
+    // The handle first: a file must not be emptied by an open that fails.
+    auto handle = std::make_unique<std::string>(path);
+    if (!openInMemory(*memoryFiles, path, start)) return {};
+    return SharedFile(reinterpret_cast<std::intptr_t>(handle.release()), true);
+  }
   const std::intptr_t handle = native::openFile(path, start);
-  return handle < 0 ? SharedFile() : SharedFile(handle);
+  return handle < 0 ? SharedFile() : SharedFile(handle, false);
 }
 
 SharedFile& SharedFile::operator=(SharedFile&& other) noexcept {
   if (this != &other) {
     close();
     handle_ = other.handle_;
+    inMemory_ = other.inMemory_;
     other.handle_ = kClosed;
   }
   return *this;
@@ -41,12 +90,23 @@ std::size_t SharedFile::write(const char* data, std::size_t size) {
   if (!isOpen()) return 0;
   if (takeFault(pendingFaults.failingWrites)) return 0;
   if (takeFault(pendingFaults.shortWrites)) size /= 2;
+  if (inMemory_) {
+    const auto found =
+        memoryFiles != nullptr ? memoryFiles->find(pathOf(handle_)) : MemoryFiles::iterator();
+    if (memoryFiles != nullptr && found != memoryFiles->end()) found->second.append(data, size);
+    return size;
+  }
   return native::writeFile(handle_, data, size);
 }
 
 bool SharedFile::close() {
   if (!isOpen()) return true;
-  const bool ok = native::closeFile(handle_);
+  bool ok = true;
+  if (inMemory_) {
+    delete &pathOf(handle_);
+  } else {
+    ok = native::closeFile(handle_);
+  }
   handle_ = kClosed;
   return ok;
 }

@@ -21,10 +21,7 @@ std::string hex(std::int32_t value) {
 // its own plug-in; nothing reaches the simulator. Silent if it cannot be
 // written.
 void writeStatus(const std::string& statusPath, const std::string& text) {
-  std::FILE* file = platform::openShared(statusPath, "wb");
-  if (file == nullptr) return;
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fclose(file);
+  platform::writeSmallFile(statusPath, text, false);
 }
 
 }  // namespace
@@ -41,11 +38,12 @@ std::vector<std::string> resolveEntryPoints(void* library, EntryPoints& entries)
 }
 
 void Chain::build(const ModulePaths& paths, std::string_view separators) {
+  statusPath_ = paths.chainStatusPath;
   const std::optional<std::string> setting =
       readProfileString(paths.settingsPath, kChainSection, kChainModuleKey, kSettingCapacity);
   if (!setting || setting->empty()) {
     // A status file from an earlier setting would tell of a chain that is gone.
-    if (platform::fileExists(paths.chainStatusPath)) std::remove(paths.chainStatusPath.c_str());
+    if (platform::fileExists(paths.chainStatusPath)) platform::removeFile(paths.chainStatusPath);
     return;
   }
   const std::string path = resolveAgainst(paths.directory, *setting, separators);
@@ -94,6 +92,15 @@ std::string Chain::attach(const std::string& path) {
   entries_ = entries;
   path_ = path;
   return {};
+}
+
+void Chain::noteLoop() const {
+  if (statusPath_.empty()) return;
+  platform::writeSmallFile(statusPath_,
+                           "The chain leads back to cablog: it was called again from within its "
+                           "own call. Such calls do nothing, and the plug-ins run as if the chain "
+                           "ended there.\r\n",
+                           true);
 }
 
 void Chain::release() {

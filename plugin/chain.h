@@ -34,6 +34,9 @@ class Chain {
   // unloaded from within the system's unload notification.
   void release();
 
+  // Adds to the status file that the chain leads back to cablog.
+  void noteLoop() const;
+
   bool active() const { return library_ != nullptr; }
   const EntryPoints& entries() const { return entries_; }
   // The chained module's file, while there is one.
@@ -46,6 +49,7 @@ class Chain {
   void* library_ = nullptr;
   EntryPoints entries_;
   std::string path_;
+  std::string statusPath_;
 };
 
 }  // namespace cablog

@@ -14,65 +14,102 @@ namespace {
 // destroyed at unload without writing anything.
 cablog::Plugin plugin;
 
+// Whether one of the host's calls is running. The host makes one at a time,
+// so a call that arrives meanwhile comes through a chain that leads back to
+// this module (a renamed copy, or a copy whose own chain names this one).
+bool inCall = false;
+
+// Runs one of the host's calls. Nothing may unwind into the host, which
+// would end the simulator: a call that fails (no memory) is dropped, and
+// what was logged before stays for Dispose. A call that arrives during
+// another does nothing and answers `otherwise`, which ends the loop there.
+template <typename Result, typename Call>
+Result hostCall(Result otherwise, Call call) noexcept {
+  if (inCall) {
+    plugin.markReentered();
+    return otherwise;
+  }
+  inCall = true;
+  Result result = otherwise;
+  try {
+    result = call();
+  } catch (...) {
+  }
+  try {
+    plugin.reportReentry();
+  } catch (...) {
+  }
+  inCall = false;
+  return result;
+}
+
+template <typename Call>
+void hostCall(Call call) noexcept {
+  hostCall(0, [&] {
+    call();
+    return 0;
+  });
+}
+
 }  // namespace
 
 extern "C" {
 
 void Load() {
-  plugin.load(cablog::platform::modulePath());
+  hostCall([&] { plugin.load(cablog::platform::modulePath()); });
 }
 
 void Dispose() {
-  plugin.dispose();
+  hostCall([&] { plugin.dispose(); });
 }
 
 // The chained plug-in was asked once, at Load; the host gets cablog's answer.
 std::int32_t GetPluginVersion() {
-  return plugin.pluginVersion();
+  return hostCall(cablog::kInterfaceVersion, [&] { return plugin.pluginVersion(); });
 }
 
 void SetVehicleSpec(cablog::VehicleSpec vehicle) {
-  plugin.setVehicleSpec(vehicle);
+  hostCall([&] { plugin.setVehicleSpec(vehicle); });
 }
 void Initialize(std::int32_t brakeMode) {
-  plugin.initialize(brakeMode);
+  hostCall([&] { plugin.initialize(brakeMode); });
 }
 void KeyDown(std::int32_t key) {
-  plugin.keyDown(key);
+  hostCall([&] { plugin.keyDown(key); });
 }
 void KeyUp(std::int32_t key) {
-  plugin.keyUp(key);
+  hostCall([&] { plugin.keyUp(key); });
 }
 void HornBlow(std::int32_t horn) {
-  plugin.hornBlow(horn);
+  hostCall([&] { plugin.hornBlow(horn); });
 }
 
 // The panel and sound arrays that follow the state are the host's: only a
 // chained plug-in touches them.
 cablog::HandleRecord Elapse(cablog::VehicleState state, std::int32_t* panel, std::int32_t* sound) {
-  return plugin.elapse(state, panel, sound);
+  return hostCall(plugin.echoed(), [&] { return plugin.elapse(state, panel, sound); });
 }
 
 void SetPower(std::int32_t notch) {
-  plugin.setPower(notch);
+  hostCall([&] { plugin.setPower(notch); });
 }
 void SetBrake(std::int32_t notch) {
-  plugin.setBrake(notch);
+  hostCall([&] { plugin.setBrake(notch); });
 }
 void SetReverser(std::int32_t position) {
-  plugin.setReverser(position);
+  hostCall([&] { plugin.setReverser(position); });
 }
 void SetSignal(std::int32_t aspect) {
-  plugin.setSignal(aspect);
+  hostCall([&] { plugin.setSignal(aspect); });
 }
 void SetBeaconData(cablog::BeaconData beacon) {
-  plugin.setBeaconData(beacon);
+  hostCall([&] { plugin.setBeaconData(beacon); });
 }
 void DoorOpen() {
-  plugin.doorOpen();
+  hostCall([&] { plugin.doorOpen(); });
 }
 void DoorClose() {
-  plugin.doorClose();
+  hostCall([&] { plugin.doorClose(); });
 }
 
 }  // extern "C"

@@ -1,5 +1,9 @@
 #include "plugin/module_paths.h"
 
+#include <algorithm>
+
+#include "platform/platform.h"
+
 namespace cablog {
 namespace {
 
@@ -32,22 +36,25 @@ ModulePaths deriveModulePaths(std::string_view modulePath, std::string_view sepa
 std::string resolveAgainst(std::string_view directory, std::string_view path,
                            std::string_view separators) {
   const auto isSeparator = [&](char c) { return separators.find(c) != std::string_view::npos; };
+  if (platform::isAbsolutePath(path, separators) || directory.empty()) return std::string(path);
   const bool drives = separators.find('\\') != std::string_view::npos;
-  const bool absolute = (!path.empty() && isSeparator(path.front())) ||
-                        (drives && path.size() >= 2 && path[1] == ':');
-  if (absolute || directory.empty()) return std::string(path);
+  if (drives && path.size() >= 2 && path[1] == ':') {
+    return std::string(path.substr(0, 2)) + separators.front() + std::string(path.substr(2));
+  }
+  if (drives && !path.empty() && isSeparator(path.front())) {
+    // The root of the folder's drive ("C:") or share ("\\server\share").
+    std::size_t root = 2;
+    if (isSeparator(directory.front())) {
+      const std::size_t server = directory.find_first_of(separators, 2);
+      root = server == std::string_view::npos ? directory.size()
+                                              : directory.find_first_of(separators, server + 1);
+    }
+    return std::string(directory.substr(0, std::min(root, directory.size()))) + std::string(path);
+  }
   std::string joined(directory);
   if (!isSeparator(joined.back())) joined += separators.front();
   joined += path;
   return joined;
-}
-
-bool isAbsolutePath(std::string_view path, std::string_view separators) {
-  if (path.empty()) return false;
-  if (separators.find(path.front()) != std::string_view::npos) return true;
-  // A drive letter counts only where a backslash separates: "C:\x", not "C:x".
-  return separators.find('\\') != std::string_view::npos && path.size() >= 3 && path[1] == ':' &&
-         separators.find(path[2]) != std::string_view::npos;
 }
 
 }  // namespace cablog

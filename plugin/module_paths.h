@@ -20,13 +20,11 @@ struct ModulePaths {
 ModulePaths deriveModulePaths(std::string_view modulePath, std::string_view separators);
 
 // A path as the user wrote it in a setting, made absolute against `directory`
-// unless it already is: it starts at a root or, with backslash separators, a
-// drive ("C:").
+// (itself absolute) unless it already is (see platform::isAbsolutePath).
+// Where backslashes separate, the two forms that would depend on the host's
+// current directory get a fixed meaning instead: "\x" is taken on the drive
+// (or share) of `directory`, and "C:x" from the root of its drive, "C:\x".
 std::string resolveAgainst(std::string_view directory, std::string_view path,
                            std::string_view separators);
-
-// Whether a path names its place from a root ("/x", "C:\x", "\\server\x")
-// rather than from whatever the current directory happens to be.
-bool isAbsolutePath(std::string_view path, std::string_view separators);
 
 }  // namespace cablog

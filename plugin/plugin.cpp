@@ -14,16 +14,18 @@
 namespace cablog {
 namespace {
 
-void readColumns(Logger& logger, const std::string& columnsPath) {
+// The header and the columns, read into the given places: Load builds the
+// next log apart from the current one, so that a failure leaves that intact.
+void readColumns(ColumnList& columns, LogBuffer& header, const std::string& columnsPath) {
   if (const auto bytes = platform::readFile(columnsPath)) {
-    if (bytes->starts_with(kUtf8ByteOrderMark)) logger.logBuffer.appendText(kUtf8ByteOrderMark);
+    if (bytes->starts_with(kUtf8ByteOrderMark)) header.appendText(kUtf8ByteOrderMark);
     for (ColumnDefinition& definition : parseColumnDefinitions(*bytes)) {
-      appendHeaderCell(logger.logBuffer, definition.label);
+      appendHeaderCell(header, definition.label);
       const auto known = knownKey(definition.key);
-      logger.columns.push_back({std::move(definition.key), known});
+      columns.push_back({std::move(definition.key), known});
     }
   }
-  endHeaderRow(logger.logBuffer);
+  endHeaderRow(header);
 }
 
 // True when `value` differs from the last one (or there was none), which
@@ -49,6 +51,10 @@ void notePluginEvents(Logger& logger, const std::optional<HandleRecord>& last,
 }  // namespace
 
 void Plugin::load(const std::string& modulePath) {
+  reentered_ = reentryNoted_ = false;
+  // The earlier run's log is written first, as at Dispose, with one more
+  // attempt if that fails; only then does its chained plug-in go.
+  if (!finishLog()) finishLog();
   chain.release();
   const std::string_view separators = platform::pathSeparators();
   const ModulePaths paths = deriveModulePaths(modulePath, separators);
@@ -70,39 +76,48 @@ void Plugin::load(const std::string& modulePath) {
   record.loadFrom(paths.settingsPath);
   recorder.stop();
 
-  // A log being streamed gets what is still waiting before the next starts.
-  if (logger.stream.flushSeconds > 0) {
-    finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
-  }
+  ColumnList columns;
+  LogBuffer header;
+  readColumns(columns, header, paths.columnsPath);
+  std::vector<ValueKey> arrayKeys = arrayKeysNamedBy(columns);
+  logger.values.reserve(ValueKey::Events, kEventsCellCapacity);
+  // A module whose folder is unknown (no path at all, or a relative one the
+  // system could not resolve) writes no log, never one at the root of the
+  // file system nor wherever the host's current directory happens to be,
+  // and so keeps no rows either.
+  const bool folderKnown = platform::isAbsolutePath(paths.directory, separators);
+  ClaimedName name =
+      folderKnown
+          ? claimLogName(logFilePath(paths.directory, platform::localNow(), separators.front()))
+          : ClaimedName{};
 
   // Each Load starts a log of its own; the values the host reported stay.
+  // Nothing from here on allocates but the streamed log's copy of the header,
+  // which it can do without.
   logger.frameCounter = 0;
   logger.lastTime = 0;
   logger.lastSpeed = 0.0f;
-  logger.columns.clear();
-  logger.logBuffer.clear();
-  // A module whose folder is unknown (no path at all, or a relative one the
-  // system could not resolve) writes no log: never one at the root of the
-  // file system, nor wherever the host's current directory happens to be.
-  const bool folderKnown = isAbsolutePath(paths.directory, separators);
-  logger.logPath = folderKnown
-                       ? logFilePath(paths.directory, platform::localNow(), separators.front())
-                       : std::string();
-  logger.sampleInterval = std::max(interval.value, std::int32_t{1});
+  logger.columns = std::move(columns);
+  logger.logBuffer = std::move(header);
+  logger.logPath = std::move(name.path);
+  logger.sampleInterval = folderKnown ? std::max(interval.value, std::int32_t{1}) : 0;
   logger.periodMs = clampPeriodMs(period.value);
   // By time, the first frame is a periodic row.
   logger.framesToSample = logger.periodMs > 0 ? 1 : logger.sampleInterval;
   logger.eventRows = events.value != 0;
   logger.events.clear();
-  logger.values.reserve(ValueKey::Events, kEventsCellCapacity);
   lastDecided_.reset();
   logger.stream = LogStream{};
   logger.stream.flushSeconds = clampFlushSeconds(flush.value);
-  readColumns(logger, paths.columnsPath);
-  logger.arrayKeys = arrayKeysNamedBy(logger.columns);
+  logger.stream.created = name.created;
+  logger.arrayKeys = std::move(arrayKeys);
   forgetPluginReadings(logger.values);
+  // The file holds the header from the start, so that a run the host ends
+  // without Dispose still leaves a log.
   if (logger.stream.flushSeconds > 0) {
     startStreaming(logger.stream, logger.logBuffer, logger.logPath);
+  } else if (name.created) {
+    writeLogFile(logger.logPath, logger.logBuffer, logger.stream.created);
   }
   // Without a folder a chain could be neither found nor reported on.
   if (folderKnown) chain.build(paths, separators);
@@ -127,10 +142,23 @@ HandleRecord Plugin::elapseRecorded(const VehicleState& state, std::int32_t* pan
     back = elapseChained(state, panel, sound);
   } else {
     if (countFrame(logger, state.time)) lookAtFrame(logger, readingsOf(state));
-    back = {echo.brake, echo.power, echo.reverser, 0};
+    back = echoed();
   }
   recorder.elapseOut(back, panel, sound, !chained);
   return back;
+}
+
+bool Plugin::finishLog() {
+  if (logger.stream.flushSeconds > 0) {
+    return finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
+  }
+  return writeLogFile(logger.logPath, logger.logBuffer, logger.stream.created);
+}
+
+void Plugin::reportReentry() {
+  if (!reentered_ || reentryNoted_) return;
+  reentryNoted_ = true;
+  chain.noteLoop();
 }
 
 HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* panel,
@@ -149,13 +177,19 @@ HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* pane
 }
 
 void Plugin::dispose() {
-  if (recorder.active()) recorder.call(recording::CallTag::Dispose);
-  if (logger.stream.flushSeconds > 0) {
-    finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
-  } else {
-    writeLogFile(logger.logPath, logger.logBuffer);
+  // The log first, then the recording, then the chain: a failure of one
+  // must not keep the others from being done.
+  try {
+    finishLog();
+  } catch (...) {
+    // The log stays in memory for another Dispose.
   }
-  recorder.finish();
+  try {
+    if (recorder.active()) recorder.call(recording::CallTag::Dispose);
+    recorder.finish();
+  } catch (...) {
+    // What of the recording did not fit is lost; the calls before it stay.
+  }
   chain.release();
 }
 

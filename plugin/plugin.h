@@ -24,8 +24,10 @@ struct HandleEcho {
 class Plugin {
  public:
   // Starts a log for the module at `modulePath`: reads the interval and the
-  // columns beside it and names the log file; then chains the train plug-in
-  // its INI file names, if any. A second call starts afresh.
+  // columns beside it and creates the log file under a free name; then
+  // chains the train plug-in its INI file names, if any. A second call
+  // finishes the earlier log as Dispose would, then starts afresh. Should it
+  // fail (no memory), the earlier log goes on as it was.
   void load(const std::string& modulePath);
 
   // Alone, the host's arrays are never touched and the host's handles come
@@ -36,7 +38,7 @@ class Plugin {
     if (recorder.active()) return elapseRecorded(state, panel, sound);
     if (chain.active()) return elapseChained(state, panel, sound);
     if (countFrame(logger, state.time)) lookAtFrame(logger, readingsOf(state));
-    return {echo.brake, echo.power, echo.reverser, 0};
+    return echoed();
   }
 
   // Writes the log (what of it is still waiting, when it is streamed), then
@@ -64,6 +66,15 @@ class Plugin {
   void doorOpen();
   void doorClose();
 
+  // The handles as the host last set them.
+  HandleRecord echoed() const { return {echo.brake, echo.power, echo.reverser, 0}; }
+
+  // A call arrived while another was still running: only a chain that leads
+  // back to cablog does that. reportReentry, once the outer call is over,
+  // tells the status file, once a Load.
+  void markReentered() noexcept { reentered_ = true; }
+  void reportReentry();
+
   Logger logger;
   HandleEcho echo;
   Chain chain;
@@ -81,6 +92,12 @@ class Plugin {
   std::optional<std::int32_t> lastReverser_;
   std::optional<std::int32_t> lastSignal_;
   std::optional<HandleRecord> lastDecided_;
+
+  // Writes the log, or what of it is still waiting; whether all of it went.
+  bool finishLog();
+
+  bool reentered_ = false;
+  bool reentryNoted_ = false;
 };
 
 }  // namespace cablog

@@ -1,7 +1,8 @@
 # Shared by script/fuzz and script/test: builds the libFuzzer targets with
 # clang in the fuzz preset's build and runs them. Source it after common.sh; do not run it.
 
-fuzz_targets=(column_definitions ini_lookup number_text clock_text call_sequence recording_reader)
+fuzz_targets=(column_definitions ini_lookup number_text clock_text call_sequence
+  call_sequence_failing_allocations recording_reader)
 
 # The preset whose build holds the targets: "fuzz", or "ci-fuzz" for CI.
 fuzz_preset=${fuzz_preset:-fuzz}
@@ -14,7 +15,8 @@ build_fuzzers() {
     cmake --build --preset "$fuzz_preset" --target fuzz_all -j "$(nproc)")
 }
 
-# run_fuzzer TARGET SECONDS WORK_CORPUS: runs the checked-in seeds of TARGET,
+# run_fuzzer TARGET SECONDS WORK_CORPUS: runs the checked-in seeds of TARGET
+# (a target with failing allocations shares the seeds of the one without),
 # then fresh inputs for SECONDS; new inputs go to WORK_CORPUS, inputs that
 # fail to build/<fuzz preset>/findings. Prints one summary line; fails on a finding.
 run_fuzzer() {
@@ -24,7 +26,7 @@ run_fuzzer() {
   mkdir -p "$work" "$root/build/$fuzz_preset/findings" "$root/build/$fuzz_preset/logs"
   "$root/build/$fuzz_preset/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=60 \
     -print_final_stats=1 -artifact_prefix="$root/build/$fuzz_preset/findings/$target-" \
-    "$work" "$root/fuzz/corpus/$target" >"$log" 2>&1
+    "$work" "$root/fuzz/corpus/${target%_failing_allocations}" >"$log" 2>&1
   status=$?
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   if [ "$status" -eq 0 ]; then

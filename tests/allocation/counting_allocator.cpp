@@ -8,9 +8,15 @@ namespace {
 
 // The program's tests run on one thread; the count needs no atomics.
 std::size_t allocations = 0;
+std::size_t failIn = 0;
+bool failed = false;
 
 void* allocate(std::size_t size) {
   ++allocations;
+  if (failIn > 0 && --failIn == 0) {
+    failed = true;
+    return nullptr;
+  }
   // malloc(0) may answer null; operator new may not.
   return std::malloc(size == 0 ? 1 : size);
 }
@@ -19,6 +25,17 @@ void* allocate(std::size_t size) {
 
 std::size_t allocationCount() {
   return allocations;
+}
+
+std::size_t failAllocation(std::size_t n) {
+  const std::size_t left = failIn;
+  failIn = n;
+  failed = false;
+  return left;
+}
+
+bool allocationFailed() {
+  return failed;
 }
 
 }  // namespace cablog::testing

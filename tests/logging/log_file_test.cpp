@@ -15,29 +15,65 @@ TEST(LogFilePath, NamesTheFileAfterTheLocalTimeOfLoad) {
   EXPECT_EQ(logFilePath("C:\\", {2021, 3, 3, 9, 5, 7}, '\\'), "C:\\Log_210303-090507.csv");
 }
 
-TEST(LogFile, ReplacesAnExistingFileWithTheWholeLog) {
+// Only a file cablog created itself is ever emptied; any other stays as it is.
+TEST(LogFile, WritesTheWholeLogButNeverOverAnotherFile) {
   testing::TempDir dir;
   const std::string path = dir.file("Log.csv");
-  dir.write("Log.csv", "an older and longer file that must disappear");
+  const std::string older = "an older and longer file that must stay";
+  dir.write("Log.csv", older);
   LogBuffer log;
   const std::string row(1000, 'x');
   for (int i = 0; i < 3000; ++i) {
     log.appendText(row);
     log.appendLineEnd();
   }
-  ASSERT_TRUE(writeLogFile(path, log));
+  bool created = false;
+  EXPECT_FALSE(writeLogFile(path, log, created));
+  EXPECT_EQ(testing::readBytes(path), older);
+  std::filesystem::remove(path);
+  ASSERT_TRUE(writeLogFile(path, log, created));
+  ASSERT_TRUE(writeLogFile(path, log, created));
   EXPECT_EQ(testing::readBytes(path), log.str());
+  EXPECT_TRUE(created);
 }
 
 TEST(LogFile, AFileThatCannotBeCreatedIsGivenUp) {
   testing::TempDir dir;
   LogBuffer log;
   log.appendText("row");
-  EXPECT_FALSE(writeLogFile(dir.file("missing-folder/Log.csv"), log));
-  EXPECT_FALSE(writeLogFile("", log));
+  bool created = false;
+  EXPECT_FALSE(writeLogFile(dir.file("missing-folder/Log.csv"), log, created));
+  EXPECT_FALSE(writeLogFile("", log, created));
   std::filesystem::create_directory(dir.path() / "taken");
-  EXPECT_FALSE(writeLogFile(dir.file("taken"), log));
+  EXPECT_FALSE(writeLogFile(dir.file("taken"), log, created));
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "taken"));
+  EXPECT_FALSE(created);
+}
+
+// A name is free only while no file of any extension that goes with a log
+// has it; the numbered names run out after kLastLogNameSuffix.
+TEST(LogName, TakesTheFirstNameNoCompanionFileHas) {
+  testing::TempDir dir;
+  const std::string plain = dir.file("Log_210303-090507.csv");
+  const struct {
+    const char* existing;  // created before the claim
+    const char* claimed;   // "" when none is left
+  } cases[] = {
+      {nullptr, "Log_210303-090507.csv"},
+      {nullptr, "Log_210303-090507-2.csv"},
+      {"Log_210303-090507-3.rec", "Log_210303-090507-4.csv"},
+      {"Log_210303-090507-5.csv", "Log_210303-090507-6.csv"},
+  };
+  for (const auto& c : cases) {
+    if (c.existing != nullptr) dir.write(c.existing, "someone else's");
+    const ClaimedName name = claimLogName(plain);
+    EXPECT_EQ(name.path, dir.file(c.claimed)) << c.claimed;
+    EXPECT_TRUE(name.created);
+    EXPECT_EQ(testing::readBytes(name.path), "");
+  }
+  for (int n = 7; n <= kLastLogNameSuffix; ++n) claimLogName(plain);
+  EXPECT_EQ(claimLogName(plain).path, "");
+  EXPECT_EQ(testing::readBytes(dir.file("Log_210303-090507-5.csv")), "someone else's");
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST_F(Chain, ASecondLoadRebuildsTheChainAndNoSettingMeansNoChain) {
 }
 
 // A folder so deep that the chained module's path passes 260 characters:
-// reached on Windows through the extended form.
+// reached on Windows through the extended form, made whole first.
 TEST_F(Chain, AModuleBeyond260CharactersIsChained) {
 #ifdef _WIN32
   fs::path folder = L"\\\\?\\" + fs::absolute(folder_.path()).wstring();
@@ -181,7 +181,10 @@ TEST_F(Chain, AModuleBeyond260CharactersIsChained) {
   const auto write = [&](const std::string& name, const std::string& text) {
     std::ofstream(folder / name, std::ios::binary) << text;
   };
-  write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=" + kSample + "\n");
+  // Through "..", which the extended form would otherwise take as a name.
+  const std::string separator(1, static_cast<char>(fs::path::preferred_separator));
+  write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=.." + separator + std::string(90, 'c') +
+                             separator + kSample + "\n");
   write(stem() + ".csv", "PLUGIN_BRAKE,P brake\n");
   ASSERT_GT((folder / kSample).native().size(), 270u);
   {
@@ -198,6 +201,37 @@ TEST_F(Chain, AModuleBeyond260CharactersIsChained) {
   for (const auto& entry : fs::directory_iterator(folder, ignored)) fs::remove(entry, ignored);
   for (int level = 0; level < 3; ++level, folder = folder.parent_path())
     fs::remove(folder, ignored);
+}
+
+// Two copies of cablog, each chaining the other: the copy that is called
+// again while inside its own call does nothing there, which ends the loop,
+// and says so in its status file. The host gets its handles and a log.
+TEST_F(Chain, TwoCopiesChainingEachOtherEndTheLoopAtTheFirst) {
+  testing::TempDir other("cablog-other");
+  const auto setUp = [&](const testing::TempDir& at, const testing::TempDir& chained) {
+    at.write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=" +
+                                  testing::systemPath(chained.path() / testing::builtModuleName()) +
+                                  "\n");
+    at.write(stem() + ".csv", "BRAKE,Brake\nPLUGIN_BRAKE,P brake\n");
+  };
+  setUp(folder_, other);
+  setUp(other, folder_);
+  {
+    testing::ModuleUnderTest module(folder_.path());
+    fs::copy_file(module.path(), other.path() / testing::builtModuleName());
+    module.Load();
+    module.SetBrake(3);
+    std::array<std::int32_t, 256> panel{};
+    const HandleRecord got = module.Elapse({}, panel.data(), panel.data());
+    EXPECT_EQ(got.brake, 3);
+    EXPECT_EQ(got.reserved, 0);
+    module.Dispose();
+  }
+  EXPECT_EQ(onlyLog(folder_.path()), "Brake,P brake,\r\n3,3,\r\n");
+  EXPECT_EQ(onlyLog(other.path()), "Brake,P brake,\r\n3,3,\r\n");
+  const auto text = status();
+  ASSERT_TRUE(text);
+  EXPECT_NE(text->find("The chain leads back to cablog"), std::string::npos) << *text;
 }
 
 // Each refusal leaves cablog working alone, and the status file says why.

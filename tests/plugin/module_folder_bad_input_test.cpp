@@ -40,6 +40,7 @@ class UnwritableFolder : public ::testing::Test {
 TEST_F(UnwritableFolder, LogNameTakenByAFolder) {
   run_.plugin.load(run_.modulePath);
   const fs::path logPath = run_.plugin.logger.logPath;
+  fs::remove(logPath);
   fs::create_directory(logPath);
   run_.plugin.setBrake(4);
   driveFrames(run_.plugin, 3);

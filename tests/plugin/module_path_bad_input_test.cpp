@@ -181,9 +181,12 @@ TEST_F(ModulePath, LogNameTakenByAFolderLeavesTheHostRunning) {
   EXPECT_EQ(module.GetPluginVersion(), 0x00020000);
   EXPECT_EQ(module.Elapse({}, panel, sound).power, 3);
 
-  EXPECT_TRUE(onlyLogIn(folder).empty()) << onlyLogIn(folder).string();
+  // The name a folder holds is passed over for the next free one.
+  const fs::path log = onlyLogIn(folder);
+  EXPECT_TRUE(log.string().ends_with("-2.csv")) << log.string();
+  EXPECT_EQ(testing::readBytes(log), "Speed,\r\n1,\r\n1,\r\n1,\r\n1,\r\n1,\r\n");
   for (const auto& entry : fs::directory_iterator(folder)) {
-    if (entry.path().filename().string().rfind("Log_", 0) == 0) {
+    if (entry.path().filename().string().rfind("Log_", 0) == 0 && entry.path() != log) {
       EXPECT_TRUE(entry.is_directory() && fs::is_empty(entry.path())) << entry.path().string();
     }
   }

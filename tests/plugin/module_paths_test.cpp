@@ -45,7 +45,10 @@ TEST(ModulePaths, ASettingsPathIsTakenRelativeToTheModulesFolder) {
       {"C:\\", "ats.dll", "\\/", "C:\\ats.dll"},
       {"C:\\sim", "D:\\ats.dll", "\\/", "D:\\ats.dll"},
       {"C:\\sim", "\\\\server\\ats.dll", "\\/", "\\\\server\\ats.dll"},
-      {"C:\\sim", "/ats.dll", "\\/", "/ats.dll"},
+      // Never from the host's current drive or directory.
+      {"C:\\sim", "/ats.dll", "\\/", "C:/ats.dll"},
+      {"\\\\server\\share\\sim", "\\ats.dll", "\\/", "\\\\server\\share\\ats.dll"},
+      {"C:\\sim", "D:ats.dll", "\\/", "D:\\ats.dll"},
       {"/opt/sim", "ats.so", "/", "/opt/sim/ats.so"},
       {"/opt/sim", "/usr/lib/ats.so", "/", "/usr/lib/ats.so"},
       {"/opt/sim", "C:ats.so", "/", "/opt/sim/C:ats.so"},

@@ -84,12 +84,17 @@ TEST_F(PluginRun, WritesTheWholeLogBesideTheModule) {
             "10:00:01.000,30,490,3,\r\n");
 }
 
-TEST_F(PluginRun, ASecondLoadStartsACleanLog) {
+// The first run's rows reach its own file before the second run starts; the
+// second, in the same second, takes the next free name.
+TEST_F(PluginRun, ASecondLoadWritesTheFirstLogAndStartsACleanOne) {
   module_.write("Logger.csv", "speed,Speed\n");
   cwd_.write("Ats.ini", "[Frame]\nSkip=1\n");
   plugin_.load(modulePath_);
   plugin_.elapse({0.0, 5.0f, 1000, 0, 0, 0, 0, 0, 0});
+  const std::filesystem::path first = plugin_.logger.logPath;
   plugin_.load(modulePath_);
+  EXPECT_EQ(testing::readBytes(first), "Speed,\r\n5,\r\n");
+  std::filesystem::remove(first);
   plugin_.elapse({0.0, 7.0f, 2000, 0, 0, 0, 0, 0, 0});
   EXPECT_EQ(plugin_.logger.frameCounter, 1u);
   EXPECT_EQ(plugin_.logger.columns.size(), 1u);
