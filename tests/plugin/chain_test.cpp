@@ -48,6 +48,15 @@ class SampleRecord {
     reinterpret_cast<void (*)()>(platform::librarySymbol(module_.handle(), "SampleReset"))();
   }
   std::string calls() const { return calls_(); }
+  // The sample's Dispose reads the logs in `folder`.
+  void watchLog(const fs::path& folder) const {
+    reinterpret_cast<void (*)(const char*)>(platform::librarySymbol(
+        module_.handle(), "SampleWatchLog"))(testing::systemPath(folder).c_str());
+  }
+  std::string logAtDispose() const {
+    return reinterpret_cast<const char* (*)()>(
+        platform::librarySymbol(module_.handle(), "SampleLogAtDispose"))();
+  }
 
  private:
   testing::LoadedModule module_;
@@ -147,6 +156,35 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
   EXPECT_NE(text->find(kSample + "\r\nversion: 0x00020000\r\n"), std::string::npos) << *text;
 }
 
+// A train plug-in may end the process in its own Dispose: by then cablog's
+// log is complete on disk, whether written whole or streamed.
+TEST_F(Chain, TheLogIsCompleteOnDiskBeforeThePluginsDispose) {
+  folder_.write(stem() + ".csv", "SPEED,Speed\nPLUGIN_BRAKE,P brake\n");
+  SampleRecord sample(placeSample(kSamplePlugin, kSample));
+  for (const char* flush : {"0", "1"}) {
+    SCOPED_TRACE(flush);
+    folder_.write(stem() + ".ini", std::string("[Frame]\nSkip=1\n[Log]\nFlush=") + flush +
+                                       "\n[Chain]\nModule=" + kSample + "\n");
+    sample.watchLog(folder_.path());
+    {
+      testing::ModuleUnderTest module(folder_.path());
+      module.Load();
+      std::array<std::int32_t, 256> panel{};
+      for (int frame = 1; frame <= 50; ++frame) {
+        module.Elapse({0.0, static_cast<float>(frame), frame, 0, 0, 0, 0, 0, 0}, panel.data(),
+                      panel.data());
+      }
+      module.Dispose();
+    }
+    const std::string log = onlyLog(folder_.path());
+    EXPECT_TRUE(log.ends_with("\r\n50,0,\r\n")) << log;
+    EXPECT_TRUE(sample.logAtDispose() == log);
+    for (const auto& entry : fs::directory_iterator(folder_.path())) {
+      if (entry.path().filename().string().starts_with("Log_")) fs::remove(entry.path());
+    }
+  }
+}
+
 TEST_F(Chain, ASecondLoadRebuildsTheChainAndNoSettingMeansNoChain) {
   SampleRecord sample(placeSample(kSamplePlugin, kSample));
   testing::ModuleUnderTest module(folder_.path());
@@ -199,18 +237,12 @@ TEST_F(Chain, AModuleBeyond260CharactersIsChained) {
 
 // Each refusal leaves cablog working alone, and the status file says why.
 TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
-  const fs::path deep = [&] {
-    fs::path folder = folder_.path();
-    for (char part : {'a', 'b', 'c'}) folder /= std::string(90, part);
-    return folder;
-  }();
-#ifdef _WIN32
-  fs::create_directories(L"\\\\?\\" + fs::absolute(deep).wstring());
-  fs::copy_file(kSamplePlugin, L"\\\\?\\" + fs::absolute(deep / kSample).wstring());
-#else
-  fs::create_directories(deep);
-  fs::copy_file(kSamplePlugin, deep / kSample);
-#endif
+  // A setting of `size` characters naming a module that does not exist.
+  const auto settingOf = [](std::size_t size) {
+    std::string path;
+    while (path.size() + 50 < size) path += std::string(49, 'd') + "/";
+    return path + std::string(size - path.size() - 4, 'p') + ".dll";
+  };
   const struct {
     const char* name;
     std::string module;       // the setting
@@ -226,7 +258,8 @@ TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
       {"missing export", "hornless_plugin.dll", &kHornlessSample, "it does not export HornBlow",
        ""},
       {"cablog itself", testing::builtModuleName(), nullptr, "it is cablog itself", ""},
-      {"path beyond 260 characters", testing::systemPath(fs::absolute(deep / kSample)), nullptr,
+      {"a setting of 259 characters", settingOf(259), nullptr, "there is no file of that name", ""},
+      {"a setting of 260 characters", settingOf(260), nullptr,
        "the setting is longer than 259 characters", ""},
   };
   folder_.write("garbage.dll", "this is not a module\n");

@@ -9,6 +9,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "logging/log_stream.h"
 #include "platform/platform.h"
@@ -278,6 +279,57 @@ TEST(FlushPolicy, WritesByTheClockOrByTheAmountWaiting) {
         << c.pending << " bytes, " << c.since.count() << " ms, Flush=" << c.seconds
         << (c.failing ? ", failing" : "");
   }
+}
+
+FlushClock::time_point fakeNow;
+
+// Frames 250 ms apart on a clock of the test's own, with Flush=1: the file
+// grows when an interval has passed or enough is waiting, and after a
+// refused write only when the next interval has passed. Nothing is lost.
+TEST(FlushTiming, WritesByTheClockAndARefusedWriteWaitsForTheNextInterval) {
+  testing::TempDir cwd{"cablog-cwd"};
+  testing::CurrentDirectory inside{cwd.path()};
+  testing::TempDir module{"cablog-flush"};
+  module.write("Logger.ini", "[Frame]\nSkip=1\n[Log]\nFlush=1\n");
+  const struct {
+    int columns;                  // one TIME each: 6000 make a row of 24 to 30 KB
+    platform::FileFaults faults;  // met at frame 4, one second in
+    std::vector<int> grew;        // the frames after which the file was longer
+  } cases[] = {
+      {1, {}, {4, 8, 12}},
+      {1, {0, 1, 0}, {8, 12}},
+      {6000, {}, {2, 4, 6, 8, 10, 12}},
+      {6000, {0, 1, 0}, {2, 8, 10, 12}},
+  };
+  useFlushClock([] { return fakeNow; });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << c.columns << " columns, " << c.faults.failingWrites << " refused");
+    std::string columns;
+    std::string whole;
+    for (int i = 0; i < c.columns; ++i) columns += "time,T\n";
+    for (int i = 0; i < c.columns; ++i) whole += "T,";
+    module.write("Logger.csv", columns);
+    Plugin plugin;
+    plugin.load(module.file("Logger.dll"));
+    const fs::path log = plugin.logger.logPath;
+    std::vector<int> grew;
+    for (int frame = 1; frame <= 12; ++frame) {
+      const auto before = fs::file_size(log);
+      fakeNow += std::chrono::milliseconds(250);
+      if (frame == 4) platform::injectFileFaults(c.faults);
+      plugin.elapse({0.0, 0.0f, frame * 250, 0, 0, 0, 0, 0, 0});
+      platform::injectFileFaults({});
+      if (fs::file_size(log) != before) grew.push_back(frame);
+      whole += "\r\n";
+      for (int i = 0; i < c.columns; ++i) whole += std::to_string(frame * 250) + ",";
+    }
+    EXPECT_EQ(grew, c.grew);
+    plugin.dispose();
+    EXPECT_TRUE(testing::readBytes(log) == whole + "\r\n");
+    fs::remove(log);
+  }
+  useFlushClock(nullptr);
 }
 
 // A module whose folder is unknown writes no log anywhere, streamed or not,
