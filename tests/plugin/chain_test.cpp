@@ -188,18 +188,25 @@ TEST_F(Chain, TheLogIsCompleteOnDiskBeforeThePluginsDispose) {
 TEST_F(Chain, ASecondLoadRebuildsTheChainAndNoSettingMeansNoChain) {
   SampleRecord sample(placeSample(kSamplePlugin, kSample));
   testing::ModuleUnderTest module(folder_.path());
-  folder_.write(stem() + ".ini", "[Chain]\nModule=" + kSample + "\n");
+  folder_.write(stem() + ".csv", "PLUGIN_BRAKE,P brake\nPANEL_12,Panel\n");
+  folder_.write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=" + kSample + "\n");
   module.Load();
   module.Load();
   ASSERT_TRUE(status());
+  std::array<std::int32_t, 256> panel{};
+  module.Elapse({0.0, 50.0f, 0, 0, 0, 0, 0, 0, 0}, panel.data(), panel.data());
   // Without the setting the chain goes, and so does the status file that
-  // told of it.
+  // told of it, and what it returned.
   folder_.write(stem() + ".ini", "[Frame]\nSkip=1\n");
   module.Load();
   module.KeyDown(1);
+  module.Elapse({}, panel.data(), panel.data());
   module.Dispose();
   EXPECT_FALSE(status());
-  EXPECT_EQ(sample.calls(), "Load\nGetPluginVersion\nDispose\nLoad\nGetPluginVersion\nDispose\n");
+  EXPECT_EQ(sample.calls(),
+            "Load\nGetPluginVersion\nDispose\nLoad\nGetPluginVersion\n"
+            "Elapse 0 50 0 0 0 0 0 0 0\nDispose\n");
+  EXPECT_EQ(onlyLog(folder_.path()), "P brake,Panel,\r\n,,\r\n");
 }
 
 // A folder so deep that the chained module's path passes 260 characters:
@@ -258,11 +265,13 @@ TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
       {"missing export", "hornless_plugin.dll", &kHornlessSample, "it does not export HornBlow",
        ""},
       {"cablog itself", testing::builtModuleName(), nullptr, "it is cablog itself", ""},
+      {"a folder", "folder.dll", nullptr, "it cannot be loaded as a module: ", ""},
       {"a setting of 259 characters", settingOf(259), nullptr, "there is no file of that name", ""},
       {"a setting of 260 characters", settingOf(260), nullptr,
        "the setting is longer than 259 characters", ""},
   };
   folder_.write("garbage.dll", "this is not a module\n");
+  fs::create_directory(folder_.path() / "folder.dll");
   folder_.write(stem() + ".csv", "PLUGIN_BRAKE,P brake\nPANEL_12,Panel\nBRAKE,Brake\n");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

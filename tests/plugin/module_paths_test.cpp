@@ -19,6 +19,7 @@ TEST(ModulePaths, ReplacesOnlyTheFileNamesExtension) {
       {"C:\\sim.d\\Logger", "\\/", "C:\\sim.d\\Logger", "C:\\sim.d"},
       {"C:/mixed\\a.b/Logger.dll", "\\/", "C:/mixed\\a.b/Logger", "C:/mixed\\a.b"},
       {"C:\\Logger.dll", "\\/", "C:\\Logger", "C:\\"},
+      {"C:\\sim\\.dll", "\\/", "C:\\sim\\", "C:\\sim"},
       {"/opt/sim.d/cablog.so", "/", "/opt/sim.d/cablog", "/opt/sim.d"},
       {"/opt/back\\slash.so", "/", "/opt/back\\slash", "/opt"},
       {"/cablog.so", "/", "/cablog", "/"},
@@ -54,6 +55,20 @@ TEST(ModulePaths, ASettingsPathIsTakenRelativeToTheModulesFolder) {
   for (const auto& c : cases) {
     EXPECT_EQ(resolveAgainst(c.directory, c.path, c.separators), c.resolved) << c.path;
   }
+}
+
+TEST(ModulePaths, AbsoluteMeansFromARootOrADrivesRoot) {
+  const struct {
+    const char* path;
+    const char* separators;
+    bool absolute;
+  } cases[] = {
+      {"C:\\", "\\/", true}, {"C:/x", "\\/", true}, {"\\\\server\\x", "\\/", true},
+      {"C:", "\\/", false},  {"C:x", "\\/", false}, {"x\\y", "\\/", false},
+      {"", "\\/", false},    {"/x", "/", true},     {"C:/x", "/", false},
+      {"x/y", "/", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(isAbsolutePath(c.path, c.separators), c.absolute) << c.path;
 }
 
 TEST(ModulePaths, LongPathsAreNeverCut) {
