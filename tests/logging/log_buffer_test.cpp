@@ -90,6 +90,10 @@ TEST(LogBuffer, WrittenBytesAreDroppedAndTheirBlocksReused) {
   log.appendText("tail");
   EXPECT_EQ(log.pending(), 4u);
   EXPECT_EQ(log.str(), "tail");
+  // Another stall fills the block kept aside, not a new one.
+  const std::size_t held = log.heldBytes();
+  log.appendText(std::string(LogBuffer::kBlockSize, 'x'));
+  EXPECT_EQ(log.heldBytes(), held);
 }
 
 // Blocks filled to a byte short of their end, exactly to it and a byte
