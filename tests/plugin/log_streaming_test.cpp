@@ -346,7 +346,9 @@ TEST(FlushTiming, WritesByTheClockAndARefusedWriteWaitsForTheNextInterval) {
 TEST(UnknownModuleFolder, WritesNoLogAndKeepsWorking) {
   testing::TempDir cwd{"cablog-cwd"};
   testing::CurrentDirectory inside{cwd.path()};
-  cwd.write("Logger.csv", "speed,Speed\n");
+  std::string columns;  // rows of a kilobyte, for many blocks of them
+  for (int i = 0; i < 200; ++i) columns += "speed,Speed\n";
+  cwd.write("Logger.csv", columns);
   cwd.write("Logger.ini", "[Chain]\nModule=Logger.dll\n");
   for (const char* flush : {"[Log]\nFlush=0\n", "[Log]\nFlush=1\n"}) {
     cwd.write("Ats.ini", std::string("[Frame]\nSkip=1\n") + flush);
