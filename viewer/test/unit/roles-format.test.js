@@ -5,7 +5,7 @@ import { test } from 'node:test';
 import { KIND_NUMBER, KIND_BOOL, KIND_CLOCK } from '../../src/parse.js';
 import { isStepColumn, isMillisClock, unitOf, secondsOf, guessRoles, NONE } from '../../src/roles.js';
 import { formatClockTick, formatNumberTick, CLOCK_INCRS } from '../../src/format.js';
-import { visibleText } from '../../src/codepage.js';
+import { visibleText, decodeText } from '../../src/codepage.js';
 import { timeSinceStart, locationAxis, extraLabels } from '../../src/compare.js';
 
 const column = (label, values, kind = KIND_NUMBER) => ({ label, kind, values: Float64Array.from(values) });
@@ -109,8 +109,9 @@ test('tick texts', () => {
   assert.equal(CLOCK_INCRS.at(-1), 86400 * 2 ** 19);
 });
 
-test('control characters show as symbols', () => {
+test('control characters show as symbols, a mark inside the labels as itself', () => {
   assert.equal(visibleText('a\x00b\rc\x1f\x7f d'), 'a␀b␍c␟␡ d');
+  assert.equal(decodeText(new Uint8Array([0xef, 0xbb, 0xbf, 0x41]), 'utf-8'), '\ufeffA');
 });
 
 test('run axes: time from the first clocked row, location never going back', () => {
