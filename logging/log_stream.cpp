@@ -8,6 +8,9 @@ namespace {
 
 using platform::SharedFile;
 
+// Set only by tests, between calls, as the file faults are.
+FlushClockReading readFlushClock = &FlushClock::now;
+
 // Hands the waiting bytes to the file, in order, until one write falls
 // short; returns how many went. Marks nothing written.
 std::size_t writeWaiting(SharedFile& file, const LogBuffer& log) {
@@ -68,17 +71,21 @@ bool flushDue(std::size_t pendingBytes, FlushClock::duration sinceLastAttempt,
 
 void startStreaming(LogStream& stream, LogBuffer& log, const std::string& path) {
   stream.header = log.str();
-  stream.lastAttempt = FlushClock::now();
+  stream.lastAttempt = readFlushClock();
   stream.failing = !writePending(stream, log, path);
 }
 
 void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path) {
-  const FlushClock::time_point now = FlushClock::now();
+  const FlushClock::time_point now = readFlushClock();
   if (!flushDue(log.pending(), now - stream.lastAttempt, stream.flushSeconds, stream.failing)) {
     return;
   }
   stream.lastAttempt = now;
   stream.failing = !writePending(stream, log, path);
+}
+
+void useFlushClock(FlushClockReading now) {
+  readFlushClock = now != nullptr ? now : &FlushClock::now;
 }
 
 bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace cablog {
 namespace {
@@ -106,12 +107,19 @@ TEST(Acceleration, ExtremeTimesNeverOverflow) {
   EXPECT_FLOAT_EQ(acceleration(1.0f, lo, 0.0f, hi), -1000.0f / 4294967295.0f);
 }
 
+// Really counts past 2^31 frames: the second row of this interval comes
+// after a 32-bit signed count of frames would have overflowed.
 TEST(FrameSampling, KeepsSamplingPastTwoToTheThirtyOneFrames) {
-  Logger logger = loggerWithInterval(7);
-  logger.frameCounter = (std::uint64_t{1} << 31) - 2;  // a multiple of 7
-  for (int call = 0; call < 70; ++call) elapse(logger, frame(call, 0.0f));
-  EXPECT_EQ(rows(logger), 10u);
-  EXPECT_EQ(logger.frameCounter, (std::uint64_t{1} << 31) + 68);
+  constexpr std::int32_t kInterval = (1 << 30) + 1;
+  Logger logger = loggerWithInterval(kInterval);
+  std::vector<std::uint64_t> sampled;
+  for (std::uint64_t call = 1; call <= 2 * std::uint64_t{kInterval} + 1; ++call) {
+    if (!countFrame(logger, 0)) continue;
+    sampled.push_back(call);
+    lookAtFrame(logger, frame(0, 0.0f));
+  }
+  EXPECT_EQ(sampled, (std::vector<std::uint64_t>{kInterval, 2 * std::uint64_t{kInterval}}));
+  EXPECT_EQ(rows(logger), 2u);
 }
 
 }  // namespace

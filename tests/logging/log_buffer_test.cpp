@@ -90,6 +90,29 @@ TEST(LogBuffer, WrittenBytesAreDroppedAndTheirBlocksReused) {
   log.appendText("tail");
   EXPECT_EQ(log.pending(), 4u);
   EXPECT_EQ(log.str(), "tail");
+  // Another stall fills the block kept aside, not a new one.
+  const std::size_t held = log.heldBytes();
+  log.appendText(std::string(LogBuffer::kBlockSize, 'x'));
+  EXPECT_EQ(log.heldBytes(), held);
+}
+
+// Blocks filled to a byte short of their end, exactly to it and a byte
+// past, all written, then appended to: only the new bytes are pending.
+TEST(LogBuffer, WhatFollowsAWrittenBlockIsAllThatIsPending) {
+  for (const std::size_t size : {LogBuffer::kBlockSize - 1, LogBuffer::kBlockSize,
+                                 LogBuffer::kBlockSize + 1, 2 * LogBuffer::kBlockSize}) {
+    SCOPED_TRACE(size);
+    LogBuffer log;
+    log.appendText(std::string(size, 'w'));
+    log.markWritten(log.pending());
+    log.appendText("next");
+    std::string pending;
+    log.forEachPendingChunk(
+        [&](std::span<const char> chunk) { pending.append(chunk.data(), chunk.size()); });
+    EXPECT_EQ(pending, "next");
+    EXPECT_EQ(log.size(), size + 4);
+    EXPECT_LE(log.heldBytes(), 2 * LogBuffer::kBlockSize);
+  }
 }
 
 TEST(LogRows, EveryCellEndsInACommaAndMissingValuesStayEmpty) {

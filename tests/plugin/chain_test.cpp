@@ -3,6 +3,7 @@
 // DLLs, so every argument crosses the x64 calling convention twice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -48,6 +49,15 @@ class SampleRecord {
     reinterpret_cast<void (*)()>(platform::librarySymbol(module_.handle(), "SampleReset"))();
   }
   std::string calls() const { return calls_(); }
+  // The sample's Dispose reads the logs in `folder`.
+  void watchLog(const fs::path& folder) const {
+    reinterpret_cast<void (*)(const char*)>(platform::librarySymbol(
+        module_.handle(), "SampleWatchLog"))(testing::systemPath(folder).c_str());
+  }
+  std::string logAtDispose() const {
+    return reinterpret_cast<const char* (*)()>(
+        platform::librarySymbol(module_.handle(), "SampleLogAtDispose"))();
+  }
 
  private:
   testing::LoadedModule module_;
@@ -150,21 +160,64 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
   EXPECT_NE(text->find(kSample + "\r\nversion: 0x00020000\r\n"), std::string::npos) << *text;
 }
 
+// A train plug-in may end the process in its own Dispose: by then cablog's
+// log is complete on disk, whether written whole or streamed.
+TEST_F(Chain, TheLogIsCompleteOnDiskBeforeThePluginsDispose) {
+  folder_.write(stem() + ".csv", "SPEED,Speed\nPLUGIN_BRAKE,P brake\n");
+  SampleRecord sample(placeSample(kSamplePlugin, kSample));
+  for (const char* flush : {"0", "1"}) {
+    SCOPED_TRACE(flush);
+    folder_.write(stem() + ".ini", std::string("[Frame]\nSkip=1\n[Log]\nFlush=") + flush +
+                                       "\n[Chain]\nModule=" + kSample + "\n");
+    sample.watchLog(folder_.path());
+    {
+      testing::ModuleUnderTest module(folder_.path());
+      module.Load();
+      std::array<std::int32_t, 256> panel{};
+      for (int frame = 1; frame <= 50; ++frame) {
+        module.Elapse({0.0, static_cast<float>(frame), frame, 0, 0, 0, 0, 0, 0}, panel.data(),
+                      panel.data());
+      }
+      module.Dispose();
+    }
+    const std::string log = onlyLog(folder_.path());
+    EXPECT_TRUE(log.ends_with("\r\n50,0,\r\n")) << log;
+    EXPECT_TRUE(sample.logAtDispose() == log);
+    for (const auto& entry : fs::directory_iterator(folder_.path())) {
+      if (entry.path().filename().string().starts_with("Log_")) fs::remove(entry.path());
+    }
+  }
+}
+
 TEST_F(Chain, ASecondLoadRebuildsTheChainAndNoSettingMeansNoChain) {
   SampleRecord sample(placeSample(kSamplePlugin, kSample));
   testing::ModuleUnderTest module(folder_.path());
-  folder_.write(stem() + ".ini", "[Chain]\nModule=" + kSample + "\n");
+  folder_.write(stem() + ".csv", "PLUGIN_BRAKE,P brake\nPANEL_12,Panel\n");
+  folder_.write(stem() + ".ini", "[Frame]\nSkip=1\n[Chain]\nModule=" + kSample + "\n");
   module.Load();
   module.Load();
   ASSERT_TRUE(status());
+  std::array<std::int32_t, 256> panel{};
+  module.Elapse({0.0, 50.0f, 0, 0, 0, 0, 0, 0, 0}, panel.data(), panel.data());
   // Without the setting the chain goes, and so does the status file that
-  // told of it.
+  // told of it, and what it returned.
   folder_.write(stem() + ".ini", "[Frame]\nSkip=1\n");
   module.Load();
   module.KeyDown(1);
+  module.Elapse({}, panel.data(), panel.data());
   module.Dispose();
   EXPECT_FALSE(status());
-  EXPECT_EQ(sample.calls(), "Load\nGetPluginVersion\nDispose\nLoad\nGetPluginVersion\nDispose\n");
+  EXPECT_EQ(sample.calls(),
+            "Load\nGetPluginVersion\nDispose\nLoad\nGetPluginVersion\n"
+            "Elapse 0 50 0 0 0 0 0 0 0\nDispose\n");
+  // Each Load has a log of its own; the last one's row is empty.
+  std::vector<std::string> logs;
+  for (const auto& entry : fs::directory_iterator(folder_.path())) {
+    if (entry.path().filename().string().starts_with("Log_")) {
+      logs.push_back(testing::readBytes(entry.path()));
+    }
+  }
+  EXPECT_EQ(std::count(logs.begin(), logs.end(), "P brake,Panel,\r\n,,\r\n"), 1) << logs.size();
 }
 
 // A folder so deep that the chained module's path passes 260 characters:
@@ -236,18 +289,12 @@ TEST_F(Chain, TwoCopiesChainingEachOtherEndTheLoopAtTheFirst) {
 
 // Each refusal leaves cablog working alone, and the status file says why.
 TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
-  const fs::path deep = [&] {
-    fs::path folder = folder_.path();
-    for (char part : {'a', 'b', 'c'}) folder /= std::string(90, part);
-    return folder;
-  }();
-#ifdef _WIN32
-  fs::create_directories(L"\\\\?\\" + fs::absolute(deep).wstring());
-  fs::copy_file(kSamplePlugin, L"\\\\?\\" + fs::absolute(deep / kSample).wstring());
-#else
-  fs::create_directories(deep);
-  fs::copy_file(kSamplePlugin, deep / kSample);
-#endif
+  // A setting of `size` characters naming a module that does not exist.
+  const auto settingOf = [](std::size_t size) {
+    std::string path;
+    while (path.size() + 50 < size) path += std::string(49, 'd') + "/";
+    return path + std::string(size - path.size() - 4, 'p') + ".dll";
+  };
   const struct {
     const char* name;
     std::string module;       // the setting
@@ -263,10 +310,13 @@ TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
       {"missing export", "hornless_plugin.dll", &kHornlessSample, "it does not export HornBlow",
        ""},
       {"cablog itself", testing::builtModuleName(), nullptr, "it is cablog itself", ""},
-      {"path beyond 260 characters", testing::systemPath(fs::absolute(deep / kSample)), nullptr,
+      {"a folder", "folder.dll", nullptr, "it cannot be loaded as a module: ", ""},
+      {"a setting of 259 characters", settingOf(259), nullptr, "there is no file of that name", ""},
+      {"a setting of 260 characters", settingOf(260), nullptr,
        "the setting is longer than 259 characters", ""},
   };
   folder_.write("garbage.dll", "this is not a module\n");
+  fs::create_directory(folder_.path() / "folder.dll");
   folder_.write(stem() + ".csv", "PLUGIN_BRAKE,P brake\nPANEL_12,Panel\nBRAKE,Brake\n");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

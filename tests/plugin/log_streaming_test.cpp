@@ -9,6 +9,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "logging/log_stream.h"
 #include "platform/platform.h"
@@ -76,7 +77,15 @@ class TwoModes : public ::testing::Test {
   }
   std::string plainFile() const { return testing::readBytes(plain_.logger.logPath); }
   std::string wholeLog() const { return plain_.logger.logBuffer.str(); }
-  std::string header() const { return streamed_.logger.stream.header; }
+  // The labels of kColumns, as the log's first row.
+  static std::string header() {
+    std::string row;
+    for (std::string_view rest = kColumns; !rest.empty(); rest.remove_prefix(rest.find('\n') + 1)) {
+      const std::string_view line = rest.substr(0, rest.find('\n'));
+      row += std::string(line.substr(line.find(',') + 1)) + ",";
+    }
+    return row + "\r\n";
+  }
 
   testing::TempDir cwd_{"cablog-cwd"};
   testing::CurrentDirectory inside_{cwd_.path()};
@@ -281,13 +290,66 @@ TEST(FlushPolicy, WritesByTheClockOrByTheAmountWaiting) {
   }
 }
 
+FlushClock::time_point fakeNow;
+
+// Frames 250 ms apart on a clock of the test's own, with Flush=1: the file
+// grows when an interval has passed or enough is waiting, and after a
+// refused write only when the next interval has passed. Nothing is lost.
+TEST(FlushTiming, WritesByTheClockAndARefusedWriteWaitsForTheNextInterval) {
+  testing::TempDir cwd{"cablog-cwd"};
+  testing::CurrentDirectory inside{cwd.path()};
+  testing::TempDir module{"cablog-flush"};
+  module.write("Logger.ini", "[Frame]\nSkip=1\n[Log]\nFlush=1\n");
+  const struct {
+    int columns;                  // one TIME each: 6000 make a row of 24 to 30 KB
+    platform::FileFaults faults;  // met at frame 4, one second in
+    std::vector<int> grew;        // the frames after which the file was longer
+  } cases[] = {
+      {1, {}, {4, 8, 12}},
+      {1, {0, 1, 0}, {8, 12}},
+      {6000, {}, {2, 4, 6, 8, 10, 12}},
+      {6000, {0, 1, 0}, {2, 8, 10, 12}},
+  };
+  useFlushClock([] { return fakeNow; });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << c.columns << " columns, " << c.faults.failingWrites << " refused");
+    std::string columns;
+    std::string whole;
+    for (int i = 0; i < c.columns; ++i) columns += "time,T\n";
+    for (int i = 0; i < c.columns; ++i) whole += "T,";
+    module.write("Logger.csv", columns);
+    Plugin plugin;
+    plugin.load(module.file("Logger.dll"));
+    const fs::path log = plugin.logger.logPath;
+    std::vector<int> grew;
+    for (int frame = 1; frame <= 12; ++frame) {
+      const auto before = fs::file_size(log);
+      fakeNow += std::chrono::milliseconds(250);
+      if (frame == 4) platform::injectFileFaults(c.faults);
+      plugin.elapse({0.0, 0.0f, frame * 250, 0, 0, 0, 0, 0, 0});
+      platform::injectFileFaults({});
+      if (fs::file_size(log) != before) grew.push_back(frame);
+      whole += "\r\n";
+      for (int i = 0; i < c.columns; ++i) whole += std::to_string(frame * 250) + ",";
+    }
+    EXPECT_EQ(grew, c.grew);
+    plugin.dispose();
+    EXPECT_TRUE(testing::readBytes(log) == whole + "\r\n");
+    fs::remove(log);
+  }
+  useFlushClock(nullptr);
+}
+
 // A module whose folder is unknown writes no log anywhere, streamed or not,
 // chains nothing and writes no chain status, and otherwise works; a streamed
 // log then keeps nothing in memory.
 TEST(UnknownModuleFolder, WritesNoLogAndKeepsWorking) {
   testing::TempDir cwd{"cablog-cwd"};
   testing::CurrentDirectory inside{cwd.path()};
-  cwd.write("Logger.csv", "speed,Speed\n");
+  std::string columns;  // rows of a kilobyte, for many blocks of them
+  for (int i = 0; i < 200; ++i) columns += "speed,Speed\n";
+  cwd.write("Logger.csv", columns);
   cwd.write("Logger.ini", "[Chain]\nModule=Logger.dll\n");
   for (const char* flush : {"[Log]\nFlush=0\n", "[Log]\nFlush=1\n"}) {
     cwd.write("Ats.ini", std::string("[Frame]\nSkip=1\n") + flush);

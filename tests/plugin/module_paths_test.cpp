@@ -19,6 +19,7 @@ TEST(ModulePaths, ReplacesOnlyTheFileNamesExtension) {
       {"C:\\sim.d\\Logger", "\\/", "C:\\sim.d\\Logger", "C:\\sim.d"},
       {"C:/mixed\\a.b/Logger.dll", "\\/", "C:/mixed\\a.b/Logger", "C:/mixed\\a.b"},
       {"C:\\Logger.dll", "\\/", "C:\\Logger", "C:\\"},
+      {"C:\\sim\\.dll", "\\/", "C:\\sim\\", "C:\\sim"},
       {"/opt/sim.d/cablog.so", "/", "/opt/sim.d/cablog", "/opt/sim.d"},
       {"/opt/back\\slash.so", "/", "/opt/back\\slash", "/opt"},
       {"/cablog.so", "/", "/cablog", "/"},

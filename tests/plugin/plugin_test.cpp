@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 
 #include "tests/support/temp_dir.h"
@@ -59,12 +60,16 @@ TEST_F(PluginRun, SettersAndDoorsWriteTheirKeys) {
   EXPECT_EQ(v.find(ValueKey::PilotLamp), "false");
 }
 
+// Named after the local time of Load. The column file is longer than one
+// read of the file (64 KiB), with a column before and after the boundary.
 TEST_F(PluginRun, WritesTheWholeLogBesideTheModule) {
-  module_.write("Logger.csv",
-                "time_hhmmss,Clock\r\nspeed,Speed [km/h]\nbc,BC\nbeacon_type,Beacon\n");
+  module_.write("Logger.csv", "time_hhmmss,Clock\r\nspeed,Speed [km/h]\n" +
+                                  std::string(64 * 1024, '\n') + "bc,BC\nbeacon_type,Beacon\n");
   module_.write("Logger.ini", "[Frame]\nSkip=2\n");
   plugin_.setSignal(1);
+  const std::time_t before = std::time(nullptr);
   plugin_.load(modulePath_);
+  const std::time_t after = std::time(nullptr);
   VehicleState state{};
   state.time = 36000000;
   state.speed = 30.0f;
@@ -78,6 +83,13 @@ TEST_F(PluginRun, WritesTheWholeLogBesideTheModule) {
   plugin_.dispose();
   const auto log = onlyLog(module_.path());
   ASSERT_FALSE(log.empty());
+  bool named = false;
+  for (std::time_t t = before; t <= after; ++t) {
+    char name[32];
+    std::strftime(name, sizeof name, "Log_%y%m%d-%H%M%S.csv", std::localtime(&t));
+    named = named || log.filename() == name;
+  }
+  EXPECT_TRUE(named) << log;
   EXPECT_EQ(testing::readBytes(log),
             "Clock,Speed [km/h],BC,Beacon,\r\n"
             "10:00:00.000,30,490,,\r\n"

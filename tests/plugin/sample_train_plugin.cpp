@@ -2,8 +2,9 @@
 // and argument it receives, applies the brake above a set speed, and writes
 // chosen panel and sound entries. Its records are its own, as a third
 // party's would be. SampleCalls() hands the record to a test that loaded the
-// same module; nothing here allocates, so a chained run can be checked for
-// allocation too.
+// same module; nothing here allocates before Dispose, so a chained run can be
+// checked for allocation too. Asked to (SampleWatchLog), its Dispose reads the
+// log cablog wrote: one that ends the process there must find it complete.
 //
 // Built four ways: as it is, answering another interface version
 // (SAMPLE_VERSION), without HornBlow (SAMPLE_WITHOUT_HORN), and braking
@@ -11,6 +12,10 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #ifndef SAMPLE_VERSION
 #define SAMPLE_VERSION 0x00020000
@@ -54,6 +59,21 @@ char calls[1 << 20];
 std::size_t used = 0;
 VehicleDescription vehicle{};
 Handles driver{};
+std::filesystem::path watchedFolder;
+std::string logAtDispose;
+
+// Every log file in the folder, one after another.
+std::string logsIn(const std::filesystem::path& folder) {
+  std::string logs;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().starts_with("Log_")) {
+      std::ostringstream bytes;
+      bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+      logs += bytes.str();
+    }
+  }
+  return logs;
+}
 
 void record(const char* format, ...) {
   if (used + 256 > sizeof calls) return;
@@ -79,6 +99,14 @@ void SampleReset() {
   calls[0] = '\0';
   vehicle = {};
   driver = {};
+  watchedFolder.clear();
+  logAtDispose.clear();
+}
+void SampleWatchLog(const char* folder) {
+  watchedFolder = folder;
+}
+const char* SampleLogAtDispose() {
+  return logAtDispose.c_str();
 }
 
 void Load() {
@@ -86,6 +114,7 @@ void Load() {
 }
 void Dispose() {
   record("Dispose");
+  if (!watchedFolder.empty()) logAtDispose = logsIn(watchedFolder);
 }
 std::int32_t GetPluginVersion() {
   record("GetPluginVersion");
