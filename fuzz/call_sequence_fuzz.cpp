@@ -9,6 +9,13 @@
 // same calls with its log streamed to the file as it grows, and meets refused
 // opens and refused or short writes now and then: its file must always be a
 // prefix of the first one's, and the same bytes once nothing is left waiting.
+// A third, with Events=1, must give the first one's log once some rows are
+// left out.
+// Some Loads of the first plug-in record the calls ([Log] Record=1): played
+// again into a fresh plug-in with the same settings, the recording must give
+// back the same handles and arrays and write the same log. The second
+// plug-in records then too, through the same faults, and its recording must
+// come out the same bytes in the end.
 //
 // Built with CABLOG_FUZZ_FAILING_ALLOCATIONS, the input also makes one
 // allocation inside a plug-in call fail now and then, as when memory runs
@@ -18,6 +25,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,16 +34,20 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <dlfcn.h>
 
 #include "fuzz/fuzz_check.h"
+#include "logging/frame_sampling.h"
 #include "logging/log_file.h"
 #include "platform/platform.h"
 #include "plugin/plugin.h"
+#include "recording_reader.h"
 #include "tests/allocation/counting_allocator.h"
+#include "tests/support/event_rows.h"
 
 #ifndef CABLOG_FUZZ_FAILING_ALLOCATIONS
 #define CABLOG_FUZZ_FAILING_ALLOCATIONS 0
@@ -106,10 +119,12 @@ const Sample sample;
 
 constexpr std::int32_t kSentinel = 0x5a5a5a5a;
 
-// The module's INI file as a Load may find it, and the interval it must give.
+// The module's INI file as a Load may find it, and the interval or period
+// it must give.
 struct Setting {
   const char* text;  // nullptr: no file
   std::int32_t interval;
+  std::int32_t periodMs = 0;
 };
 // Appended to a setting: chains the sample, or names nothing loadable.
 constexpr const char* kChainSettings[] = {"", "[Chain]\r\nModule=" CABLOG_FUZZ_SAMPLE_PLUGIN "\r\n",
@@ -127,6 +142,10 @@ constexpr Setting kSettings[] = {
     {"[Frame]\r\nSkip=-2147483648\r\n", 1},
     {"[Frame]\r\nSkip=2147483647\r\n", 2147483647},
     {"[Other]\r\nSkip=5\r\n", 60},
+    {"[Frame]\r\nSkip=5\r\nPeriod=1000\r\n", 5, 1000},
+    {"[Frame]\r\nPeriod=1\r\n", 60, 1},
+    {"[Frame]\r\nPeriod=2147483647\r\n", 60, cablog::kMaxPeriodMs},
+    {"[Frame]\r\nSkip=2\r\nPeriod=-1\r\n", 2, 0},
 };
 
 // Frames and rows one input may ask for, so that an input stays quick. The
@@ -205,7 +224,10 @@ cablog::VehicleState consumeState(FuzzedDataProvider& in) {
 struct Model {
   bool loaded = false;
   std::int32_t interval = 0;
+  std::int32_t periodMs = 0;
   std::uint64_t framesSinceLoad = 0;
+  std::uint64_t rowsSinceLoad = 0;
+  std::int32_t lastRowTime = 0;
   std::uint64_t framesTotal = 0;
   int loads = 0;
   std::uint64_t rowsTotal = 0;
@@ -214,9 +236,26 @@ struct Model {
   // What the sample was told, while chained; it keeps it across reloads.
   cablog::HandleEcho sampleDriver;
   std::int32_t sampleAtsNotch = 0;
+  // Whether any call reached the plug-ins yet.
+  bool anyCall = false;
+  // The last Load's recording, and the INI file it read. Only a recording
+  // from the first call on is replayed: the values the host reported before
+  // a Load stay, and a fresh plug-in could not be given them.
+  bool recording = false;
+  bool bothRecording = false;
+  std::string recordingSettings;
 
-  std::uint64_t rows() const {
-    return loaded ? framesSinceLoad / static_cast<std::uint64_t>(interval) : 0;
+  std::uint64_t rows() const { return loaded ? rowsSinceLoad : 0; }
+
+  // The periodic rows a run of equal frames adds: by time, only its first
+  // frame can be one.
+  std::uint64_t rowsAdded(std::int32_t time, std::uint64_t frames) const {
+    if (!loaded || frames == 0) return 0;
+    if (periodMs == 0) {
+      const auto n = static_cast<std::uint64_t>(interval);
+      return (framesSinceLoad + frames) / n - framesSinceLoad / n;
+    }
+    return framesSinceLoad == 0 || cablog::periodElapsed(time, lastRowTime, periodMs) ? 1 : 0;
   }
 };
 
@@ -296,18 +335,33 @@ void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Mo
   }
 }
 
-// The plug-in writing its log at Dispose, and the one streaming it.
+// The plug-in writing its log at Dispose, the one streaming it, and one
+// with Events=1 (which `both` reaches too).
 struct Pair {
   const Scratch& plainScratch;
   const Scratch& streamedScratch;
+  const Scratch& eventedScratch;
   cablog::Plugin plain;
   cablog::Plugin streamed;
+  cablog::Plugin evented;
+
+  // Before its log starts again or is written.
+  void checkEventRows() const {
+    if (relaxed()) return;
+    const std::string withEvents = evented.logger.logBuffer.str();
+    const std::string without = plain.logger.logBuffer.str();
+    if (!cablog::testing::someRowsLeftOutGive(withEvents, without)) {
+      fail("the Events=1 log is not the plain one with rows added", withEvents.substr(0, 600),
+           without.substr(0, 600));
+    }
+  }
 
   template <typename Call>
   void both(Call call) {
     // The injected faults are meant for the streamed log only.
     const cablog::platform::FileFaults faults = cablog::platform::injectFileFaults({});
     call(plain, plainScratch);
+    call(evented, eventedScratch);
     cablog::platform::injectFileFaults(faults);
     call(streamed, streamedScratch);
   }
@@ -346,15 +400,22 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
       kSettings[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kSettings) - 1)];
   const std::size_t chain =
       in.ConsumeIntegralInRange<std::size_t>(0, std::size(kChainSettings) - 1);
-  const char* flush = in.ConsumeBool() ? "[Log]\r\nFlush=1\r\n" : "[Log]\r\nFlush=3600\r\n";
+  const char* flush = in.ConsumeBool() ? "Flush=1\r\n" : "Flush=3600\r\n";
+  // A recording's Load names no chained module: its sample keeps what it
+  // was told across loads, which a fresh replay could not give it.
+  const bool record = chain != 1 && in.ConsumeBool();
+  pair.checkEventRows();
   pair.both([&](cablog::Plugin& plugin, const Scratch& scratch) {
     const bool streamed = &plugin == &pair.streamed;
+    const bool evented = &plugin == &pair.evented;
     const std::string ini = scratch.folder + "/cablog.ini";
-    if (setting.text == nullptr && chain == 0 && !streamed) {
+    if (setting.text == nullptr && chain == 0 && !streamed && !evented && !record) {
       files.erase(ini);
     } else {
       files[ini] = std::string(setting.text == nullptr ? "" : setting.text) +
-                   kChainSettings[chain] + (streamed ? flush : "");
+                   kChainSettings[chain] + "[Log]\r\n" + (streamed ? flush : "") +
+                   (evented ? "Events=1\r\n" : "") + (record && !evented ? "Record=1\r\n" : "");
+      if (&plugin == &pair.plain) model.recordingSettings = files[ini];
     }
     bool loaded = false;
     pluginCall([&] {
@@ -370,22 +431,27 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
           "the chain status file does not tell what happened");
   });
   model.chained = chain == 1;
+  model.recording = record && !model.anyCall;
+  model.bothRecording = record;
   model.loaded = true;
   ++model.loads;
   model.interval = setting.interval;
+  model.periodMs = setting.periodMs;
   model.framesSinceLoad = 0;
+  model.rowsSinceLoad = 0;
 }
 
 void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::uint64_t frames) {
-  const std::uint64_t rowsBefore = model.rows();
-  if (model.loaded) model.framesSinceLoad += frames;
-  const std::uint64_t newRows = model.rows() - rowsBefore;
-  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget) {
-    if (model.loaded) model.framesSinceLoad -= frames;
-    return;
-  }
+  // An event row counts too: only the run's first frame can make one.
+  const std::uint64_t newRows = model.rowsAdded(state.time, frames) + (model.loaded ? 1 : 0);
+  if (model.framesTotal + frames > kFrameBudget || model.rowsTotal + newRows > kRowBudget) return;
   model.framesTotal += frames;
   model.rowsTotal += newRows;
+  if (model.loaded) {
+    model.framesSinceLoad += frames;
+    model.rowsSinceLoad += newRows - 1;
+    if (newRows > 1) model.lastRowTime = state.time;
+  }
   pair.both([&](cablog::Plugin& plugin, const Scratch&) {
     std::int32_t panel[256];
     std::int32_t sound[256];
@@ -401,6 +467,75 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
   });
 }
 
+// Plays the plain plug-in's recording into a fresh plug-in in a folder of its
+// own with the same settings: every frame must hand back what was recorded,
+// and the log must come out the same, byte for byte.
+void replayRecording(const cablog::Plugin& plain, const Model& model) {
+  std::istringstream in(bytesOf(cablog::recordingPathFor(plain.logger.logPath)).value_or(""));
+  host::RecordingReader reader(in);
+  const Scratch scratch("replayed");
+  files[scratch.folder + "/cablog.ini"] = model.recordingSettings;
+  cablog::Plugin again;
+  std::array<std::int32_t, 256> panel{};
+  std::array<std::int32_t, 256> sound{};
+  host::RecordedCall call;
+  using cablog::Plugin;
+  using host::CallTag;
+  const std::pair<CallTag, void (Plugin::*)(std::int32_t)> kIntegerCalls[] = {
+      {CallTag::Initialize, &Plugin::initialize}, {CallTag::SetPower, &Plugin::setPower},
+      {CallTag::SetBrake, &Plugin::setBrake},     {CallTag::SetReverser, &Plugin::setReverser},
+      {CallTag::KeyDown, &Plugin::keyDown},       {CallTag::KeyUp, &Plugin::keyUp},
+      {CallTag::HornBlow, &Plugin::hornBlow},     {CallTag::SetSignal, &Plugin::setSignal}};
+  while (reader.next(call)) {
+    for (const auto& [tag, method] : kIntegerCalls) {
+      if (tag == call.tag) (again.*method)(call.value);
+    }
+    switch (call.tag) {
+      case CallTag::Load:
+        again.load(scratch.modulePath);
+        break;
+      case CallTag::Dispose:
+        again.dispose();
+        break;
+      case CallTag::GetPluginVersion:
+        again.pluginVersion();
+        break;
+      case CallTag::SetVehicleSpec:
+        again.setVehicleSpec(std::bit_cast<cablog::VehicleSpec>(call.vehicle));
+        break;
+      case CallTag::DoorOpen:
+        again.doorOpen();
+        break;
+      case CallTag::DoorClose:
+        again.doorClose();
+        break;
+      case CallTag::SetBeaconData:
+        again.setBeaconData(std::bit_cast<cablog::BeaconData>(call.beacon));
+        break;
+      case CallTag::Elapse: {
+        panel = *call.panelIn;
+        sound = *call.soundIn;
+        const cablog::HandleRecord back = again.elapse(
+            std::bit_cast<cablog::VehicleState>(call.state),
+            call.panelGiven ? panel.data() : nullptr, call.soundGiven ? sound.data() : nullptr);
+        check(back.brake == call.back.brake && back.power == call.back.power &&
+                  back.reverser == call.back.reverser && back.reserved == call.back.fourth &&
+                  panel == *call.panelOut && sound == *call.soundOut,
+              "a replayed frame handed back otherwise than recorded");
+        break;
+      }
+      default:  // one of the integer calls above
+        break;
+    }
+  }
+  check(!reader.cutShort(), "the recording ends inside a call");
+  const std::string original = bytesOf(plain.logger.logPath).value_or("<no log>");
+  const std::string replayed = bytesOf(again.logger.logPath).value_or("<no log>");
+  if (replayed != original) {
+    fail("the replayed log differs", replayed.substr(0, 300), original.substr(0, 300));
+  }
+}
+
 }  // namespace
 
 // AddressSanitizer fills each new allocation, which costs this target more
@@ -414,13 +549,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cablog::platform::useMemoryFiles(&files);
   const Scratch plainScratch("plain");
   const Scratch streamedScratch("streamed");
+  const Scratch eventedScratch("evented");
   sample.reset();
   allocationsToFail = 0;
   allocationFailed = false;
   FuzzedDataProvider in(data, size);
-  Pair pair{plainScratch, streamedScratch, {}, {}};
+  Pair pair{plainScratch, streamedScratch, eventedScratch, {}, {}, {}};
   Model model;
   const auto dispose = [&](bool strict) {
+    pair.checkEventRows();
     pair.bothPlugins([](cablog::Plugin& plugin) { plugin.dispose(); });
     model.chained = false;
     checkLogFile(plainScratch, pair.plain, model);
@@ -507,10 +644,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         dispose(false);
         break;
     }
+    model.anyCall = true;
   }
   cablog::platform::injectFileFaults({});
   allocationsToFail = 0;
   dispose(true);
+  if (!relaxed()) {
+    const auto recordingOf = [](const cablog::Plugin& p) {
+      return bytesOf(cablog::recordingPathFor(p.logger.logPath));
+    };
+    check(!model.bothRecording || recordingOf(pair.streamed) == recordingOf(pair.plain),
+          "the recordings of the same calls differ");
+    if (model.recording) replayRecording(pair.plain, model);
+  }
   // Else libFuzzer takes what is left for a leak and runs the input again.
   files.clear();
   return 0;

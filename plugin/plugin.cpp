@@ -191,6 +191,8 @@ void Plugin::dispose() {
     // What of the recording did not fit is lost; the calls before it stay.
   }
   chain.release();
+  // Rows the host still asks for must not show what the chain last decided.
+  forgetPluginReadings(logger.values);
 }
 
 // Each call records first, then reaches the chained plug-in.

@@ -136,6 +136,9 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
     panel.fill(kSentinel);
     EXPECT_EQ(module.Elapse({}, panel.data(), sound.data()).power, 3);
     EXPECT_EQ(panel[12], kSentinel);
+    // Its row shows nothing of what the chain last decided.
+    module.Elapse({}, panel.data(), sound.data());
+    module.Dispose();
   }
   EXPECT_EQ(sample.calls(),
             "Load\nGetPluginVersion\nSetVehicleSpec 8 5 4 1 10\nInitialize 1\nSetPower 3\n"
@@ -153,7 +156,8 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
             "SIGNAL KEY_DOWN_5 KEY_UP_6 HORN_7 DOOR_OPEN DOOR_CLOSE BEACON PLUGIN_BRAKE "
             "PLUGIN_POWER PLUGIN_REVERSER PLUGIN_CONSTANT_SPEED,\r\n"
             "60,0,4,0,1,2,60,1,1,4,60,,,1515870810,PLUGIN_BRAKE PLUGIN_POWER "
-            "PLUGIN_CONSTANT_SPEED,\r\n");
+            "PLUGIN_CONSTANT_SPEED,\r\n"
+            "0,0,,,,,,,,,,,,,,\r\n");
   const auto text = status();
   ASSERT_TRUE(text);
   EXPECT_EQ(text->rfind("cablog chained the train's plug-in.\r\nmodule:  ", 0), 0u) << *text;
