@@ -59,21 +59,18 @@ void Plugin::load(const std::string& modulePath) {
   const std::string_view separators = platform::pathSeparators();
   const ModulePaths paths = deriveModulePaths(modulePath, separators);
 
-  IniIntSetting interval = frameSkipSetting();
-  interval.loadFrom(kSharedSettingsPath);
-  interval.loadFrom(paths.settingsPath);
-  IniIntSetting flush = flushSetting();
-  flush.loadFrom(kSharedSettingsPath);
-  flush.loadFrom(paths.settingsPath);
-  IniIntSetting period = periodSetting();
-  period.loadFrom(kSharedSettingsPath);
-  period.loadFrom(paths.settingsPath);
-  IniIntSetting events = eventsSetting();
-  events.loadFrom(kSharedSettingsPath);
-  events.loadFrom(paths.settingsPath);
-  IniIntSetting record = recordSetting();
-  record.loadFrom(kSharedSettingsPath);
-  record.loadFrom(paths.settingsPath);
+  // Each setting is read from ./Ats.ini, then from the module's own file,
+  // which wins.
+  const auto read = [&](IniIntSetting setting) {
+    setting.loadFrom(kSharedSettingsPath);
+    setting.loadFrom(paths.settingsPath);
+    return setting;
+  };
+  const IniIntSetting interval = read(frameSkipSetting());
+  const IniIntSetting flush = read(flushSetting());
+  const IniIntSetting period = read(periodSetting());
+  const IniIntSetting events = read(eventsSetting());
+  const IniIntSetting record = read(recordSetting());
   recorder.stop();
 
   ColumnList columns;
