@@ -1,16 +1,16 @@
 #include "logging/column_definitions.h"
 
+#include <algorithm>
+
 namespace cablog {
 namespace {
 
 constexpr char kCtrlZ = '\x1a';
 
-std::string upperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
+void upperAscii(std::string& text) {
+  for (char& c : text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  return upper;
 }
 
 // Takes the next field of the line, if it has one. A trailing
@@ -36,10 +36,14 @@ std::string textModeView(std::string_view bytes) {
   if (end != std::string_view::npos) bytes = bytes.substr(0, end);
   std::string text;
   text.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    text.push_back(bytes[i]);
+  // Whole stretches between CR LF pairs at once: a column file is read at
+  // every Load.
+  for (std::size_t pair = bytes.find("\r\n"); pair != std::string_view::npos;
+       pair = bytes.find("\r\n")) {
+    text.append(bytes.substr(0, pair));
+    bytes.remove_prefix(pair + 1);
   }
+  text.append(bytes);
   return text;
 }
 
@@ -47,6 +51,7 @@ std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes) {
   if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
   const std::string text = textModeView(bytes);
   std::vector<ColumnDefinition> columns;
+  columns.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::string_view rest(text);
   while (!rest.empty()) {
     const std::size_t lineFeed = rest.find('\n');
@@ -57,7 +62,8 @@ std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes) {
     std::string_view key;
     std::string_view label;
     if (nextField(line, more, key) && nextField(line, more, label)) {
-      columns.push_back({upperAscii(key), std::string(label)});
+      columns.push_back({std::string(key), std::string(label)});
+      upperAscii(columns.back().key);
     }
   }
   return columns;

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace cablog::platform {
 
@@ -141,10 +141,11 @@ FileFaults injectFileFaults(const FileFaults& faults);
 
 // For tests that must be quick: the files the plug-in reads and writes
 // (through SharedFile, readFile, writeSmallFile, fileExists and removeFile),
-// kept in memory by full path instead of on disk. A path not held there
-// exists for fileExists when it exists on disk (a module to load). Null
-// returns to the disk; returns the files used before.
-using MemoryFiles = std::map<std::string, std::string, std::less<>>;
+// kept in memory by full path instead of on disk. Of the paths not held
+// there only a module's (ending in libraryFileExtension()) is looked for on
+// disk, as the system loads modules from there. Null returns to the disk;
+// returns the files used before.
+using MemoryFiles = std::unordered_map<std::string, std::string>;
 MemoryFiles* useMemoryFiles(MemoryFiles* files);
 
 // The whole file, or nothing when it cannot be opened. A read error ends the

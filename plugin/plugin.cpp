@@ -19,7 +19,9 @@ namespace {
 void readColumns(ColumnList& columns, LogBuffer& header, const std::string& columnsPath) {
   if (const auto bytes = platform::readFile(columnsPath)) {
     if (bytes->starts_with(kUtf8ByteOrderMark)) header.appendText(kUtf8ByteOrderMark);
-    for (ColumnDefinition& definition : parseColumnDefinitions(*bytes)) {
+    std::vector<ColumnDefinition> definitions = parseColumnDefinitions(*bytes);
+    columns.reserve(definitions.size());
+    for (ColumnDefinition& definition : definitions) {
       appendHeaderCell(header, definition.label);
       const auto known = knownKey(definition.key);
       columns.push_back({std::move(definition.key), known});
