@@ -1,7 +1,5 @@
 #include "logging/column_definitions.h"
 
-#include <algorithm>
-
 namespace cablog {
 namespace {
 
@@ -31,32 +29,23 @@ bool nextField(std::string_view& rest, bool& more, std::string_view& field) {
 
 }  // namespace
 
-std::string textModeView(std::string_view bytes) {
-  const std::size_t end = bytes.find(kCtrlZ);
-  if (end != std::string_view::npos) bytes = bytes.substr(0, end);
-  std::string text;
-  text.reserve(bytes.size());
-  // Whole stretches between CR LF pairs at once: a column file is read at
-  // every Load.
-  for (std::size_t pair = bytes.find("\r\n"); pair != std::string_view::npos;
-       pair = bytes.find("\r\n")) {
-    text.append(bytes.substr(0, pair));
-    bytes.remove_prefix(pair + 1);
-  }
-  text.append(bytes);
-  return text;
-}
-
 std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes) {
   if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
-  const std::string text = textModeView(bytes);
+  // Read as Windows text mode reads: the text ends at the first Ctrl-Z, and
+  // CR LF reads as LF while a lone CR stays.
+  bytes = bytes.substr(0, bytes.find(kCtrlZ));
+  std::size_t lines = 1;
+  for (std::size_t at = bytes.find('\n'); at != std::string_view::npos;
+       at = bytes.find('\n', at + 1)) {
+    ++lines;
+  }
   std::vector<ColumnDefinition> columns;
-  columns.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-  std::string_view rest(text);
-  while (!rest.empty()) {
-    const std::size_t lineFeed = rest.find('\n');
-    std::string_view line = rest.substr(0, lineFeed);
-    rest.remove_prefix(lineFeed == std::string_view::npos ? rest.size() : lineFeed + 1);
+  columns.reserve(lines);
+  while (!bytes.empty()) {
+    const std::size_t lineFeed = bytes.find('\n');
+    std::string_view line = bytes.substr(0, lineFeed);
+    bytes.remove_prefix(lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1);
+    if (lineFeed != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
 
     bool more = !line.empty();
     std::string_view key;
