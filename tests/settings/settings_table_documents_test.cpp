@@ -5,8 +5,6 @@
 #include <regex>
 #include <set>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "settings/settings_table.h"
 #include "tests/support/temp_dir.h"
@@ -14,43 +12,42 @@
 namespace cablog {
 namespace {
 
-using Cells = std::vector<std::string>;
+// How the guide words the values a row takes.
+std::string values(const SettingRow& row) {
+  if (row.type == SettingType::Text) return "text";
+  if (row.highest != kNoUpperBound) {
+    return std::to_string(row.lowest) + " to " + std::to_string(row.highest);
+  }
+  return row.lowest == kNoLowerBound ? "any number" : std::to_string(row.lowest) + " or more";
+}
 
 // A row as the guide words it: section, key, values, default, files.
-Cells documented(const SettingRow& row) {
+std::vector<std::string> documented(const SettingRow& row) {
   std::string key(row.key);
   key.erase(key.find_last_not_of(' ') + 1);
-  std::string values = "text";
-  if (row.type == SettingType::Integer) {
-    if (row.lowest == kNoLowerBound && row.highest == kNoUpperBound) {
-      values = "any number";
-    } else if (row.highest == kNoUpperBound) {
-      values = std::to_string(row.lowest) + " or more";
-    } else {
-      values = std::to_string(row.lowest) + " to " + std::to_string(row.highest);
-    }
-  }
   return {
-      "[" + std::string(row.section) + "]", key, values,
+      "[" + std::string(row.section) + "]", key, values(row),
       row.type == SettingType::Integer ? std::to_string(row.fallback) : "none",
       row.files == SettingFiles::SharedThenOwn ? "Ats.ini, then cablog.ini" : "cablog.ini only"};
 }
 
-// The guide's table: under the line of column names, one line a setting,
-// cells apart by two or more blanks, up to the first empty line.
+// The guide's table: the lines under its column names up to the first empty
+// one, cells apart by two or more blanks.
 TEST(SettingsTableDocuments, TheGuideListsEverySettingAsTheCodeReadsIt) {
   const std::string guide = testing::readBytes(CABLOG_PACKAGE_DIR "/README.txt");
-  const std::size_t start = guide.find("\n  section  key ");
-  ASSERT_NE(start, std::string::npos);
-  std::istringstream lines(guide.substr(guide.find('\n', start + 1) + 1));
+  const std::size_t names = guide.find("\n  section  key ");
+  ASSERT_NE(names, std::string::npos);
+  std::istringstream lines(guide.substr(guide.find('\n', names + 1) + 1));
   const std::regex gap("  +");
-  std::set<Cells> listed;
-  for (std::string line; std::getline(lines, line) && !line.empty();) {
+  std::set<std::vector<std::string>> listed, expected;
+  for (std::string line; std::getline(lines, line) && line != "" && line != "\r";) {
     if (line.back() == '\r') line.pop_back();
-    Cells cells(std::sregex_token_iterator(line.begin() + 2, line.end(), gap, -1), {});
-    EXPECT_TRUE(listed.insert(cells).second) << line;
+    EXPECT_TRUE(listed
+                    .emplace(std::sregex_token_iterator(line.begin() + 2, line.end(), gap, -1),
+                             std::sregex_token_iterator())
+                    .second)
+        << line;
   }
-  std::set<Cells> expected;
   for (const SettingRow& row : kSettings) expected.insert(documented(row));
   EXPECT_EQ(listed, expected);
 }
