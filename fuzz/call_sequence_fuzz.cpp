@@ -46,6 +46,7 @@
 #include "platform/platform.h"
 #include "plugin/plugin.h"
 #include "recording_reader.h"
+#include "settings/settings_table.h"
 #include "tests/allocation/counting_allocator.h"
 #include "tests/support/event_rows.h"
 

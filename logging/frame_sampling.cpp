@@ -1,16 +1,10 @@
 #include "logging/frame_sampling.h"
 
-#include <algorithm>
-
 #include "logging/clock_text.h"
 #include "logging/log_rows.h"
 #include "logging/plugin_readings.h"
 
 namespace cablog {
-
-std::int32_t clampPeriodMs(std::int32_t ms) {
-  return std::clamp(ms, std::int32_t{0}, kMaxPeriodMs);
-}
 
 float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t lastTime) {
   // In 64 bits the difference of any two times is exact.

@@ -11,13 +11,6 @@
 
 namespace cablog {
 
-// The longest period the setting may ask for: an hour of simulated time.
-inline constexpr std::int32_t kMaxPeriodMs = 3'600'000;
-
-// The setting as read, into the range used: 0 (rows by frame count) to
-// kMaxPeriodMs.
-std::int32_t clampPeriodMs(std::int32_t ms);
-
 // Rows by time: a frame is a periodic row once TIME has moved on by the
 // period since the previous one, or has gone back (the host jumped).
 constexpr bool periodElapsed(std::int32_t time, std::int32_t lastTime, std::int32_t periodMs) {

@@ -1,6 +1,5 @@
 #include "logging/log_stream.h"
 
-#include <algorithm>
 #include <span>
 
 namespace cablog {
@@ -57,10 +56,6 @@ bool writePending(LogStream& stream, LogBuffer& log, const std::string& path) {
 }
 
 }  // namespace
-
-std::int32_t clampFlushSeconds(std::int32_t seconds) {
-  return std::clamp(seconds, std::int32_t{0}, kMaxFlushSeconds);
-}
 
 bool flushDue(std::size_t pendingBytes, FlushClock::duration sinceLastAttempt,
               std::int32_t flushSeconds, bool failing) {

@@ -23,8 +23,6 @@ using FlushClock = std::chrono::steady_clock;
 // to 120 µs at 64 KiB), so 32 KiB keeps those calls well inside their 100 µs
 // while a host far faster than real time writes only every 300 rows or so.
 inline constexpr std::size_t kFlushThreshold = 32 * 1024;
-// The longest gap the setting may ask for, in seconds.
-inline constexpr std::int32_t kMaxFlushSeconds = 3600;
 
 struct LogStream {
   // Seconds between writes; 0 leaves the whole log for Dispose.
@@ -40,9 +38,6 @@ struct LogStream {
   // for a log written whole at Dispose.
   bool created = false;
 };
-
-// The setting as read, into the range used: 0 (off) to kMaxFlushSeconds.
-std::int32_t clampFlushSeconds(std::int32_t seconds);
 
 bool flushDue(std::size_t pendingBytes, FlushClock::duration sinceLastAttempt,
               std::int32_t flushSeconds, bool failing);

@@ -3,13 +3,10 @@
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "settings/ini_file.h"
+#include "settings/read_setting.h"
 
 namespace cablog {
 namespace {
-
-// Read with room to spare, so that an overlong setting is seen as such.
-constexpr std::size_t kSettingCapacity = 4096;
 
 std::string hex(std::int32_t value) {
   char text[16];
@@ -40,7 +37,7 @@ std::vector<std::string> resolveEntryPoints(void* library, EntryPoints& entries)
 void Chain::build(const ModulePaths& paths, std::string_view separators) {
   statusPath_ = paths.chainStatusPath;
   const std::optional<std::string> setting =
-      readProfileString(paths.settingsPath, kChainSection, kChainModuleKey, kSettingCapacity);
+      readTextSetting(Setting::ChainModule, paths.settingsPath);
   if (!setting || setting->empty()) {
     // A status file from an earlier setting would tell of a chain that is gone.
     if (platform::fileExists(paths.chainStatusPath)) platform::removeFile(paths.chainStatusPath);

@@ -12,8 +12,6 @@
 
 namespace cablog {
 
-inline constexpr const char* kChainSection = "Chain";
-inline constexpr const char* kChainModuleKey = "Module";
 // The ANSI path limit: a longer setting is refused rather than loaded cut
 // short (a cut path could name another module).
 inline constexpr std::size_t kChainPathLimit = 259;

@@ -1,7 +1,5 @@
 #include "plugin/plugin.h"
 
-#include <algorithm>
-
 #include "logging/column_definitions.h"
 #include "logging/log_file.h"
 #include "logging/log_rows.h"
@@ -9,7 +7,7 @@
 #include "logging/plugin_readings.h"
 #include "platform/platform.h"
 #include "plugin/module_paths.h"
-#include "settings/ini_int_setting.h"
+#include "settings/read_setting.h"
 
 namespace cablog {
 namespace {
@@ -61,18 +59,12 @@ void Plugin::load(const std::string& modulePath) {
   const std::string_view separators = platform::pathSeparators();
   const ModulePaths paths = deriveModulePaths(modulePath, separators);
 
-  // Each setting is read from ./Ats.ini, then from the module's own file,
-  // which wins.
-  const auto read = [&](IniIntSetting setting) {
-    setting.loadFrom(kSharedSettingsPath);
-    setting.loadFrom(paths.settingsPath);
-    return setting;
-  };
-  const IniIntSetting interval = read(frameSkipSetting());
-  const IniIntSetting flush = read(flushSetting());
-  const IniIntSetting period = read(periodSetting());
-  const IniIntSetting events = read(eventsSetting());
-  const IniIntSetting record = read(recordSetting());
+  // Each setting from its files, held to its range (settings/settings_table.h).
+  const std::int32_t interval = readIntSetting(Setting::Skip, paths.settingsPath);
+  const std::int32_t flushSeconds = readIntSetting(Setting::Flush, paths.settingsPath);
+  const std::int32_t periodMs = readIntSetting(Setting::Period, paths.settingsPath);
+  const bool eventRows = readIntSetting(Setting::Events, paths.settingsPath) != 0;
+  const bool record = readIntSetting(Setting::Record, paths.settingsPath) > 0;
   recorder.stop();
 
   ColumnList columns;
@@ -99,15 +91,15 @@ void Plugin::load(const std::string& modulePath) {
   logger.columns = std::move(columns);
   logger.logBuffer = std::move(header);
   logger.logPath = std::move(name.path);
-  logger.sampleInterval = folderKnown ? std::max(interval.value, std::int32_t{1}) : 0;
-  logger.periodMs = clampPeriodMs(period.value);
+  logger.sampleInterval = folderKnown ? interval : 0;
+  logger.periodMs = periodMs;
   // By time, the first frame is a periodic row.
   logger.framesToSample = logger.periodMs > 0 ? 1 : logger.sampleInterval;
-  logger.eventRows = events.value != 0;
+  logger.eventRows = eventRows;
   logger.events.clear();
   lastDecided_.reset();
   logger.stream = LogStream{};
-  logger.stream.flushSeconds = clampFlushSeconds(flush.value);
+  logger.stream.flushSeconds = flushSeconds;
   logger.stream.created = name.created;
   logger.arrayKeys = std::move(arrayKeys);
   forgetPluginReadings(logger.values);
@@ -120,7 +112,7 @@ void Plugin::load(const std::string& modulePath) {
   }
   // Without a folder a chain could be neither found nor reported on.
   if (folderKnown) chain.build(paths, separators);
-  if (record.value > 0) {
+  if (record) {
     const RecordedModule chained =
         chain.active() ? describeModule(chain.path(), separators) : RecordedModule{};
     recorder.start(recordingPathFor(logger.logPath), logger.stream.flushSeconds, chained);

@@ -2,6 +2,8 @@
 
 Usage: bench_table.py MICRO_JSON LONG_RUN_TXT STREAMED_TXT RECORDED_TXT REPLAY_TXT LOAD_BEFORE
                       [--readme]
+
+--readme puts the table into bench/README.md, between its bench markers.
 """
 
 import json
@@ -9,6 +11,9 @@ import platform
 import re
 import subprocess
 import sys
+
+# Where --readme writes the table, from the repository's root.
+BENCH_README = "bench/README.md"
 
 
 # Wall-clock medians, shown beside the processor times the targets are
@@ -176,7 +181,7 @@ def main():
         print("\nmissed: " + "; ".join(missed))
 
     if readme:
-        with open("README.md") as f:
+        with open(BENCH_README) as f:
             readme = f.read()
         block = f"<!-- bench:begin -->\n{table}\n<!-- bench:end -->"
         pattern = re.compile(r"<!-- bench:begin -->.*?<!-- bench:end -->", re.S)
@@ -184,9 +189,8 @@ def main():
             readme = pattern.sub(lambda _: block, readme)
         else:
             readme = readme.rstrip("\n") + (
-                "\n\n## Performance\n\n`script/bench` builds Release and runs every benchmark; "
-                "the table below is its output as last measured.\n\n" + block + "\n")
-        with open("README.md", "w") as f:
+                "\n\n## The table as last measured\n\n" + block + "\n")
+        with open(BENCH_README, "w") as f:
             f.write(readme)
     return 1 if missed else 0
 

@@ -26,6 +26,8 @@
 namespace cablog {
 namespace {
 
+const SettingRow& kSkip = settingRow(Setting::Skip);
+
 namespace fs = std::filesystem;
 
 struct ValueCase {
@@ -82,10 +84,10 @@ TEST_P(IniValue, ReadsAsTheProfileLookupDoes) {
   const std::string text = std::string("[Frame]\r\nSkip=") + GetParam().value + "\r\n";
   dir.write("own.ini", text);
 
-  IniIntSetting setting = frameSkipSetting();
+  IniIntSetting setting(settingRow(Setting::Skip));
   setting.loadFrom(dir.file("own.ini"));
   EXPECT_EQ(setting.value, GetParam().setting) << "system lookup";
-  EXPECT_EQ(lookupProfileInt(text, kFrameSection, kSkipKey, 60), GetParam().setting)
+  EXPECT_EQ(lookupProfileInt(text, kSkip.section, kSkip.key, 60), GetParam().setting)
       << "portable reader";
 }
 
@@ -106,7 +108,7 @@ class IniFile : public ::testing::Test {
   // A setting that has already read 10 from "./Ats.ini".
   IniIntSetting settingAt10() {
     dir_.write("Ats.ini", "[Frame]\nSkip=10\n");
-    IniIntSetting setting = frameSkipSetting();
+    IniIntSetting setting(settingRow(Setting::Skip));
     setting.loadFrom(dir_.file("Ats.ini"));
     EXPECT_EQ(setting.value, 10);
     return setting;

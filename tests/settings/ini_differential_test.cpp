@@ -10,12 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "settings/ini_int_setting.h"
 #include "settings/ini_lookup.h"
+#include "settings/settings_table.h"
 #include "tests/support/temp_dir.h"
 
 namespace cablog {
 namespace {
+
+const SettingRow& kSkip = settingRow(Setting::Skip);
+const SettingRow& kFlush = settingRow(Setting::Flush);
 
 template <typename T, std::size_t N>
 const T& pick(std::mt19937& random, const T (&choices)[N]) {
@@ -131,8 +134,10 @@ TEST(IniDifferential, OurReaderAnswersAsTheProfileFunctionsDo) {
   const struct {
     const char* section;
     const char* key;
-  } lookups[] = {
-      {kFrameSection, kSkipKey}, {" frame ", "SKIP"}, {"Other", "Skip"}, {kLogSection, kFlushKey}};
+  } lookups[] = {{kSkip.section, kSkip.key},
+                 {" frame ", "SKIP"},
+                 {"Other", "Skip"},
+                 {kFlush.section, kFlush.key}};
   int compared = 0;
   for (int file = 0; file < 1500; ++file) {
     const std::string text = generateIni(random);
@@ -162,7 +167,7 @@ TEST(IniDifferential, OurReaderHandsOutTextsAsTheProfileFunctionsDo) {
   const struct {
     const char* section;
     const char* key;
-  } lookups[] = {{kFrameSection, kSkipKey}, {" frame ", "SKIP"}, {"Other", "Skip"}};
+  } lookups[] = {{kSkip.section, kSkip.key}, {" frame ", "SKIP"}, {"Other", "Skip"}};
   int compared = 0;
   for (int file = 0; file < 1500; ++file) {
     const std::string text = generateIni(random);

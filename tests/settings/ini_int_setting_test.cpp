@@ -12,7 +12,7 @@ TEST(IniIntSetting, LaterFilesOverrideEarlierOnes) {
   testing::TempDir module;
   const testing::CurrentDirectory inside(cwd.path());
   {
-    IniIntSetting setting = frameSkipSetting();
+    IniIntSetting setting(settingRow(Setting::Skip));
     EXPECT_FALSE(setting.loadFrom(kSharedSettingsPath));
     EXPECT_FALSE(setting.loadFrom(module.file("none.ini")));
     EXPECT_FALSE(setting.loadFrom(""));
@@ -22,7 +22,7 @@ TEST(IniIntSetting, LaterFilesOverrideEarlierOnes) {
   module.write("with.ini", "[Frame]\nSkip=5\n");
   module.write("without.ini", "[Other]\nSkip=5\n");
   {
-    IniIntSetting setting = frameSkipSetting();
+    IniIntSetting setting(settingRow(Setting::Skip));
     EXPECT_TRUE(setting.loadFrom(kSharedSettingsPath));
     EXPECT_EQ(setting.value, 10);
     EXPECT_TRUE(setting.loadFrom(module.file("without.ini")));

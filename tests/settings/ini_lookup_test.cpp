@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/ini_int_setting.h"
+#include "settings/settings_table.h"
 
 namespace cablog {
 namespace {
 
 std::int32_t skip(std::string_view text, std::int32_t fallback = 60) {
-  return lookupProfileInt(text, kFrameSection, kSkipKey, fallback);
+  return lookupProfileInt(text, settingRow(Setting::Skip).section, settingRow(Setting::Skip).key,
+                          fallback);
 }
 
 TEST(IniLookup, FindsTheKeyWhateverItsCaseAndBlanks) {

@@ -1,0 +1,39 @@
+#include "settings/read_setting.h"
+
+#include <algorithm>
+
+#include "settings/ini_file.h"
+#include "settings/ini_int_setting.h"
+
+namespace cablog {
+namespace {
+
+// The files a row is read from, in order, the winning one last.
+template <typename Visit>
+void forEachFile(const SettingRow& row, const std::string& ownPath, Visit visit) {
+  if (row.files == SettingFiles::SharedThenOwn) visit(std::string(kSharedSettingsPath));
+  visit(ownPath);
+}
+
+}  // namespace
+
+std::int32_t readIntSetting(Setting setting, const std::string& ownPath) {
+  const SettingRow& row = settingRow(setting);
+  IniIntSetting value(row);
+  forEachFile(row, ownPath, [&](const std::string& path) { value.loadFrom(path); });
+  return std::clamp(value.value, row.lowest, row.highest);
+}
+
+std::optional<std::string> readTextSetting(Setting setting, const std::string& ownPath) {
+  const SettingRow& row = settingRow(setting);
+  std::optional<std::string> value;
+  forEachFile(row, ownPath, [&](const std::string& path) {
+    std::optional<std::string> text = readProfileString(path, row.section, row.key, row.capacity);
+    // A file that lacks the key answers empty, as one with an empty value
+    // does: only a value outdoes an earlier file's.
+    if (text && (!value || !text->empty())) value = std::move(text);
+  });
+  return value;
+}
+
+}  // namespace cablog
