@@ -153,6 +153,9 @@ constexpr Setting kSettings[] = {
 // fuzz build's log blocks are small, so that these rows cross many of them.
 constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 14;
 constexpr std::uint64_t kRowBudget = 1000;
+// Loads one input may make: each costs the three plug-ins a column file, their
+// settings and a log name, and a long input of little else would crawl.
+constexpr int kLoadBudget = 32;
 
 // Every file the plug-ins read and write lives in memory (the disk would
 // cost more than all the rest), emptied for each input: "./Ats.ini" is never
@@ -416,6 +419,7 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
   // A recording's Load names no chained module: its sample keeps what it
   // was told across loads, which a fresh replay could not give it.
   const bool record = chain != 1 && in.ConsumeBool();
+  if (model.loads >= kLoadBudget) return;
   pair.checkEventRows();
   pair.both([&](cablog::Plugin& plugin, const Scratch& scratch) {
     const bool streamed = &plugin == &pair.streamed;
