@@ -71,10 +71,6 @@ void* librarySymbol(void* library, const char* name);
 void unloadLibrary(void* library);
 // Whether a loaded module is the very module this code lives in.
 bool isThisModule(void* library);
-// Ends the process at once, as a crash would: no exit handlers, no
-// destructors, no flushing of buffered output, modules never unloaded. For
-// the host stand-in; the plug-in never calls it.
-[[noreturn]] void endProcessAbruptly(int status);
 
 // ".dll" or ".so": what a module file's name ends in here.
 std::string_view libraryFileExtension();

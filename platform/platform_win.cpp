@@ -160,12 +160,6 @@ std::FILE* openShared(const std::string& path, const char* mode) {
   return _fsopen(path.c_str(), mode, _SH_DENYNO);
 }
 
-void endProcessAbruptly(int status) {
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
-  // TerminateProcess does not return for the calling process itself.
-  for (;;) Sleep(INFINITE);
-}
-
 namespace native {
 
 std::intptr_t openFile(const std::string& path, SharedFile::Start start) {
