@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -124,24 +122,6 @@ class SharedFile {
   std::intptr_t handle_ = kClosed;
   bool inMemory_ = false;
 };
-
-// For tests: failures that the next file operations of SharedFile meet
-// instead of the system's answer. Each count is used up one operation at a
-// time; opens and writes are counted separately.
-struct FileFaults {
-  int failingOpens = 0;   // open() reports the system refused
-  int failingWrites = 0;  // write() takes nothing
-  int shortWrites = 0;    // write() takes only the first half
-};
-FileFaults injectFileFaults(const FileFaults& faults);
-
-// For tests that must be quick: the files the plug-in reads and writes
-// (through SharedFile, readFile, writeSmallFile, fileExists and removeFile),
-// kept in memory by full path instead of on disk. A path not held there
-// exists for fileExists when it exists on disk (a module to load). Null
-// returns to the disk; returns the files used before.
-using MemoryFiles = std::map<std::string, std::string, std::less<>>;
-MemoryFiles* useMemoryFiles(MemoryFiles* files);
 
 // The whole file, or nothing when it cannot be opened. A read error ends the
 // text where it happened.
