@@ -1,6 +1,7 @@
-// What differs between Windows and POSIX, kept behind one small interface.
-// One source file per platform implements it; nothing else includes an OS
-// header.
+// What differs between Windows and POSIX, kept behind one small interface:
+// the calls the plug-in makes. One source file per platform implements it;
+// nothing else includes an OS header. The seams the tests reach are in
+// test_seams.h; the host stand-in's own system calls are in its files.
 #pragma once
 
 #include <cstddef>
