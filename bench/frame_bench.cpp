@@ -54,7 +54,7 @@ BENCHMARK(BM_SampledFrame);
 
 // The module in a folder of its own whose interval no benchmark reaches,
 // loaded with its INI file replaced by `settings` unless they are empty.
-HostModule* loadedModule(const char* name, const char* settings) {
+LoadedModule* loadedModule(const char* name, const char* settings) {
   const auto folder = scratchFolder(name);
   const auto module =
       prepareModuleFolder(CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max());
@@ -62,17 +62,17 @@ HostModule* loadedModule(const char* name, const char* settings) {
     std::filesystem::path ini = module;
     std::ofstream(ini.replace_extension(".ini"), std::ios::trunc) << settings;
   }
-  auto* loaded = new HostModule(module);
+  auto* loaded = new LoadedModule(loadHostModule(module));
   loaded->Load();
   return loaded;
 }
 
-HostModule& unsampledModule() {
-  static HostModule* module = loadedModule("cablog_bench_module", "");
+LoadedModule& unsampledModule() {
+  static LoadedModule* module = loadedModule("cablog_bench_module", "");
   return *module;
 }
 
-void unsampledElapse(benchmark::State& state, HostModule& host) {
+void unsampledElapse(benchmark::State& state, LoadedModule& host) {
   std::array<std::int32_t, 256> panel{};
   std::array<std::int32_t, 256> sound{};
   const VehicleState frame = frameAt(1000);
@@ -86,13 +86,13 @@ void BM_UnsampledElapse(benchmark::State& state) {
 }
 // Frames without events, with event rows on: what the setting adds to them.
 void BM_UnsampledElapseEvents(benchmark::State& state) {
-  static HostModule* module =
+  static LoadedModule* module =
       loadedModule("cablog_bench_events", "[Frame]\nSkip=2147483647\n[Log]\nEvents=1\n");
   unsampledElapse(state, *module);
 }
 // Rows by time: each frame compares its time with the last row's.
 void BM_UnsampledElapsePeriod(benchmark::State& state) {
-  static HostModule* module = loadedModule("cablog_bench_period", "[Frame]\nPeriod=3600000\n");
+  static LoadedModule* module = loadedModule("cablog_bench_period", "[Frame]\nPeriod=3600000\n");
   unsampledElapse(state, *module);
 }
 BENCHMARK(BM_UnsampledElapse);
@@ -103,10 +103,10 @@ BENCHMARK(BM_UnsampledElapsePeriod);
 // put together and appended, and written to the file every second. A fresh
 // Load now and then starts the recording again, so that the file stays small.
 void BM_UnsampledElapseRecorded(benchmark::State& state) {
-  static HostModule* module = [] {
+  static LoadedModule* module = [] {
     const auto folder = scratchFolder("cablog_bench_recorded");
-    auto* loaded = new HostModule(prepareModuleFolder(
-        CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max(), 0, true));
+    auto* loaded = new LoadedModule(loadHostModule(prepareModuleFolder(
+        CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max(), 0, true)));
     loaded->Load();
     return loaded;
   }();
@@ -129,19 +129,19 @@ BENCHMARK(BM_UnsampledElapseRecorded);
 // The module chained to the sample train plug-in, and the sample alone: the
 // difference is what chaining adds to an unsampled frame.
 void unsampledChained(benchmark::State& state, bool throughCablog) {
-  static HostModule* chained = [] {
+  static LoadedModule* chained = [] {
     const auto folder = scratchFolder("cablog_bench_chained");
     const auto module =
         prepareModuleFolder(CABLOG_MODULE_PATH, folder, std::numeric_limits<std::int32_t>::max());
     std::filesystem::path settings = module;
     std::ofstream(settings.replace_extension(".ini"), std::ios::app)
         << "[Chain]\nModule=" << CABLOG_SAMPLE_PLUGIN_PATH << "\n";
-    auto* loaded = new HostModule(module);
+    auto* loaded = new LoadedModule(loadHostModule(module));
     loaded->Load();
     return loaded;
   }();
-  static HostModule* sample = new HostModule(CABLOG_SAMPLE_PLUGIN_PATH);
-  HostModule& host = throughCablog ? *chained : *sample;
+  static LoadedModule* sample = new LoadedModule(loadHostModule(CABLOG_SAMPLE_PLUGIN_PATH));
+  LoadedModule& host = throughCablog ? *chained : *sample;
   std::array<std::int32_t, 256> panel{};
   std::array<std::int32_t, 256> sound{};
   const VehicleState frame = frameAt(1000);
@@ -163,7 +163,7 @@ BENCHMARK(BM_SampleElapseAlone);
 
 template <typename Call>
 void setter(benchmark::State& state, Call call) {
-  HostModule& host = unsampledModule();
+  LoadedModule& host = unsampledModule();
   std::int32_t value = 0;
   for (auto _ : state) {
     call(host, value);
@@ -172,24 +172,24 @@ void setter(benchmark::State& state, Call call) {
 }
 
 void BM_SetPower(benchmark::State& s) {
-  setter(s, [](HostModule& h, std::int32_t v) { h.SetPower(v); });
+  setter(s, [](LoadedModule& h, std::int32_t v) { h.SetPower(v); });
 }
 void BM_SetBrake(benchmark::State& s) {
-  setter(s, [](HostModule& h, std::int32_t v) { h.SetBrake(v); });
+  setter(s, [](LoadedModule& h, std::int32_t v) { h.SetBrake(v); });
 }
 void BM_SetReverser(benchmark::State& s) {
-  setter(s, [](HostModule& h, std::int32_t v) { h.SetReverser(v - 1); });
+  setter(s, [](LoadedModule& h, std::int32_t v) { h.SetReverser(v - 1); });
 }
 void BM_SetSignal(benchmark::State& s) {
-  setter(s, [](HostModule& h, std::int32_t v) { h.SetSignal(v); });
+  setter(s, [](LoadedModule& h, std::int32_t v) { h.SetSignal(v); });
 }
 void BM_SetBeaconData(benchmark::State& s) {
-  setter(s, [](HostModule& h, std::int32_t v) {
+  setter(s, [](LoadedModule& h, std::int32_t v) {
     h.SetBeaconData({v, 4, 25.5f * static_cast<float>(v), 0});
   });
 }
 void BM_DoorOpenClose(benchmark::State& s) {
-  setter(s, [](HostModule& h, std::int32_t v) { (v & 1) ? h.DoorOpen() : h.DoorClose(); });
+  setter(s, [](LoadedModule& h, std::int32_t v) { (v & 1) ? h.DoorOpen() : h.DoorClose(); });
 }
 BENCHMARK(BM_SetPower);
 BENCHMARK(BM_SetBrake);

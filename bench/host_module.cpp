@@ -10,8 +10,6 @@
 #endif
 
 #include "logging/value_key.h"
-#include "platform/platform.h"
-#include "plugin/chain.h"
 
 namespace cablog::bench {
 namespace {
@@ -67,19 +65,14 @@ std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModu
   return module;
 }
 
-HostModule::HostModule(const std::filesystem::path& path) {
-  std::string error;
-  handle_ = platform::loadLibrary(path.string(), error);
-  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path.string() + ": " + error);
-  const std::vector<std::string> missing = resolveEntryPoints(handle_, *this);
-  if (!missing.empty()) {
-    platform::unloadLibrary(handle_);
-    throw std::runtime_error("missing export " + missing.front());
+LoadedModule loadHostModule(const std::filesystem::path& path) {
+  LoadedModule module(path.string());
+  if (!module.loaded()) {
+    throw std::runtime_error("cannot load " + path.string() + ": " + module.error());
   }
-}
-
-HostModule::~HostModule() {
-  platform::unloadLibrary(handle_);
+  if (!module.missing().empty())
+    throw std::runtime_error("missing export " + module.missing().front());
+  return module;
 }
 
 VehicleState frameAt(std::uint64_t frame) {

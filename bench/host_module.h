@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "plugin/entry_points.h"
+#include "plugin/loaded_module.h"
 
 namespace cablog::bench {
 
@@ -25,18 +25,9 @@ std::filesystem::path prepareModuleFolder(const std::filesystem::path& builtModu
                                           std::int32_t interval, std::int32_t flushSeconds = 0,
                                           bool record = false);
 
-class HostModule : public EntryPoints {
- public:
-  // Loads the module through the platform's loader and resolves every
-  // entry point; throws when the module or one of them is missing.
-  explicit HostModule(const std::filesystem::path& path);
-  ~HostModule();
-  HostModule(const HostModule&) = delete;
-  HostModule& operator=(const HostModule&) = delete;
-
- private:
-  void* handle_ = nullptr;
-};
+// Loads the module through cablog's loader, as the chain does; throws when
+// the module or one of its entry points is missing.
+LoadedModule loadHostModule(const std::filesystem::path& path);
 
 // A plausible frame: a train accelerating along the line, pressures moving.
 VehicleState frameAt(std::uint64_t frame);

@@ -99,7 +99,7 @@ int run(const std::filesystem::path& builtModule, std::uint64_t frames,
   std::int64_t switchesBefore = 0;
   std::int64_t switchesDuring = 0;
   {
-    HostModule host(module);
+    LoadedModule host = loadHostModule(module);
     host.Load();
     host.SetReverser(1);
     host.DoorClose();

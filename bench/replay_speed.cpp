@@ -31,7 +31,7 @@ int run(const std::filesystem::path& builtModule, const std::filesystem::path& n
   std::filesystem::remove_all(folder);
   const auto module = prepareModuleFolder(builtModule, folder, 60, 0, true);
   {
-    HostModule host(module);
+    LoadedModule host = loadHostModule(module);
     host.Load();
     std::array<std::int32_t, 256> panel{};
     std::array<std::int32_t, 256> sound{};

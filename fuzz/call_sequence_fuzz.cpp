@@ -43,7 +43,7 @@
 #include "fuzz/fuzz_check.h"
 #include "logging/frame_sampling.h"
 #include "logging/log_file.h"
-#include "platform/platform.h"
+#include "platform/test_seams.h"
 #include "plugin/plugin.h"
 #include "recording_reader.h"
 #include "settings/settings_table.h"

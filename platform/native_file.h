@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/test_seams.h"
 
 namespace cablog::platform {
 

@@ -1,17 +1,16 @@
-// What differs between Windows and POSIX, kept behind one small interface.
-// One source file per platform implements it; nothing else includes an OS
-// header.
+// What differs between Windows and POSIX, kept behind one small interface:
+// the calls the plug-in makes. One source file per platform implements it;
+// nothing else includes an OS header. The seams the tests reach are in
+// test_seams.h; the host stand-in's own system calls are in its files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace cablog::platform {
 
@@ -71,10 +70,6 @@ void* librarySymbol(void* library, const char* name);
 void unloadLibrary(void* library);
 // Whether a loaded module is the very module this code lives in.
 bool isThisModule(void* library);
-// Ends the process at once, as a crash would: no exit handlers, no
-// destructors, no flushing of buffered output, modules never unloaded. For
-// the host stand-in; the plug-in never calls it.
-[[noreturn]] void endProcessAbruptly(int status);
 
 // ".dll" or ".so": what a module file's name ends in here.
 std::string_view libraryFileExtension();
@@ -128,25 +123,6 @@ class SharedFile {
   std::intptr_t handle_ = kClosed;
   bool inMemory_ = false;
 };
-
-// For tests: failures that the next file operations of SharedFile meet
-// instead of the system's answer. Each count is used up one operation at a
-// time; opens and writes are counted separately.
-struct FileFaults {
-  int failingOpens = 0;   // open() reports the system refused
-  int failingWrites = 0;  // write() takes nothing
-  int shortWrites = 0;    // write() takes only the first half
-};
-FileFaults injectFileFaults(const FileFaults& faults);
-
-// For tests that must be quick: the files the plug-in reads and writes
-// (through SharedFile, readFile, writeSmallFile, fileExists and removeFile),
-// kept in memory by full path instead of on disk. Of the paths not held
-// there only a module's (ending in libraryFileExtension()) is looked for on
-// disk, as the system loads modules from there. Null returns to the disk;
-// returns the files used before.
-using MemoryFiles = std::unordered_map<std::string, std::string>;
-MemoryFiles* useMemoryFiles(MemoryFiles* files);
 
 // The whole file, or nothing when it cannot be opened. A read error ends the
 // text where it happened.

@@ -90,10 +90,6 @@ std::FILE* openShared(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }
 
-void endProcessAbruptly(int status) {
-  _exit(status);
-}
-
 namespace native {
 
 std::intptr_t openFile(const std::string& path, SharedFile::Start start) {

@@ -11,8 +11,6 @@
 
 namespace {
 
-HMODULE moduleHandle = nullptr;
-
 std::wstring wideOf(const std::string& text) {
   const int size =
       MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -59,12 +57,22 @@ std::string describe(DWORD code) {
   return message.empty() ? number : message + " (" + number + ")";
 }
 
-}  // namespace
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/) {
-  moduleHandle = instance;
-  return TRUE;
+// The module this code is linked into: the plug-in's DLL, or the program of
+// a test. Null when the system cannot tell.
+HMODULE thisModule() {
+  // Any address inside the module names it; asking leaves its reference
+  // count as it is.
+  static const char anchor = 0;
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          &anchor, &module)) {
+    return nullptr;
+  }
+  return module;
 }
+
+}  // namespace
 
 namespace cablog::platform {
 
@@ -73,11 +81,13 @@ std::string_view pathSeparators() {
 }
 
 std::string modulePath() {
+  // Null would name the host's program instead.
+  const HMODULE module = thisModule();
+  if (module == nullptr) return {};
   // A path may exceed MAX_PATH: grow the buffer until the whole name fits.
   std::string path(MAX_PATH, '\0');
   for (;;) {
-    const DWORD length =
-        GetModuleFileNameA(moduleHandle, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
@@ -139,7 +149,7 @@ void unloadLibrary(void* library) {
 }
 
 bool isThisModule(void* library) {
-  return library != nullptr && static_cast<HMODULE>(library) == moduleHandle;
+  return library != nullptr && static_cast<HMODULE>(library) == thisModule();
 }
 
 std::string_view libraryFileExtension() {
@@ -158,12 +168,6 @@ std::FILE* openShared(const std::string& path, const char* mode) {
     return _wfsopen(extendedPath(path).c_str(), wideMode.c_str(), _SH_DENYNO);
   }
   return _fsopen(path.c_str(), mode, _SH_DENYNO);
-}
-
-void endProcessAbruptly(int status) {
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
-  // TerminateProcess does not return for the calling process itself.
-  for (;;) Sleep(INFINITE);
 }
 
 namespace native {

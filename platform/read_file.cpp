@@ -1,5 +1,6 @@
 #include "platform/native_file.h"
 #include "platform/platform.h"
+#include "platform/test_seams.h"
 
 namespace cablog::platform {
 

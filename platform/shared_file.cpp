@@ -1,5 +1,6 @@
 #include "platform/native_file.h"
 #include "platform/platform.h"
+#include "platform/test_seams.h"
 
 #include <memory>
 #include <string>
@@ -7,8 +8,8 @@
 namespace cablog::platform {
 namespace {
 
-// Set only by tests, between calls; the plug-in itself runs on the host's
-// one thread.
+// The seams of test_seams.h (which says why every build has them), set only
+// by tests, between calls; the plug-in itself runs on the host's one thread.
 FileFaults pendingFaults;
 MemoryFiles* memoryFiles = nullptr;
 

@@ -1,6 +1,7 @@
 #include "plugin/chain.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "platform/platform.h"
 #include "settings/read_setting.h"
@@ -22,17 +23,6 @@ void writeStatus(const std::string& statusPath, const std::string& text) {
 }
 
 }  // namespace
-
-std::vector<std::string> resolveEntryPoints(void* library, EntryPoints& entries) {
-  std::vector<std::string> missing;
-  forEachEntryPoint(entries, [&](std::string_view name, auto& pointer) {
-    const std::string symbol(name);
-    pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
-        platform::librarySymbol(library, symbol.c_str()));
-    if (pointer == nullptr) missing.push_back(symbol);
-  });
-  return missing;
-}
 
 void Chain::build(const ModulePaths& paths, std::string_view separators, SettingSources& settings) {
   statusPath_ = paths.chainStatusPath;
@@ -61,31 +51,24 @@ void Chain::build(const ModulePaths& paths, std::string_view separators, Setting
 
 std::string Chain::attach(const std::string& path) {
   if (!platform::fileExists(path)) return "there is no file of that name";
-  std::string error;
-  void* library = platform::loadLibrary(path, error);
-  if (library == nullptr) return "it cannot be loaded as a module: " + error;
-  if (platform::isThisModule(library)) {
-    platform::unloadLibrary(library);
-    return "it is cablog itself";
-  }
-  EntryPoints entries;
-  const std::vector<std::string> missing = resolveEntryPoints(library, entries);
+  // A module refused below is unloaded as `module` goes.
+  LoadedModule module(path);
+  if (!module.loaded()) return "it cannot be loaded as a module: " + module.error();
+  if (platform::isThisModule(module.handle())) return "it is cablog itself";
+  const std::vector<std::string>& missing = module.missing();
   if (!missing.empty()) {
-    platform::unloadLibrary(library);
     std::string names;
     for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
     return "it does not export " + names;
   }
-  entries.Load();
-  const std::int32_t version = entries.GetPluginVersion();
+  module.Load();
+  const std::int32_t version = module.GetPluginVersion();
   if (version != kInterfaceVersion) {
-    entries.Dispose();
-    platform::unloadLibrary(library);
+    module.Dispose();
     return "it answers plug-in version " + hex(version) + "; only " + hex(kInterfaceVersion) +
            " can be chained";
   }
-  library_ = library;
-  entries_ = entries;
+  module_ = std::move(module);
   path_ = path;
   return {};
 }
@@ -100,11 +83,9 @@ void Chain::noteLoop() const {
 }
 
 void Chain::release() {
-  if (library_ == nullptr) return;
-  entries_.Dispose();
-  platform::unloadLibrary(library_);
-  library_ = nullptr;
-  entries_ = {};
+  if (!module_.loaded()) return;
+  module_.Dispose();
+  module_.unload();
   path_.clear();
 }
 

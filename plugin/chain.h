@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plugin/entry_points.h"
+#include "plugin/loaded_module.h"
 #include "plugin/module_paths.h"
 #include "settings/read_setting.h"
 
@@ -17,27 +18,31 @@ namespace cablog {
 // short (a cut path could name another module).
 inline constexpr std::size_t kChainPathLimit = 259;
 
-// Finds every entry point; returns the names of those the module lacks.
-std::vector<std::string> resolveEntryPoints(void* library, EntryPoints& entries);
-
 class Chain {
  public:
+  Chain() = default;
+  Chain(const Chain&) = delete;
+  Chain& operator=(const Chain&) = delete;
+  // The one Plugin, and its Chain, are destroyed when the host unloads
+  // cablog. A chained module still held then (no Dispose came) stays loaded:
+  // a module must not be unloaded from within the system's unload
+  // notification.
+  ~Chain() { module_.abandon(); }
+
   // Reads the setting from `paths.settingsPath`. Without one, there is no
   // chain (and no status file). With one, loads the module, calls its Load
   // and GetPluginVersion, and writes the status file: chained, or why not.
   // A refused module is disposed (if its Load ran) and unloaded.
   void build(const ModulePaths& paths, std::string_view separators, SettingSources& settings);
 
-  // Disposes and unloads the chained module, if there is one. Nothing calls
-  // it when the host unloads cablog without Dispose: a module must not be
-  // unloaded from within the system's unload notification.
+  // Disposes and unloads the chained module, if there is one.
   void release();
 
   // Adds to the status file that the chain leads back to cablog.
   void noteLoop() const;
 
-  bool active() const { return library_ != nullptr; }
-  const EntryPoints& entries() const { return entries_; }
+  bool active() const { return module_.loaded(); }
+  const EntryPoints& entries() const { return module_; }
   // The chained module's file, while there is one.
   const std::string& path() const { return path_; }
 
@@ -45,8 +50,7 @@ class Chain {
   // Empty on success, otherwise why the module was refused.
   std::string attach(const std::string& path);
 
-  void* library_ = nullptr;
-  EntryPoints entries_;
+  LoadedModule module_;
   std::string path_;
   std::string statusPath_;
 };

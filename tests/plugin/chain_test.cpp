@@ -43,7 +43,7 @@ std::string onlyLog(const fs::path& folder) {
 // of the test's own on the same module file.
 class SampleRecord {
  public:
-  explicit SampleRecord(const fs::path& path) : module_(path) {
+  explicit SampleRecord(const fs::path& path) : module_(testing::loadModule(path)) {
     calls_ = reinterpret_cast<const char* (*)()>(
         platform::librarySymbol(module_.handle(), "SampleCalls"));
     reinterpret_cast<void (*)()>(platform::librarySymbol(module_.handle(), "SampleReset"))();
@@ -60,7 +60,7 @@ class SampleRecord {
   }
 
  private:
-  testing::LoadedModule module_;
+  LoadedModule module_;
   const char* (*calls_)() = nullptr;
 };
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "logging/log_stream.h"
-#include "platform/platform.h"
+#include "platform/test_seams.h"
 #include "plugin/plugin.h"
 #include "tests/support/temp_dir.h"
 

@@ -6,9 +6,6 @@
 #include <windows.h>
 #endif
 
-#include "platform/platform.h"
-#include "plugin/chain.h"
-
 namespace cablog::testing {
 namespace {
 
@@ -41,18 +38,15 @@ std::string systemPath(const std::filesystem::path& path) {
 #endif
 }
 
-LoadedModule::LoadedModule(const std::filesystem::path& path) : path_(path) {
-  std::string error;
-  handle_ = platform::loadLibrary(systemPath(path_), error);
-  if (handle_ == nullptr) throw std::runtime_error("cannot load " + path_.string() + ": " + error);
-  missing_ = resolveEntryPoints(handle_, *this);
+LoadedModule loadModule(const std::filesystem::path& path) {
+  LoadedModule module(systemPath(path));
+  if (!module.loaded())
+    throw std::runtime_error("cannot load " + path.string() + ": " + module.error());
+  return module;
 }
 
-LoadedModule::~LoadedModule() {
-  platform::unloadLibrary(handle_);
+ModuleUnderTest::ModuleUnderTest(const std::filesystem::path& folder) : path_(copiedInto(folder)) {
+  LoadedModule::operator=(loadModule(path_));
 }
-
-ModuleUnderTest::ModuleUnderTest(const std::filesystem::path& folder)
-    : LoadedModule(copiedInto(folder)) {}
 
 }  // namespace cablog::testing

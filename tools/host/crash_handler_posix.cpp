@@ -41,6 +41,10 @@ extern "C" void onFatalSignal(int signal) {
 
 }  // namespace
 
+void endProcessAbruptly(int status) {
+  _exit(status);
+}
+
 void installCrashReport() {
   static bool installed = false;
   if (installed) return;

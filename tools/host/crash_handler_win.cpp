@@ -38,6 +38,12 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
 
 }  // namespace
 
+void endProcessAbruptly(int status) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+  // TerminateProcess does not return for the calling process itself.
+  for (;;) Sleep(INFINITE);
+}
+
 void installCrashReport() {
   SetUnhandledExceptionFilter(onUnhandledException);
 }

@@ -28,6 +28,10 @@ struct CallSite {
 // reach it.
 CallSite& callSite();
 
+// Ends the process at once, as a crash would: no exit handlers, no
+// destructors, no flushing of buffered output, modules never unloaded.
+[[noreturn]] void endProcessAbruptly(int status);
+
 // Installs the handler for this process (once; later calls do nothing).
 void installCrashReport();
 

@@ -10,7 +10,6 @@
 #include "crash_report.h"
 #include "expectations.h"
 #include "host_error.h"
-#include "platform/platform.h"
 #include "route.h"
 #include "train_model.h"
 
@@ -209,7 +208,7 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, bool chai
     if (pacing.crashAtMs >= 0 && elapsedMs >= pacing.crashAtMs) {
       std::fprintf(stderr, "cablog-host: crashing at %s, without Dispose\n",
                    frameName(frame, elapsedMs).c_str());
-      cablog::platform::endProcessAbruptly(kCrashExitStatus);
+      endProcessAbruptly(kCrashExitStatus);
     }
     if (pacing.realtime)
       std::this_thread::sleep_until(wallStart + std::chrono::milliseconds(elapsedMs));

@@ -15,7 +15,6 @@
 #include "drive.h"
 #include "drive_script.h"
 #include "host_error.h"
-#include "library.h"
 #include "log_report.h"
 #include "options.h"
 #include "plugin_module.h"

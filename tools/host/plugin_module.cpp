@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "host_error.h"
-#include "library.h"
+#include "platform/platform.h"
 
 namespace host {
 
@@ -31,6 +31,10 @@ void forEachEntryPoint(PluginApi& api, Visit&& visit) {
 }
 
 }  // namespace
+
+std::string moduleFileName(const std::string& stem) {
+  return stem + std::string(cablog::platform::libraryFileExtension());
+}
 
 std::vector<std::string> entryPointNames() {
   std::vector<std::string> names;
