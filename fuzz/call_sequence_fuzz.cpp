@@ -48,6 +48,7 @@
 #include "recording_reader.h"
 #include "tests/allocation/counting_allocator.h"
 #include "tests/support/event_rows.h"
+#include "tests/support/held_text.h"
 
 #ifndef CABLOG_FUZZ_FAILING_ALLOCATIONS
 #define CABLOG_FUZZ_FAILING_ALLOCATIONS 0
@@ -348,8 +349,8 @@ struct Pair {
   // Before its log starts again or is written.
   void checkEventRows() const {
     if (relaxed()) return;
-    const std::string withEvents = evented.logger.logBuffer.str();
-    const std::string without = plain.logger.logBuffer.str();
+    const std::string withEvents = cablog::testing::heldText(evented.logger.logBuffer);
+    const std::string without = cablog::testing::heldText(plain.logger.logBuffer);
     if (!cablog::testing::someRowsLeftOutGive(withEvents, without)) {
       fail("the Events=1 log is not the plain one with rows added", withEvents.substr(0, 600),
            without.substr(0, 600));

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "logging/column_definitions.h"
+#include "logging/column_file.h"
 #include "logging/log_file.h"
-#include "logging/log_rows.h"
 #include "logging/log_stream.h"
 #include "logging/plugin_readings.h"
 #include "platform/platform.h"
@@ -13,20 +12,6 @@
 
 namespace cablog {
 namespace {
-
-// The header and the columns, read into the given places: Load builds the
-// next log apart from the current one, so that a failure leaves that intact.
-void readColumns(ColumnList& columns, LogBuffer& header, const std::string& columnsPath) {
-  if (const auto bytes = platform::readFile(columnsPath)) {
-    if (bytes->starts_with(kUtf8ByteOrderMark)) header.appendText(kUtf8ByteOrderMark);
-    for (ColumnDefinition& definition : parseColumnDefinitions(*bytes)) {
-      appendHeaderCell(header, definition.label);
-      const auto known = knownKey(definition.key);
-      columns.push_back({std::move(definition.key), known});
-    }
-  }
-  endHeaderRow(header);
-}
 
 // True when `value` differs from the last one (or there was none), which
 // it then becomes.

@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "tests/support/held_text.h"
+
 namespace cablog {
 namespace {
 
@@ -30,7 +32,7 @@ Logger loggerWithInterval(std::int32_t interval, ColumnList columns = {}) {
 }
 
 std::size_t rows(const Logger& logger) {
-  const std::string text = logger.logBuffer.str();
+  const std::string text = testing::heldText(logger.logBuffer);
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
@@ -53,18 +55,17 @@ TEST(FrameSampling, BeforeLoadNothingIsRecorded) {
   Logger logger;
   elapse(logger, frame(1000, 5.0f));
   EXPECT_EQ(logger.frameCounter, 0u);
-  EXPECT_TRUE(logger.logBuffer.empty());
+  EXPECT_EQ(logger.logBuffer.size(), 0u);
   EXPECT_FALSE(logger.values.find(ValueKey::Speed));
 }
 
 TEST(FrameSampling, TheTypicalFrame) {
-  Logger logger = loggerWithInterval(
-      60,
-      {{"TIME_HHMMSS", ValueKey::TimeHhmmss}, {"SPEED", ValueKey::Speed}, {"BC", ValueKey::Bc}});
+  Logger logger =
+      loggerWithInterval(60, {{ValueKey::TimeHhmmss}, {ValueKey::Speed}, {ValueKey::Bc}});
   FrameReadings state = frame(36000000, 30.0f);
   state.bc = 490.0f;
   for (int call = 0; call < 60; ++call) elapse(logger, state);
-  EXPECT_EQ(logger.logBuffer.str(), "10:00:00.000,30,490,\r\n");
+  EXPECT_EQ(testing::heldText(logger.logBuffer), "10:00:00.000,30,490,\r\n");
   EXPECT_EQ(logger.values.find(ValueKey::Acceleration), "0.000833333");
 }
 
