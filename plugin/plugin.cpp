@@ -76,7 +76,7 @@ void Plugin::load(const std::string& modulePath) {
   // Each Load starts a log of its own; the values the host reported stay.
   // Nothing from here on allocates but the streamed log's copy of the header,
   // which it can do without.
-  logger.frameCounter = 0;
+  logger.framesAfterEventLook = 0;
   logger.lastTime = 0;
   logger.lastSpeed = 0.0f;
   logger.columns = std::move(columns);
@@ -86,6 +86,7 @@ void Plugin::load(const std::string& modulePath) {
   logger.periodMs = clampPeriodMs(period.value);
   // By time, the first frame is a periodic row.
   logger.framesToSample = logger.periodMs > 0 ? 1 : logger.sampleInterval;
+  logger.firstRowDue = logger.periodMs > 0;
   logger.eventRows = events.value != 0;
   logger.events.clear();
   lastDecided_.reset();
@@ -123,11 +124,16 @@ HandleRecord Plugin::elapseRecorded(const VehicleState& state, std::int32_t* pan
   if (chained) {
     back = elapseChained(state, panel, sound);
   } else {
-    if (countFrame(logger, state.time)) lookAtFrame(logger, readingsOf(state));
+    if (countFrame(logger, state.time)) logFrame(readingsOf(state));
     back = echoed();
   }
   recorder.elapseOut(back, panel, sound, !chained);
   return back;
+}
+
+void Plugin::logFrame(const FrameReadings& readings) {
+  if (!lookAtFrame(logger, readings)) return;
+  if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);
 }
 
 bool Plugin::finishLog() {
@@ -153,7 +159,7 @@ HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* pane
                                 decided.reserved, panel,         sound};
     FrameReadings readings = readingsOf(state);
     readings.plugin = &plugin;
-    lookAtFrame(logger, readings);
+    logFrame(readings);
   }
   return decided;
 }

@@ -111,7 +111,8 @@ class FrameAllocation : public ::testing::TestWithParam<Interval> {
 };
 
 TEST_P(FrameAllocation, FramesWithinTheCurrentLogBlockAllocateNothing) {
-  const std::size_t block = plugin_.logger.logBuffer.size() / LogBuffer::kBlockSize;
+  const std::size_t logged = plugin_.logger.logBuffer.size();
+  const std::size_t block = logged / LogBuffer::kBlockSize;
   const std::size_t before = testing::allocationCount();
   for (std::uint64_t i = 0; i < 3000; ++i) {
     if (i % 50 == 0) moveEverything(plugin_, static_cast<std::int32_t>(i));
@@ -120,7 +121,8 @@ TEST_P(FrameAllocation, FramesWithinTheCurrentLogBlockAllocateNothing) {
   EXPECT_EQ(testing::allocationCount() - before, 0u);
   // Else the test measured a block change, not the frame path.
   ASSERT_EQ(plugin_.logger.logBuffer.size() / LogBuffer::kBlockSize, block);
-  EXPECT_GT(plugin_.logger.frameCounter, 3000u);
+  // Else the frames made no rows.
+  EXPECT_GT(plugin_.logger.logBuffer.size(), logged);
 }
 
 INSTANTIATE_TEST_SUITE_P(Intervals, FrameAllocation,
