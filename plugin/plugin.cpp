@@ -28,7 +28,7 @@ void notePluginEvents(Logger& logger, const std::optional<HandleRecord>& last,
   if (!last || last->brake != decided.brake) noteEvent(logger, Event::PluginBrake);
   if (!last || last->power != decided.power) noteEvent(logger, Event::PluginPower);
   if (!last || last->reverser != decided.reverser) noteEvent(logger, Event::PluginReverser);
-  if (!last || last->reserved != decided.reserved) {
+  if (!last || last->constantSpeed != decided.constantSpeed) {
     noteEvent(logger, Event::PluginConstantSpeed);
   }
 }
@@ -155,8 +155,8 @@ HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* pane
   notePluginEvents(logger, lastDecided_, decided);
   lastDecided_ = decided;
   if (countFrame(logger, state.time)) {
-    const PluginReadings plugin{decided.brake,    decided.power, decided.reverser,
-                                decided.reserved, panel,         sound};
+    const PluginReadings plugin{decided.brake,         decided.power, decided.reverser,
+                                decided.constantSpeed, panel,         sound};
     FrameReadings readings = readingsOf(state);
     readings.plugin = &plugin;
     logFrame(readings);
@@ -189,8 +189,8 @@ void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
   ValueTable& v = logger.values;
   v.setInt(ValueKey::VehicleBrakeNotches, vehicle.brakeNotches);
   v.setInt(ValueKey::VehiclePowerNotches, vehicle.powerNotches);
-  v.setInt(ValueKey::VehicleNotch3, vehicle.atsNotch);
-  v.setInt(ValueKey::VehicleNotch4, vehicle.b67Notch);
+  v.setInt(ValueKey::VehicleNotch3, vehicle.notch3);
+  v.setInt(ValueKey::VehicleNotch4, vehicle.notch4);
   v.setInt(ValueKey::VehicleCars, vehicle.cars);
   noteEvent(logger, Event::Vehicle);
   if (chain.active()) chain.entries().SetVehicleSpec(vehicle);

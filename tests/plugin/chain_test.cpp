@@ -107,12 +107,12 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
       const VehicleState state{100.25 * frame, speed, frame * 1000, 1.5f, 2.5f,
                                3.5f,           4.5f,  5.5f,         -6.5f};
       const HandleRecord got = module.Elapse(state, panel.data(), sound.data());
-      // Above 45 km/h the sample brakes at the vehicle's ATS notch (4).
+      // Above 45 km/h the sample brakes at the vehicle's notch3 (4).
       const bool tripped = speed > 45.0f;
       EXPECT_EQ(got.brake, tripped ? 4 : 0) << frame;
       EXPECT_EQ(got.power, tripped ? 0 : 3) << frame;
       EXPECT_EQ(got.reverser, 1) << frame;
-      EXPECT_EQ(got.reserved, tripped ? 2 : 0) << frame;
+      EXPECT_EQ(got.constantSpeed, tripped ? 2 : 0) << frame;
       for (std::size_t i = 0; i < 256; ++i) {
         const std::int32_t wantPanel = i == 12    ? static_cast<std::int32_t>(speed)
                                        : i == 255 ? (tripped ? 1 : 0)
@@ -272,7 +272,7 @@ TEST_F(Chain, TwoCopiesChainingEachOtherEndTheLoopAtTheFirst) {
     std::array<std::int32_t, 256> panel{};
     const HandleRecord got = module.Elapse({}, panel.data(), panel.data());
     EXPECT_EQ(got.brake, 3);
-    EXPECT_EQ(got.reserved, 0);
+    EXPECT_EQ(got.constantSpeed, 0);
     module.Dispose();
   }
   EXPECT_EQ(testing::readBytes(testing::onlyLog(folder_.path())), "Brake,P brake,\r\n3,3,\r\n");
@@ -327,7 +327,7 @@ TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
       panel.fill(kSentinel);
       const HandleRecord got = module.Elapse({}, panel.data(), panel.data());
       EXPECT_EQ(got.brake, 5);
-      EXPECT_EQ(got.reserved, 0);
+      EXPECT_EQ(got.constantSpeed, 0);
       EXPECT_EQ(panel[12], kSentinel);
       module.Dispose();
     }

@@ -62,7 +62,7 @@ TEST_F(Exports, AnswersTheVersionAndEchoesHandlesWithoutTouchingHostArrays) {
   EXPECT_EQ(handles.brake, 0);
   EXPECT_EQ(handles.power, 0);
   EXPECT_EQ(handles.reverser, 0);
-  EXPECT_EQ(handles.reserved, 0);
+  EXPECT_EQ(handles.constantSpeed, 0);
 
   module.Load();
   EXPECT_EQ(module.GetPluginVersion(), 0x00020000);
@@ -83,7 +83,7 @@ TEST_F(Exports, AnswersTheVersionAndEchoesHandlesWithoutTouchingHostArrays) {
     ASSERT_EQ(handles.brake, 3) << frame;
     ASSERT_EQ(handles.power, -1) << frame;
     ASSERT_EQ(handles.reverser, -1) << frame;
-    ASSERT_EQ(handles.reserved, 0) << frame;
+    ASSERT_EQ(handles.constantSpeed, 0) << frame;
   }
   untouched();
   module.Dispose();

@@ -30,7 +30,7 @@ TEST_F(PluginRun, EchoesHandlesWhetherOrNotTheFrameIsSampled) {
     EXPECT_EQ(handles.brake, 3);
     EXPECT_EQ(handles.power, -1);
     EXPECT_EQ(handles.reverser, -1);
-    EXPECT_EQ(handles.reserved, 0);
+    EXPECT_EQ(handles.constantSpeed, 0);
   }
 }
 
