@@ -29,9 +29,9 @@ bool nextField(std::string_view& rest, bool& more, std::string_view& field) {
   return true;
 }
 
-}  // namespace
-
-std::string textModeView(std::string_view bytes) {
+// A copy of raw file bytes as the Windows text mode reads them: the text
+// ends at the first Ctrl-Z, and CR LF becomes LF while a lone CR stays.
+std::string textModeCopy(std::string_view bytes) {
   const std::size_t end = bytes.find(kCtrlZ);
   if (end != std::string_view::npos) bytes = bytes.substr(0, end);
   std::string text;
@@ -43,9 +43,11 @@ std::string textModeView(std::string_view bytes) {
   return text;
 }
 
+}  // namespace
+
 std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes) {
   if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
-  const std::string text = textModeView(bytes);
+  const std::string text = textModeCopy(bytes);
   std::vector<ColumnDefinition> columns;
   std::string_view rest(text);
   while (!rest.empty()) {

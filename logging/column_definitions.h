@@ -17,10 +17,6 @@ struct ColumnDefinition {
 // programs read the labels as UTF-8 too.
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// Applies the Windows text-mode reading rules to raw file bytes: the text
-// ends at the first Ctrl-Z, and CR LF becomes LF while a lone CR stays.
-std::string textModeView(std::string_view bytes);
-
 // Parses raw file bytes; lines with fewer than two fields define nothing. A
 // leading UTF-8 byte-order mark is skipped.
 std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes);
