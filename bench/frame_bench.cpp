@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "bench/host_module.h"
-#include "logging/column_definitions.h"
+#include "logging/column_file.h"
 #include "logging/frame_sampling.h"
 #include "logging/logger.h"
 
@@ -21,16 +21,9 @@ namespace {
 // fresh blocks in the figure, as a long run pays it.
 constexpr std::size_t kLogLimit = std::size_t{64} << 20;
 
-void fillColumns(Logger& logger) {
-  for (ColumnDefinition& definition : parseColumnDefinitions(twentyColumnFile())) {
-    const auto known = knownKey(definition.key);
-    logger.columns.push_back({std::move(definition.key), known});
-  }
-}
-
 void BM_SampledFrame(benchmark::State& state) {
   Logger logger;
-  fillColumns(logger);
+  parseColumns(logger.columns, logger.logBuffer, twentyColumnFile());
   logger.sampleInterval = 1;
   logger.framesToSample = 1;
   ValueTable& v = logger.values;

@@ -9,12 +9,10 @@
 #include <string>
 
 #include "bench/host_module.h"
-#include "logging/column_definitions.h"
-#include "logging/column_list.h"
+#include "logging/column_file.h"
 #include "logging/frame_sampling.h"
 #include "logging/log_file.h"
-#include "logging/log_rows.h"
-#include "platform/platform.h"
+#include "tests/support/held_text.h"
 
 namespace cablog::bench {
 namespace {
@@ -30,12 +28,8 @@ void BM_ReadColumnFile(benchmark::State& state) {
   std::ofstream(path, std::ios::binary) << twentyColumnFile();
   for (auto _ : state) {
     ColumnList columns;
-    if (const auto bytes = platform::readFile(path)) {
-      for (ColumnDefinition& definition : parseColumnDefinitions(*bytes)) {
-        const auto known = knownKey(definition.key);
-        columns.push_back({std::move(definition.key), known});
-      }
-    }
+    LogBuffer header;
+    readColumns(columns, header, path);
     benchmark::DoNotOptimize(columns.data());
   }
 }
@@ -51,12 +45,7 @@ std::size_t logMegabytes() {
 const Logger& bigLog() {
   static const Logger* logger = [] {
     auto* built = new Logger;
-    for (ColumnDefinition& definition : parseColumnDefinitions(twentyColumnFile())) {
-      appendHeaderCell(built->logBuffer, definition.label);
-      const auto known = knownKey(definition.key);
-      built->columns.push_back({std::move(definition.key), known});
-    }
-    endHeaderRow(built->logBuffer);
+    parseColumns(built->columns, built->logBuffer, twentyColumnFile());
     built->sampleInterval = 1;
     const std::size_t bytes = logMegabytes() << 20;
     for (std::uint64_t frame = 0; built->logBuffer.size() < bytes; ++frame) {
@@ -105,7 +94,7 @@ void BM_Dispose(benchmark::State& state) {
 BENCHMARK(BM_Dispose)->Unit(benchmark::kMillisecond);
 
 void BM_OneFwrite(benchmark::State& state) {
-  const std::string bytes = bigLog().logBuffer.str();
+  const std::string bytes = testing::heldText(bigLog().logBuffer);
   FreshFiles files("fwrite");
   for (auto _ : state) {
     std::FILE* file = std::fopen(files.next(state).c_str(), "wb");

@@ -18,7 +18,7 @@ struct Beacon {
   std::int32_t optional;
 };
 struct Vehicle {
-  std::int32_t brakeNotches, powerNotches, atsNotch, b67Notch, cars;
+  std::int32_t brakeNotches, powerNotches, notch3, notch4, cars;
 };
 }  // namespace
 

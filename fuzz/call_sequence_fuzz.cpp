@@ -49,6 +49,7 @@
 #include "settings/settings_table.h"
 #include "tests/allocation/counting_allocator.h"
 #include "tests/support/event_rows.h"
+#include "tests/support/held_text.h"
 
 #ifndef CABLOG_FUZZ_FAILING_ALLOCATIONS
 #define CABLOG_FUZZ_FAILING_ALLOCATIONS 0
@@ -250,7 +251,7 @@ struct Model {
   bool chained = false;
   // What the sample was told, while chained; it keeps it across reloads.
   cablog::HandleEcho sampleDriver;
-  std::int32_t sampleAtsNotch = 0;
+  std::int32_t sampleNotch3 = 0;
   // Whether any call reached the plug-ins yet.
   bool anyCall = false;
   // The last Load's recording, and the INI file it read. Only a recording
@@ -280,20 +281,20 @@ void checkHandles(const cablog::HandleRecord& got, const Model& model,
                   const cablog::VehicleState& state, bool chained) {
   if (!chained) {
     check(got.brake == model.echo.brake && got.power == model.echo.power &&
-              got.reverser == model.echo.reverser && got.reserved == 0,
+              got.reverser == model.echo.reverser && got.constantSpeed == 0,
           "Elapse did not echo the handles");
     return;
   }
   // After a dropped call the model no longer knows what the sample was told.
   if (relaxed()) return;
-  // The sample's own rule: above 45 km/h the brake at the ATS notch.
+  // The sample's own rule: above 45 km/h the brake at notch3.
   const bool tripped = state.speed > 45.0f;
   const cablog::HandleRecord want =
-      tripped ? cablog::HandleRecord{model.sampleAtsNotch, 0, model.sampleDriver.reverser, 2}
+      tripped ? cablog::HandleRecord{model.sampleNotch3, 0, model.sampleDriver.reverser, 2}
               : cablog::HandleRecord{model.sampleDriver.brake, model.sampleDriver.power,
                                      model.sampleDriver.reverser, 0};
   check(got.brake == want.brake && got.power == want.power && got.reverser == want.reverser &&
-            got.reserved == want.reserved,
+            got.constantSpeed == want.constantSpeed,
         "Elapse did not return what the chained plug-in decided");
 }
 
@@ -363,8 +364,8 @@ struct Pair {
   // Before its log starts again or is written.
   void checkEventRows() const {
     if (relaxed()) return;
-    const std::string withEvents = evented.logger.logBuffer.str();
-    const std::string without = plain.logger.logBuffer.str();
+    const std::string withEvents = cablog::testing::heldText(evented.logger.logBuffer);
+    const std::string without = cablog::testing::heldText(plain.logger.logBuffer);
     if (!cablog::testing::someRowsLeftOutGive(withEvents, without)) {
       fail("the Events=1 log is not the plain one with rows added", withEvents.substr(0, 600),
            without.substr(0, 600));
@@ -539,8 +540,9 @@ void replayRecording(const cablog::Plugin& plain, const Model& model) {
             std::bit_cast<cablog::VehicleState>(call.state),
             call.panelGiven ? panel.data() : nullptr, call.soundGiven ? sound.data() : nullptr);
         check(back.brake == call.back.brake && back.power == call.back.power &&
-                  back.reverser == call.back.reverser && back.reserved == call.back.fourth &&
-                  panel == *call.panelOut && sound == *call.soundOut,
+                  back.reverser == call.back.reverser &&
+                  back.constantSpeed == call.back.constantSpeed && panel == *call.panelOut &&
+                  sound == *call.soundOut,
               "a replayed frame handed back otherwise than recorded");
         break;
       }
@@ -634,7 +636,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 12: {
         cablog::VehicleSpec vehicle{consumeInt(in), consumeInt(in), consumeInt(in), consumeInt(in),
                                     consumeInt(in)};
-        if (model.chained) model.sampleAtsNotch = vehicle.atsNotch;
+        if (model.chained) model.sampleNotch3 = vehicle.notch3;
         const std::int32_t brakeMode = consumeInt(in);
         const std::int32_t keyDown = consumeInt(in);
         const std::int32_t keyUp = consumeInt(in);

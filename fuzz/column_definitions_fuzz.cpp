@@ -12,6 +12,7 @@
 #include "logging/column_definitions.h"
 #include "logging/log_buffer.h"
 #include "logging/log_rows.h"
+#include "tests/support/held_text.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cablog::LogBuffer header;
   for (const auto& column : got) cablog::appendHeaderCell(header, column.label);
   cablog::endHeaderRow(header);
-  const std::string text = header.str();
+  const std::string text = cablog::testing::heldText(header);
   std::size_t commas = 0;
   std::size_t lineFeeds = 0;
   for (char c : text) {

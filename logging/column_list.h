@@ -3,7 +3,6 @@
 #pragma once
 
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "logging/value_key.h"
@@ -11,8 +10,9 @@
 namespace cablog {
 
 struct Column {
-  std::string key;                // upper case, as compared with the value table's keys
-  std::optional<ValueKey> known;  // set when the plug-in itself writes this key
+  // Set when the plug-in itself writes the column's key; the others, which
+  // nothing writes, stay empty.
+  std::optional<ValueKey> known;
 };
 
 using ColumnList = std::vector<Column>;

@@ -13,25 +13,25 @@ float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t
   return ((speed - lastSpeed) * 1000.0f) / static_cast<float>(dt);
 }
 
-void lookAtFrame(Logger& logger, const FrameReadings& readings) {
+bool lookAtFrame(Logger& logger, const FrameReadings& readings) {
   bool periodic;
   if (logger.periodMs > 0) {
-    periodic =
-        logger.frameCounter == 1 || periodElapsed(readings.time, logger.lastTime, logger.periodMs);
+    periodic = logger.firstRowDue || periodElapsed(readings.time, logger.lastTime, logger.periodMs);
+    logger.firstRowDue = false;
     // Only an event brings a look before the time does.
     logger.framesToSample = std::numeric_limits<std::int32_t>::max();
   } else {
-    const auto interval = static_cast<std::uint64_t>(logger.sampleInterval);
-    const auto sinceRow = static_cast<std::int32_t>(logger.frameCounter % interval);
-    periodic = sinceRow == 0;
-    logger.framesToSample = logger.sampleInterval - sinceRow;
+    periodic = logger.framesAfterEventLook == 0;
+    logger.framesToSample = periodic ? logger.sampleInterval : logger.framesAfterEventLook;
   }
+  logger.framesAfterEventLook = 0;
   if (periodic || (logger.eventRows && !logger.events.empty())) {
-    sampleFrame(logger, readings, periodic);
+    return sampleFrame(logger, readings, periodic);
   }
+  return false;
 }
 
-void sampleFrame(Logger& logger, const FrameReadings& state, bool periodic) {
+bool sampleFrame(Logger& logger, const FrameReadings& state, bool periodic) {
   const float accel = acceleration(state.speed, state.time, logger.lastSpeed, logger.lastTime);
   if (periodic) {
     logger.lastSpeed = state.speed;
@@ -65,9 +65,9 @@ void sampleFrame(Logger& logger, const FrameReadings& state, bool periodic) {
     appendDataRow(logger.logBuffer, logger.columns, v);
   } catch (...) {
     logger.logBuffer.rollBack(end);
-    return;
+    return false;
   }
-  if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);
+  return true;
 }
 
 }  // namespace cablog

@@ -23,32 +23,40 @@ float acceleration(float speed, std::int32_t time, float lastSpeed, std::int32_t
 
 // Stores the frame's readings and the derived values, and appends a row. A
 // periodic row becomes the reference of the next acceleration; an event row
-// leaves the reference alone. Appends nothing when memory runs out.
-void sampleFrame(Logger& logger, const FrameReadings& readings, bool periodic = true);
+// leaves the reference alone. Appends nothing when memory runs out; returns
+// whether the row was appended.
+bool sampleFrame(Logger& logger, const FrameReadings& readings, bool periodic = true);
 
-// Counts the frame; true for one that may be a row, which the caller then
-// hands to lookAtFrame. Never true before Load has set an interval. Inline,
-// and before any reading is gathered: most frames end here.
+// Counts the frame down; true for one that may be a row, which the caller
+// then hands to lookAtFrame. Never true before Load has set an interval.
+// Inline, and before any reading is gathered: most frames end here.
 inline bool countFrame(Logger& logger, std::int32_t time) {
   if (logger.sampleInterval <= 0) return false;
-  ++logger.frameCounter;
   if (--logger.framesToSample <= 0) return true;
   return logger.periodMs > 0 && periodElapsed(time, logger.lastTime, logger.periodMs);
 }
 
 // Samples the frame if it is a periodic row, or follows an event while
-// event rows are on; then counts down to the next frame to look at.
-void lookAtFrame(Logger& logger, const FrameReadings& readings);
+// event rows are on; then counts down to the next frame to look at. Returns
+// whether it appended a row.
+bool lookAtFrame(Logger& logger, const FrameReadings& readings);
 
-// Records an event for the next row's EVENTS cell. With event rows on, the
-// next frame is looked at whatever the countdown says.
+// With event rows on, the next frame is looked at whatever the countdown
+// says; the frames the countdown had still to go after it are kept.
+inline void lookAtNextFrame(Logger& logger) {
+  if (!logger.eventRows || logger.framesToSample <= 1) return;
+  logger.framesAfterEventLook = logger.framesToSample - 1;
+  logger.framesToSample = 1;
+}
+
+// Records an event for the next row's EVENTS cell.
 inline void noteEvent(Logger& logger, Event event) {
   logger.events.add(event);
-  if (logger.eventRows) logger.framesToSample = 1;
+  lookAtNextFrame(logger);
 }
 inline void noteEvent(Logger& logger, Event event, std::int32_t number) {
   logger.events.add(event, number);
-  if (logger.eventRows) logger.framesToSample = 1;
+  lookAtNextFrame(logger);
 }
 
 }  // namespace cablog

@@ -9,7 +9,6 @@ void LogBuffer::clear() {
   spare_.reset();
   dropped_ = 0;
   written_ = 0;
-  filledBlocks_ = 0;
   used_ = 0;
   room_ = 0;
   cursor_ = nullptr;
@@ -25,7 +24,6 @@ void LogBuffer::rollBack(const Mark& mark) noexcept {
     cursor_ = nullptr;
     return;
   }
-  filledBlocks_ = blocks_.size() - 1;
   used_ = mark.used;
   cursor_ = blocks_.back().get() + used_;
   room_ = kBlockSize - used_;
@@ -38,7 +36,6 @@ void LogBuffer::startBlock() {
   // Uninitialised on purpose: pages are only touched as rows reach them.
   blocks_.push_back(spare_ ? std::move(spare_)
                            : std::make_unique_for_overwrite<char[]>(kBlockSize));
-  if (blocks_.size() > 1) ++filledBlocks_;
   cursor_ = blocks_.back().get();
   used_ = 0;
   room_ = kBlockSize;
@@ -72,7 +69,6 @@ void LogBuffer::markWritten(std::size_t count) {
     if (!spare_) spare_ = std::move(blocks_.front());
     blocks_.erase(blocks_.begin());
     dropped_ += kBlockSize;
-    --filledBlocks_;
   }
   if (blocks_.size() == 1) {
     const std::size_t done = written_ - dropped_;
@@ -84,13 +80,6 @@ void LogBuffer::markWritten(std::size_t count) {
     cursor_ = start + rest;
     room_ = kBlockSize - rest;
   }
-}
-
-std::string LogBuffer::str() const {
-  std::string text;
-  text.reserve(size());
-  forEachChunk([&](std::span<const char> chunk) { text.append(chunk.data(), chunk.size()); });
-  return text;
 }
 
 }  // namespace cablog

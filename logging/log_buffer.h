@@ -9,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <span>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -60,13 +59,10 @@ class LogBuffer {
   Mark mark() const { return {blocks_.size(), used_}; }
   void rollBack(const Mark& mark) noexcept;
   // Every byte ever appended, including those already written and dropped.
-  std::size_t size() const { return dropped_ + filledBlocks_ * kBlockSize + used_; }
-  bool empty() const { return size() == 0; }
+  std::size_t size() const { return dropped_ + filledBlocks() * kBlockSize + used_; }
   // Bytes from the start of the log that reached the file.
   std::size_t written() const { return written_; }
   std::size_t pending() const { return size() - written_; }
-  // Memory the blocks take, the spare one included.
-  std::size_t heldBytes() const { return (blocks_.size() + (spare_ ? 1 : 0)) * kBlockSize; }
 
   // The filled parts of the blocks still held, in order.
   template <typename Visit>
@@ -85,9 +81,10 @@ class LogBuffer {
   // start, so that the next rows follow on and a flush stays one write.
   void markWritten(std::size_t count);
 
-  std::string str() const;
-
  private:
+  // The blocks before the one being written.
+  std::size_t filledBlocks() const { return blocks_.empty() ? 0 : blocks_.size() - 1; }
+
   void appendRaw(std::string_view text) {
     if (text.size() < room_) {
       std::memcpy(cursor_, text.data(), text.size());
@@ -104,9 +101,10 @@ class LogBuffer {
 
   template <typename Visit>
   void forEachChunkFrom(std::size_t offset, Visit& visit) const {
+    const std::size_t filled = filledBlocks();
     for (std::size_t i = offset / kBlockSize; i < blocks_.size(); ++i) {
       const std::size_t begin = i == offset / kBlockSize ? offset % kBlockSize : 0;
-      const std::size_t end = i < filledBlocks_ ? kBlockSize : used_;
+      const std::size_t end = i < filled ? kBlockSize : used_;
       if (end > begin) visit(std::span<const char>(blocks_[i].get() + begin, end - begin));
     }
   }
@@ -115,8 +113,7 @@ class LogBuffer {
   std::unique_ptr<char[]> spare_;  // a written block, kept for the next one
   std::size_t dropped_ = 0;        // bytes before blocks_[0]: written and gone
   std::size_t written_ = 0;
-  std::size_t filledBlocks_ = 0;  // blocks before the one being written
-  std::size_t used_ = 0;          // bytes in the block being written
+  std::size_t used_ = 0;  // bytes in the block being written
   std::size_t room_ = 0;
   char* cursor_ = nullptr;
 };

@@ -65,7 +65,9 @@ bool flushDue(std::size_t pendingBytes, FlushClock::duration sinceLastAttempt,
 }
 
 void startStreaming(LogStream& stream, LogBuffer& log, const std::string& path) {
-  stream.header = log.str();
+  stream.header.clear();
+  log.forEachChunk(
+      [&](std::span<const char> chunk) { stream.header.append(chunk.data(), chunk.size()); });
   stream.lastAttempt = readFlushClock();
   stream.failing = !writePending(stream, log, path);
 }

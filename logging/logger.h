@@ -14,8 +14,6 @@
 namespace cablog {
 
 struct Logger {
-  // Calls of Elapse since Load; 64 bits so that no run length overflows it.
-  std::uint64_t frameCounter = 0;
   // One row every sampleInterval frames; 0 until Load, which samples nothing.
   std::int32_t sampleInterval = 0;
   // Rows by simulated time instead: one whenever TIME has moved on by this
@@ -25,6 +23,14 @@ struct Logger {
   // countdown keeps division off the per-frame path. An event sets it to 1
   // when it makes a row of its own.
   std::int32_t framesToSample = 0;
+  // By frame count, when an event brought the next look forward: the frames
+  // from that look to the periodic row the countdown stood at, so that
+  // event rows leave the periodic ones where they were. 0: the next look is
+  // a periodic row.
+  std::int32_t framesAfterEventLook = 0;
+  // By time, the first frame after Load is a row: there is none before it to
+  // measure the period from.
+  bool firstRowDue = false;
   std::int32_t lastTime = 0;  // milliseconds, of the previous periodic row
   float lastSpeed = 0.0f;     // of the previous periodic row
   // A frame after an event makes a row even when it is not a periodic one.

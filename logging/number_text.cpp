@@ -139,9 +139,4 @@ std::size_t formatInt(std::int32_t value, char* out) {
   return static_cast<std::size_t>(result.ptr - out);
 }
 
-std::string formatNumber(double value) {
-  char text[kNumberTextCapacity];
-  return std::string(text, formatNumber(value, text));
-}
-
 }  // namespace cablog

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace cablog {
 
@@ -20,7 +19,5 @@ std::size_t formatNumber(double value, char* out);
 
 // Plain signed decimal: no plus sign, no padding, no grouping.
 std::size_t formatInt(std::int32_t value, char* out);
-
-std::string formatNumber(double value);
 
 }  // namespace cablog

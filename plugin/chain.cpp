@@ -9,6 +9,10 @@
 namespace cablog {
 namespace {
 
+// The status file's form of a version, upper-case digits. The host
+// stand-in has a lower-case one of its own: it may include nothing of the
+// plug-in's, and the platform layer, which both share, holds system calls
+// only.
 std::string hex(std::int32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));

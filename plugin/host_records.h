@@ -33,15 +33,16 @@ struct HandleRecord {
   std::int32_t reverser;
   // The host's constant-speed instruction: 0 from cablog alone, whatever a
   // chained train plug-in returned otherwise.
-  std::int32_t reserved;
+  std::int32_t constantSpeed;
 };
 
 // Passed on to a chained train plug-in as it came; cablog reads none of it.
 struct VehicleSpec {
   std::int32_t brakeNotches;
   std::int32_t powerNotches;
-  std::int32_t atsNotch;  // two notch numbers the host passes for a plug-in's own use
-  std::int32_t b67Notch;
+  // Two further notch numbers the host passes for a plug-in's own use.
+  std::int32_t notch3;
+  std::int32_t notch4;
   std::int32_t cars;
 };
 
@@ -71,7 +72,7 @@ static_assert(sizeof(HandleRecord) == 16);
 static_assert(offsetof(HandleRecord, brake) == 0);
 static_assert(offsetof(HandleRecord, power) == 4);
 static_assert(offsetof(HandleRecord, reverser) == 8);
-static_assert(offsetof(HandleRecord, reserved) == 12);
+static_assert(offsetof(HandleRecord, constantSpeed) == 12);
 
 static_assert(sizeof(VehicleSpec) == 20);
 static_assert(offsetof(VehicleSpec, cars) == 16);

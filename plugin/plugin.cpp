@@ -1,8 +1,7 @@
 #include "plugin/plugin.h"
 
-#include "logging/column_definitions.h"
+#include "logging/column_file.h"
 #include "logging/log_file.h"
-#include "logging/log_rows.h"
 #include "logging/log_stream.h"
 #include "logging/plugin_readings.h"
 #include "platform/platform.h"
@@ -11,22 +10,6 @@
 
 namespace cablog {
 namespace {
-
-// The header and the columns, read into the given places: Load builds the
-// next log apart from the current one, so that a failure leaves that intact.
-void readColumns(ColumnList& columns, LogBuffer& header, const std::string& columnsPath) {
-  if (const auto bytes = platform::readFile(columnsPath)) {
-    if (bytes->starts_with(kUtf8ByteOrderMark)) header.appendText(kUtf8ByteOrderMark);
-    std::vector<ColumnDefinition> definitions = parseColumnDefinitions(*bytes);
-    columns.reserve(definitions.size());
-    for (ColumnDefinition& definition : definitions) {
-      appendHeaderCell(header, definition.label);
-      const auto known = knownKey(definition.key);
-      columns.push_back({std::move(definition.key), known});
-    }
-  }
-  endHeaderRow(header);
-}
 
 // True when `value` differs from the last one (or there was none), which
 // it then becomes.
@@ -43,7 +26,7 @@ void notePluginEvents(Logger& logger, const std::optional<HandleRecord>& last,
   if (!last || last->brake != decided.brake) noteEvent(logger, Event::PluginBrake);
   if (!last || last->power != decided.power) noteEvent(logger, Event::PluginPower);
   if (!last || last->reverser != decided.reverser) noteEvent(logger, Event::PluginReverser);
-  if (!last || last->reserved != decided.reserved) {
+  if (!last || last->constantSpeed != decided.constantSpeed) {
     noteEvent(logger, Event::PluginConstantSpeed);
   }
 }
@@ -86,7 +69,7 @@ void Plugin::load(const std::string& modulePath) {
   // Each Load starts a log of its own; the values the host reported stay.
   // Nothing from here on allocates but the streamed log's copy of the header,
   // which it can do without.
-  logger.frameCounter = 0;
+  logger.framesAfterEventLook = 0;
   logger.lastTime = 0;
   logger.lastSpeed = 0.0f;
   logger.columns = std::move(columns);
@@ -96,6 +79,7 @@ void Plugin::load(const std::string& modulePath) {
   logger.periodMs = periodMs;
   // By time, the first frame is a periodic row.
   logger.framesToSample = logger.periodMs > 0 ? 1 : logger.sampleInterval;
+  logger.firstRowDue = logger.periodMs > 0;
   logger.eventRows = eventRows;
   logger.events.clear();
   lastDecided_.reset();
@@ -133,11 +117,16 @@ HandleRecord Plugin::elapseRecorded(const VehicleState& state, std::int32_t* pan
   if (chained) {
     back = elapseChained(state, panel, sound);
   } else {
-    if (countFrame(logger, state.time)) lookAtFrame(logger, readingsOf(state));
+    if (countFrame(logger, state.time)) logFrame(readingsOf(state));
     back = echoed();
   }
   recorder.elapseOut(back, panel, sound, !chained);
   return back;
+}
+
+void Plugin::logFrame(const FrameReadings& readings) {
+  if (!lookAtFrame(logger, readings)) return;
+  if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);
 }
 
 bool Plugin::finishLog() {
@@ -159,11 +148,11 @@ HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* pane
   notePluginEvents(logger, lastDecided_, decided);
   lastDecided_ = decided;
   if (countFrame(logger, state.time)) {
-    const PluginReadings plugin{decided.brake,    decided.power, decided.reverser,
-                                decided.reserved, panel,         sound};
+    const PluginReadings plugin{decided.brake,         decided.power, decided.reverser,
+                                decided.constantSpeed, panel,         sound};
     FrameReadings readings = readingsOf(state);
     readings.plugin = &plugin;
-    lookAtFrame(logger, readings);
+    logFrame(readings);
   }
   return decided;
 }
@@ -193,8 +182,8 @@ void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
   ValueTable& v = logger.values;
   v.setInt(ValueKey::VehicleBrakeNotches, vehicle.brakeNotches);
   v.setInt(ValueKey::VehiclePowerNotches, vehicle.powerNotches);
-  v.setInt(ValueKey::VehicleNotch3, vehicle.atsNotch);
-  v.setInt(ValueKey::VehicleNotch4, vehicle.b67Notch);
+  v.setInt(ValueKey::VehicleNotch3, vehicle.notch3);
+  v.setInt(ValueKey::VehicleNotch4, vehicle.notch4);
   v.setInt(ValueKey::VehicleCars, vehicle.cars);
   noteEvent(logger, Event::Vehicle);
   if (chain.active()) chain.entries().SetVehicleSpec(vehicle);

@@ -37,7 +37,7 @@ class Plugin {
                       std::int32_t* sound = nullptr) {
     if (recorder.active()) return elapseRecorded(state, panel, sound);
     if (chain.active()) return elapseChained(state, panel, sound);
-    if (countFrame(logger, state.time)) lookAtFrame(logger, readingsOf(state));
+    if (countFrame(logger, state.time)) logFrame(readingsOf(state));
     return echoed();
   }
 
@@ -84,6 +84,9 @@ class Plugin {
  private:
   HandleRecord elapseRecorded(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
   HandleRecord elapseChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
+  // A frame that may be a row: sampled first, then, if it made one, the
+  // streamed log written when that is due.
+  void logFrame(const FrameReadings& readings);
 
   // What the handle and signal setters last set, and what the chained
   // plug-in returned on the previous frame: a repeat of either is no event.

@@ -43,8 +43,8 @@ extern "C" {
 typedef struct VehicleSpec {
   int32_t brakeNotches; /*  0: service brake notches; brakeNotches + 1 is the emergency brake */
   int32_t powerNotches; /*  4 */
-  int32_t atsNotch;     /*  8: the brake notch the host names for train protection */
-  int32_t b67Notch;     /* 12: another brake notch the host names for the plug-in's use */
+  int32_t notch3;       /*  8: a further notch number the host passes for the plug-in's use */
+  int32_t notch4;       /* 12: and another */
   int32_t cars;         /* 16 */
 } VehicleSpec;          /* 20 bytes */
 

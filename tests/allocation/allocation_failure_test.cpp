@@ -52,7 +52,7 @@ TEST(AllocationFailure, NoAllocationOfARunReachesTheHostOrSpoilsTheLog) {
         const HandleRecord got =
             module.Elapse({1234.5, 10.0f, 36'000'000, 480.0f, 780.0f, 0, 0, 0, 0}, panel, sound);
         // The sample's answer below its limit, and cablog's echo alike.
-        ASSERT_TRUE(got.brake == 2 && got.power == 3 && got.reserved == 0);
+        ASSERT_TRUE(got.brake == 2 && got.power == 3 && got.constantSpeed == 0);
       }
     };
     testing::failAllocation(n);

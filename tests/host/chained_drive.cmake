@@ -32,7 +32,7 @@ if(NOT count EQUAL 1)
   message(FATAL_ERROR "expected one log, found ${count}")
 endif()
 file(READ "${logs}" log)
-# Above 45 km/h the sample applies the brake at the train's ATS notch (1)
+# Above 45 km/h the sample applies the brake at the train's notch3 (1)
 # and sets panel entry 255; sound entry 7 holds the clock's seconds. The host
 # brakes the train with the returned notch, so the train never gets far above
 # 45 km/h. (file(READ) may drop the carriage returns.)

@@ -9,7 +9,7 @@ struct Handles {
   std::int32_t brake;
   std::int32_t power;
   std::int32_t reverser;
-  std::int32_t fourth;
+  std::int32_t constantSpeed;
 };
 
 struct State {

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <vector>
+
+#include "tests/support/held_text.h"
 
 namespace cablog {
 namespace {
@@ -30,7 +31,7 @@ Logger loggerWithInterval(std::int32_t interval, ColumnList columns = {}) {
 }
 
 std::size_t rows(const Logger& logger) {
-  const std::string text = logger.logBuffer.str();
+  const std::string text = testing::heldText(logger.logBuffer);
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
@@ -42,7 +43,6 @@ TEST(FrameSampling, LogsEveryNthFrame) {
     EXPECT_EQ(rows(logger), expected) << call;
   }
   EXPECT_EQ(rows(logger), 2u);
-  EXPECT_EQ(logger.frameCounter, 120u);
 
   Logger everyFrame = loggerWithInterval(1);
   for (int call = 0; call < 5; ++call) elapse(everyFrame, frame(call, 0.0f));
@@ -52,19 +52,17 @@ TEST(FrameSampling, LogsEveryNthFrame) {
 TEST(FrameSampling, BeforeLoadNothingIsRecorded) {
   Logger logger;
   elapse(logger, frame(1000, 5.0f));
-  EXPECT_EQ(logger.frameCounter, 0u);
-  EXPECT_TRUE(logger.logBuffer.empty());
+  EXPECT_EQ(logger.logBuffer.size(), 0u);
   EXPECT_FALSE(logger.values.find(ValueKey::Speed));
 }
 
 TEST(FrameSampling, TheTypicalFrame) {
-  Logger logger = loggerWithInterval(
-      60,
-      {{"TIME_HHMMSS", ValueKey::TimeHhmmss}, {"SPEED", ValueKey::Speed}, {"BC", ValueKey::Bc}});
+  Logger logger =
+      loggerWithInterval(60, {{ValueKey::TimeHhmmss}, {ValueKey::Speed}, {ValueKey::Bc}});
   FrameReadings state = frame(36000000, 30.0f);
   state.bc = 490.0f;
   for (int call = 0; call < 60; ++call) elapse(logger, state);
-  EXPECT_EQ(logger.logBuffer.str(), "10:00:00.000,30,490,\r\n");
+  EXPECT_EQ(testing::heldText(logger.logBuffer), "10:00:00.000,30,490,\r\n");
   EXPECT_EQ(logger.values.find(ValueKey::Acceleration), "0.000833333");
 }
 
@@ -105,21 +103,6 @@ TEST(Acceleration, ExtremeTimesNeverOverflow) {
   constexpr auto hi = std::numeric_limits<std::int32_t>::max();
   EXPECT_FLOAT_EQ(acceleration(1.0f, hi, 0.0f, lo), 1000.0f / 4294967295.0f);
   EXPECT_FLOAT_EQ(acceleration(1.0f, lo, 0.0f, hi), -1000.0f / 4294967295.0f);
-}
-
-// Really counts past 2^31 frames: the second row of this interval comes
-// after a 32-bit signed count of frames would have overflowed.
-TEST(FrameSampling, KeepsSamplingPastTwoToTheThirtyOneFrames) {
-  constexpr std::int32_t kInterval = (1 << 30) + 1;
-  Logger logger = loggerWithInterval(kInterval);
-  std::vector<std::uint64_t> sampled;
-  for (std::uint64_t call = 1; call <= 2 * std::uint64_t{kInterval} + 1; ++call) {
-    if (!countFrame(logger, 0)) continue;
-    sampled.push_back(call);
-    lookAtFrame(logger, frame(0, 0.0f));
-  }
-  EXPECT_EQ(sampled, (std::vector<std::uint64_t>{kInterval, 2 * std::uint64_t{kInterval}}));
-  EXPECT_EQ(rows(logger), 2u);
 }
 
 }  // namespace

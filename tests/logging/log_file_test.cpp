@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/held_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace cablog {
@@ -33,7 +34,7 @@ TEST(LogFile, WritesTheWholeLogButNeverOverAnotherFile) {
   std::filesystem::remove(path);
   ASSERT_TRUE(writeLogFile(path, log, created));
   ASSERT_TRUE(writeLogFile(path, log, created));
-  EXPECT_EQ(testing::readBytes(path), log.str());
+  EXPECT_EQ(testing::readBytes(path), testing::heldText(log));
   EXPECT_TRUE(created);
 }
 

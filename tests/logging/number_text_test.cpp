@@ -4,9 +4,15 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace cablog {
 namespace {
+
+std::string written(double value) {
+  char out[kNumberTextCapacity];
+  return std::string(out, formatNumber(value, out));
+}
 
 struct NumberCase {
   double value;
@@ -16,7 +22,7 @@ struct NumberCase {
 class GeneralNumber : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(GeneralNumber, WritesSixSignificantDigitsAndAThreeDigitExponent) {
-  EXPECT_EQ(formatNumber(GetParam().value), GetParam().text);
+  EXPECT_EQ(written(GetParam().value), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -39,10 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GeneralNumber, NonFiniteValuesHaveAFixedText) {
   constexpr double inf = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(formatNumber(inf), "inf");
-  EXPECT_EQ(formatNumber(-inf), "-inf");
-  EXPECT_EQ(formatNumber(std::numeric_limits<double>::quiet_NaN()), "nan");
-  EXPECT_EQ(formatNumber(-std::numeric_limits<double>::quiet_NaN()), "nan");
+  EXPECT_EQ(written(inf), "inf");
+  EXPECT_EQ(written(-inf), "-inf");
+  EXPECT_EQ(written(std::numeric_limits<double>::quiet_NaN()), "nan");
+  EXPECT_EQ(written(-std::numeric_limits<double>::quiet_NaN()), "nan");
 }
 
 TEST(IntegerText, IsPlainSignedDecimal) {

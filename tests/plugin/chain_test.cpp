@@ -30,15 +30,6 @@ std::string stem() {
   return fs::path(testing::builtModuleName()).stem().string();
 }
 
-std::string onlyLog(const fs::path& folder) {
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    if (entry.path().filename().string().rfind("Log_", 0) == 0) {
-      return testing::readBytes(entry.path());
-    }
-  }
-  return "<no log>";
-}
-
 // The sample's own record of the calls it received, read through a handle
 // of the test's own on the same module file.
 class SampleRecord {
@@ -116,12 +107,12 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
       const VehicleState state{100.25 * frame, speed, frame * 1000, 1.5f, 2.5f,
                                3.5f,           4.5f,  5.5f,         -6.5f};
       const HandleRecord got = module.Elapse(state, panel.data(), sound.data());
-      // Above 45 km/h the sample brakes at the vehicle's ATS notch (4).
+      // Above 45 km/h the sample brakes at the vehicle's notch3 (4).
       const bool tripped = speed > 45.0f;
       EXPECT_EQ(got.brake, tripped ? 4 : 0) << frame;
       EXPECT_EQ(got.power, tripped ? 0 : 3) << frame;
       EXPECT_EQ(got.reverser, 1) << frame;
-      EXPECT_EQ(got.reserved, tripped ? 2 : 0) << frame;
+      EXPECT_EQ(got.constantSpeed, tripped ? 2 : 0) << frame;
       for (std::size_t i = 0; i < 256; ++i) {
         const std::int32_t wantPanel = i == 12    ? static_cast<std::int32_t>(speed)
                                        : i == 255 ? (tripped ? 1 : 0)
@@ -149,7 +140,7 @@ TEST_F(Chain, EveryCallReachesThePluginAndItsDecisionsReachTheHostAndTheLog) {
             "Elapse 300.75 50 3000 1.5 2.5 3.5 4.5 5.5 -6.5\n"
             "Elapse 401 60 4000 1.5 2.5 3.5 4.5 5.5 -6.5\n"
             "Dispose\n");
-  EXPECT_EQ(onlyLog(folder_.path()),
+  EXPECT_EQ(testing::readBytes(testing::onlyLog(folder_.path())),
             "Speed,Brake,P brake,P power,P rev,P cs,Panel 12,Panel 255,Sound 0,Sound 7,Again,"
             "Beyond,Leading zero,Untouched,Events,\r\n"
             "40,0,0,3,1,0,40,0,-10000,2,40,,,1515870810,VEHICLE INITIALIZE POWER BRAKE REVERSER "
@@ -184,7 +175,7 @@ TEST_F(Chain, TheLogIsCompleteOnDiskBeforeThePluginsDispose) {
       }
       module.Dispose();
     }
-    const std::string log = onlyLog(folder_.path());
+    const std::string log = testing::readBytes(testing::onlyLog(folder_.path()));
     EXPECT_TRUE(log.ends_with("\r\n50,0,\r\n")) << log;
     EXPECT_TRUE(sample.logAtDispose() == log);
     for (const auto& entry : fs::directory_iterator(folder_.path())) {
@@ -281,11 +272,11 @@ TEST_F(Chain, TwoCopiesChainingEachOtherEndTheLoopAtTheFirst) {
     std::array<std::int32_t, 256> panel{};
     const HandleRecord got = module.Elapse({}, panel.data(), panel.data());
     EXPECT_EQ(got.brake, 3);
-    EXPECT_EQ(got.reserved, 0);
+    EXPECT_EQ(got.constantSpeed, 0);
     module.Dispose();
   }
-  EXPECT_EQ(onlyLog(folder_.path()), "Brake,P brake,\r\n3,3,\r\n");
-  EXPECT_EQ(onlyLog(other.path()), "Brake,P brake,\r\n3,3,\r\n");
+  EXPECT_EQ(testing::readBytes(testing::onlyLog(folder_.path())), "Brake,P brake,\r\n3,3,\r\n");
+  EXPECT_EQ(testing::readBytes(testing::onlyLog(other.path())), "Brake,P brake,\r\n3,3,\r\n");
   const auto text = status();
   ASSERT_TRUE(text);
   EXPECT_NE(text->find("The chain leads back to cablog"), std::string::npos) << *text;
@@ -336,11 +327,12 @@ TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
       panel.fill(kSentinel);
       const HandleRecord got = module.Elapse({}, panel.data(), panel.data());
       EXPECT_EQ(got.brake, 5);
-      EXPECT_EQ(got.reserved, 0);
+      EXPECT_EQ(got.constantSpeed, 0);
       EXPECT_EQ(panel[12], kSentinel);
       module.Dispose();
     }
-    EXPECT_EQ(onlyLog(folder_.path()), "P brake,Panel,Brake,\r\n,,5,\r\n");
+    EXPECT_EQ(testing::readBytes(testing::onlyLog(folder_.path())),
+              "P brake,Panel,Brake,\r\n,,5,\r\n");
     for (const auto& entry : fs::directory_iterator(folder_.path())) {
       if (entry.path().filename().string().rfind("Log_", 0) == 0) fs::remove(entry.path());
     }

@@ -10,6 +10,7 @@
 
 #include "plugin/plugin.h"
 #include "tests/support/event_rows.h"
+#include "tests/support/held_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace cablog {
@@ -26,7 +27,7 @@ std::string logOf(const std::string& ini, const std::string& columns, const Call
   Plugin plugin;
   plugin.load(folder.file("Logger.dll"));
   calls(plugin);
-  return plugin.logger.logBuffer.str();
+  return testing::heldText(plugin.logger.logBuffer);
 }
 
 VehicleState at(std::int32_t time, float speed) {

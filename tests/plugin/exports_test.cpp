@@ -16,14 +16,6 @@
 namespace cablog {
 namespace {
 
-std::filesystem::path onlyLog(const std::filesystem::path& folder) {
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("Log_", 0) == 0 && name.size() == 21) return entry.path();
-  }
-  return {};
-}
-
 class Exports : public ::testing::Test {
  protected:
   testing::TempDir cwd_{"cablog-cwd"};
@@ -70,7 +62,7 @@ TEST_F(Exports, AnswersTheVersionAndEchoesHandlesWithoutTouchingHostArrays) {
   EXPECT_EQ(handles.brake, 0);
   EXPECT_EQ(handles.power, 0);
   EXPECT_EQ(handles.reverser, 0);
-  EXPECT_EQ(handles.reserved, 0);
+  EXPECT_EQ(handles.constantSpeed, 0);
 
   module.Load();
   EXPECT_EQ(module.GetPluginVersion(), 0x00020000);
@@ -91,7 +83,7 @@ TEST_F(Exports, AnswersTheVersionAndEchoesHandlesWithoutTouchingHostArrays) {
     ASSERT_EQ(handles.brake, 3) << frame;
     ASSERT_EQ(handles.power, -1) << frame;
     ASSERT_EQ(handles.reverser, -1) << frame;
-    ASSERT_EQ(handles.reserved, 0) << frame;
+    ASSERT_EQ(handles.constantSpeed, 0) << frame;
   }
   untouched();
   module.Dispose();
@@ -111,7 +103,7 @@ TEST_F(Exports, TheTypicalFrameReachesTheLogFile) {
     module.Elapse(state, panel, sound);
   }
   module.Dispose();
-  const auto log = onlyLog(folder_.path());
+  const auto log = testing::onlyLog(folder_.path());
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(testing::readBytes(log), "Clock,Speed,BC,\r\n10:00:00.000,30,490,\r\n");
 }
@@ -127,7 +119,7 @@ TEST_F(Exports, ElapseBeforeLoadRecordsNothing) {
   module.Load();
   module.Elapse({0.0, 4.0f, 1000, 0, 0, 0, 0, 0, 0}, panel, sound);
   module.Dispose();
-  EXPECT_EQ(testing::readBytes(onlyLog(folder_.path())), "Speed,\r\n4,\r\n");
+  EXPECT_EQ(testing::readBytes(testing::onlyLog(folder_.path())), "Speed,\r\n4,\r\n");
 }
 
 }  // namespace
@@ -148,6 +140,7 @@ TEST_F(Exports, ASecondLoadStartsAFreshLogAndASecondDisposeRewritesIt) {
   for (int frame = 1; frame <= 5; ++frame) {
     module.Elapse({0.0, 10.0f, frame * 1000, 0, 0, 0, 0, 0, 0}, panel, sound);
   }
+  const std::filesystem::path first = testing::onlyLog(folder_.path());
   module.Load();
   for (int frame = 1; frame <= 2; ++frame) {
     module.Elapse({0.0, 2.0f, 1000, 0, 0, 0, 0, 0, 0}, panel, sound);
@@ -156,7 +149,6 @@ TEST_F(Exports, ASecondLoadStartsAFreshLogAndASecondDisposeRewritesIt) {
   module.Dispose();
   // The first run's log was written at the second Load; the signal set
   // before it still shows, and the acceleration starts from rest again.
-  const std::filesystem::path first = onlyLog(folder_.path());
   EXPECT_EQ(testing::readBytes(first), "Speed,Signal,Accel,\r\n10,3,5,\r\n10,3,0,\r\n");
   EXPECT_EQ(testing::readBytes(first.string().insert(first.string().size() - 4, "-2")),
             "Speed,Signal,Accel,\r\n2,3,2,\r\n");

@@ -84,7 +84,7 @@ TEST(HostValues, ExtremeIntegersInTheSettersAreLoggedAndEchoed) {
   EXPECT_EQ(handles.power, kMinTime);
   EXPECT_EQ(handles.brake, kMaxTime);
   EXPECT_EQ(handles.reverser, -1);
-  EXPECT_EQ(handles.reserved, 0);
+  EXPECT_EQ(handles.constantSpeed, 0);
   run.plugin.dispose();
   EXPECT_EQ(run.logText(),
             "P,B,R,S,T,BS,O,\r\n"

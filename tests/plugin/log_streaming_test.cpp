@@ -14,6 +14,7 @@
 #include "logging/log_stream.h"
 #include "platform/test_seams.h"
 #include "plugin/plugin.h"
+#include "tests/support/held_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace cablog {
@@ -76,7 +77,7 @@ class TwoModes : public ::testing::Test {
     return fs::is_regular_file(path) ? testing::readBytes(path) : "<no log>";
   }
   std::string plainFile() const { return testing::readBytes(plain_.logger.logPath); }
-  std::string wholeLog() const { return plain_.logger.logBuffer.str(); }
+  std::string wholeLog() const { return testing::heldText(plain_.logger.logBuffer); }
   // The labels of kColumns, as the log's first row.
   static std::string header() {
     std::string row;
@@ -109,7 +110,7 @@ TEST_F(TwoModes, TheStreamedFileGrowsByWholeRowsAndEndsAsTheWholeLog) {
     ASSERT_TRUE(whole.starts_with(onDisk)) << "after frame " << i + 3000;
     ASSERT_TRUE(onDisk.ends_with("\r\n"));
     EXPECT_LE(whole.size() - onDisk.size(), kFlushThreshold + 200);
-    EXPECT_LE(streamed_.logger.logBuffer.heldBytes(), 2 * LogBuffer::kBlockSize);
+    EXPECT_LE(testing::heldText(streamed_.logger.logBuffer).size(), 2 * LogBuffer::kBlockSize);
   }
   EXPECT_GT(wholeLog().size(), 2 * LogBuffer::kBlockSize);
 
@@ -227,7 +228,7 @@ TEST_F(TwoModes, ASecondLoadFinishesTheStreamedLogFirst) {
   streamed_.load(plainFolder_.file("Logger.dll"));
   EXPECT_EQ(testing::readBytes(firstLog), "Speed,\r\n1,\r\n2,\r\n3,\r\n");
   EXPECT_EQ(streamed_.logger.stream.flushSeconds, 0);
-  EXPECT_EQ(streamed_.logger.logBuffer.str(), "BC,\r\n");
+  EXPECT_EQ(testing::heldText(streamed_.logger.logBuffer), "BC,\r\n");
 }
 
 TEST(FlushSetting, ComesFromBothFilesAndIsKeptInRange) {
@@ -368,7 +369,7 @@ TEST(UnknownModuleFolder, WritesNoLogAndKeepsWorking) {
         EXPECT_FALSE(name.starts_with("Log_") || name.ends_with(".chain.txt")) << name;
       }
       if (plugin.logger.stream.flushSeconds > 0) {
-        EXPECT_LE(plugin.logger.logBuffer.heldBytes(), 2 * LogBuffer::kBlockSize);
+        EXPECT_LE(testing::heldText(plugin.logger.logBuffer).size(), 2 * LogBuffer::kBlockSize);
       }
     }
   }

@@ -24,7 +24,7 @@ void driveFrames(Plugin& plugin, int frames) {
     state.speed = static_cast<float>(i);
     const HandleRecord handles = plugin.elapse(state);
     ASSERT_EQ(handles.brake, 4);
-    ASSERT_EQ(handles.reserved, 0);
+    ASSERT_EQ(handles.constantSpeed, 0);
   }
 }
 

@@ -47,12 +47,14 @@ struct Handles {
 struct VehicleDescription {
   std::int32_t brakeNotches;
   std::int32_t powerNotches;
-  std::int32_t atsNotch;
-  std::int32_t b67Notch;
+  // Two further notch numbers for the plug-in's own use; this one brakes at
+  // notch3.
+  std::int32_t notch3;
+  std::int32_t notch4;
   std::int32_t cars;
 };
 
-// Above this speed the train stop applies the brake at the vehicle's ATS notch.
+// Above this speed the train stop applies the brake at the vehicle's notch3.
 constexpr float kLimit = SAMPLE_LIMIT_KMH;
 
 char calls[1 << 20];
@@ -122,7 +124,7 @@ std::int32_t GetPluginVersion() {
 }
 void SetVehicleSpec(VehicleDescription s) {
   vehicle = s;
-  record("SetVehicleSpec %d %d %d %d %d", s.brakeNotches, s.powerNotches, s.atsNotch, s.b67Notch,
+  record("SetVehicleSpec %d %d %d %d %d", s.brakeNotches, s.powerNotches, s.notch3, s.notch4,
          s.cars);
 }
 void Initialize(std::int32_t mode) {
@@ -140,7 +142,7 @@ Handles Elapse(State s, std::int32_t* panel, std::int32_t* sound) {
   sound[0] = tripped ? 1 : -10000;
   sound[7] = s.time / 1000;
   if (!tripped) return {driver.brake, driver.power, driver.reverser, 0};
-  return {vehicle.atsNotch, 0, driver.reverser, 2};
+  return {vehicle.notch3, 0, driver.reverser, 2};
 }
 void SetPower(std::int32_t notch) {
   driver.power = notch;

@@ -1,5 +1,7 @@
 #include "tests/support/temp_dir.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -39,6 +41,17 @@ CurrentDirectory::~CurrentDirectory() {
 std::string readBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::filesystem::path onlyLog(const std::filesystem::path& folder) {
+  std::filesystem::path found;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with("Log_") || !name.ends_with(".csv")) continue;
+    EXPECT_TRUE(found.empty()) << "more than one log in " << folder;
+    found = entry.path();
+  }
+  return found;
 }
 
 }  // namespace cablog::testing

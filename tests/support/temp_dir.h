@@ -37,4 +37,8 @@ class CurrentDirectory {
 
 std::string readBytes(const std::filesystem::path& file);
 
+// The log cablog wrote into `folder` (Log_*.csv); empty when there is none.
+// A second one fails the test.
+std::filesystem::path onlyLog(const std::filesystem::path& folder);
+
 }  // namespace cablog::testing

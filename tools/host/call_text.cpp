@@ -65,7 +65,7 @@ std::string callText(const RecordedCall& call, std::uint64_t frame) {
       const VehicleSpec& v = call.vehicle;
       return name + " brakeNotches=" + std::to_string(v.brakeNotches) +
              " powerNotches=" + std::to_string(v.powerNotches) +
-             " atsNotch=" + std::to_string(v.atsNotch) + " b67Notch=" + std::to_string(v.b67Notch) +
+             " notch3=" + std::to_string(v.notch3) + " notch4=" + std::to_string(v.notch4) +
              " cars=" + std::to_string(v.cars);
     }
     case CallTag::SetBeaconData: {
@@ -89,7 +89,8 @@ std::string callText(const RecordedCall& call, std::uint64_t frame) {
       appendChanges(line, call, kPanelIn, kSoundIn);
       const HandleRecord& h = call.back;
       line += " -> brake=" + std::to_string(h.brake) + " power=" + std::to_string(h.power) +
-              " reverser=" + std::to_string(h.reverser) + " fourth=" + std::to_string(h.fourth);
+              " reverser=" + std::to_string(h.reverser) +
+              " constantSpeed=" + std::to_string(h.constantSpeed);
       if (!call.changes[kPanelOut].empty() || !call.changes[kSoundOut].empty()) line += " out:";
       appendChanges(line, call, kPanelOut, kSoundOut);
       return line;

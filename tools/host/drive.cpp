@@ -21,6 +21,10 @@ namespace {
 // afterwards was written by the plug-in.
 constexpr std::int32_t kSentinel = 0x5a5a5a5a;
 
+// Versions and array entries in the stand-in's messages. cablog's chain
+// status has its own, with upper-case digits: the stand-in includes nothing
+// of the plug-in's, and the platform layer they share holds system calls
+// only.
 std::string hex(std::int32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(value));

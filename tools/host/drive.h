@@ -44,7 +44,7 @@ std::int64_t framesFor(const Script& script, int fps);
 // arrays then keep what the module left in them from frame to frame, as a
 // host's do, and the frames whose handles differ are counted instead.
 // Either way the train runs on the brake, power and reverser Elapse handed
-// back, from the next frame on; the fourth field moves nothing.
+// back, from the next frame on; the constant-speed field moves nothing.
 // `afterLoad` runs once Load and GetPluginVersion have returned; if it
 // throws, the module gets Dispose and the exception goes on. A crash
 // (`pacing`) ends the process there and then, without Dispose and without

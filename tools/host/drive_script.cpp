@@ -62,13 +62,13 @@ bool readAction(const ScriptLine& line, const std::vector<std::string_view>& wor
 
 VehicleSpec readVehicle(const ScriptLine& line, const std::vector<std::string_view>& words) {
   line.expectCount(words, 1, 5,
-                   "five numbers (brake notches, power notches, ATS notch, B67 notch, cars)");
+                   "five numbers (brake notches, power notches, notch 3, notch 4, cars)");
   constexpr std::int32_t kMost = 1000;
   VehicleSpec vehicle{};
   vehicle.brakeNotches = line.whole(words[1], 1, kMost, "brake notches");
   vehicle.powerNotches = line.whole(words[2], 1, kMost, "power notches");
-  vehicle.atsNotch = line.whole(words[3], 0, vehicle.brakeNotches + 1, "ATS notch");
-  vehicle.b67Notch = line.whole(words[4], 0, vehicle.brakeNotches + 1, "B67 notch");
+  vehicle.notch3 = line.whole(words[3], 0, vehicle.brakeNotches + 1, "notch 3");
+  vehicle.notch4 = line.whole(words[4], 0, vehicle.brakeNotches + 1, "notch 4");
   vehicle.cars = line.whole(words[5], 1, kMost, "cars");
   return vehicle;
 }

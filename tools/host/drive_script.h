@@ -1,7 +1,7 @@
 // Drive scripts: the train, the line, what the driver does and when, and
 // what must happen.
 //
-//   vehicle    8 5 1 6 6         # brake notches, power notches, ATS notch, B67 notch, cars
+//   vehicle    8 5 1 6 6         # brake notches, power notches, notch 3, notch 4, cars
 //   initialize 1                 # Initialize's argument
 //   start      0 0               # location (m) and speed (km/h) at the start
 //   line       0 1500            # see route.h for the line and what is on it

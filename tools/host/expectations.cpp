@@ -15,9 +15,10 @@ struct Named {
 };
 // In the enumeration's order.
 constexpr Named kQuantities[] = {
-    {"speed", Quantity::kSpeed}, {"location", Quantity::kLocation}, {"brake", Quantity::kBrake},
-    {"power", Quantity::kPower}, {"reverser", Quantity::kReverser}, {"fourth", Quantity::kFourth},
-    {"panel", Quantity::kPanel}, {"sound", Quantity::kSound},
+    {"speed", Quantity::kSpeed},       {"location", Quantity::kLocation},
+    {"brake", Quantity::kBrake},       {"power", Quantity::kPower},
+    {"reverser", Quantity::kReverser}, {"fourth", Quantity::kConstantSpeed},
+    {"panel", Quantity::kPanel},       {"sound", Quantity::kSound},
 };
 
 struct Operator {
@@ -59,8 +60,8 @@ double valueOf(const Expectation& e, const Observation& frame) {
       return frame.handedBack.power;
     case Quantity::kReverser:
       return frame.handedBack.reverser;
-    case Quantity::kFourth:
-      return frame.handedBack.fourth;
+    case Quantity::kConstantSpeed:
+      return frame.handedBack.constantSpeed;
     case Quantity::kPanel:
       return frame.panel[e.index];
     case Quantity::kSound:

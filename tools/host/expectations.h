@@ -27,7 +27,18 @@
 
 namespace host {
 
-enum class Quantity { kSpeed, kLocation, kBrake, kPower, kReverser, kFourth, kPanel, kSound };
+// kConstantSpeed is the handle record's fourth field, which scripts call
+// `fourth`.
+enum class Quantity {
+  kSpeed,
+  kLocation,
+  kBrake,
+  kPower,
+  kReverser,
+  kConstantSpeed,
+  kPanel,
+  kSound
+};
 enum class Comparison { kEqual, kUnequal, kBelow, kAtMost, kAbove, kAtLeast };
 enum class Span { kAlways, kAtTime, kFromTime, kBetween, kStopBefore };
 

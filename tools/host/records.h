@@ -34,14 +34,15 @@ struct HandleRecord {
   std::int32_t brake;
   std::int32_t power;
   std::int32_t reverser;
-  std::int32_t fourth;  // the host's own use; not checked
+  std::int32_t constantSpeed;  // the host's own use; not checked
 };
 
 struct VehicleSpec {
   std::int32_t brakeNotches;  // service notches; one more is the emergency brake
   std::int32_t powerNotches;
-  std::int32_t atsNotch;
-  std::int32_t b67Notch;
+  // Two further notch numbers for the plug-in's own use.
+  std::int32_t notch3;
+  std::int32_t notch4;
   std::int32_t cars;
 };
 
@@ -66,7 +67,7 @@ static_assert(sizeof(HandleRecord) == 16);
 static_assert(offsetof(HandleRecord, brake) == 0);
 static_assert(offsetof(HandleRecord, power) == 4);
 static_assert(offsetof(HandleRecord, reverser) == 8);
-static_assert(offsetof(HandleRecord, fourth) == 12);
+static_assert(offsetof(HandleRecord, constantSpeed) == 12);
 
 static_assert(sizeof(VehicleSpec) == 20);
 

@@ -228,7 +228,9 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
     if (back.brake != want.brake) differences.note(0, want.brake, back.brake);
     if (back.power != want.power) differences.note(1, want.power, back.power);
     if (back.reverser != want.reverser) differences.note(2, want.reverser, back.reverser);
-    if (back.fourth != want.fourth) differences.note(3, want.fourth, back.fourth);
+    if (back.constantSpeed != want.constantSpeed) {
+      differences.note(3, want.constantSpeed, back.constantSpeed);
+    }
     if (recorded.panelGiven) differences.compareArray(kHandleOutputs, *recorded.panelOut, panel);
     if (recorded.soundGiven) {
       differences.compareArray(kHandleOutputs + kArraySize, *recorded.soundOut, sound);
