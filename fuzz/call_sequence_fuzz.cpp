@@ -154,6 +154,9 @@ constexpr Setting kSettings[] = {
 // fuzz build's log blocks are small, so that these rows cross many of them.
 constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 14;
 constexpr std::uint64_t kRowBudget = 1000;
+// Loads one input may make: each costs the three plug-ins a column file, their
+// settings and a log name, and a long input of little else would crawl.
+constexpr int kLoadBudget = 32;
 
 // Every file the plug-ins read and write lives in memory (the disk would
 // cost more than all the rest), emptied for each input: "./Ats.ini" is never
@@ -163,19 +166,30 @@ cablog::platform::MemoryFiles files;
 // A module folder of its own for each plug-in, holding the column file.
 struct Scratch {
   explicit Scratch(std::string name)
-      : folder("/cablog-fuzz-" + std::move(name) + ".dll.d"), modulePath(folder + "/cablog.dll") {
+      : folder("/cablog-fuzz-" + std::move(name) + ".dll.d"),
+        modulePath(folder + "/cablog.dll"),
+        iniPath(folder + "/cablog.ini"),
+        chainStatusPath(folder + "/cablog.chain.txt") {
     files[folder + "/cablog.csv"] = kColumnFile;
   }
   std::string folder;
   std::string modulePath;
+  std::string iniPath;
+  std::string chainStatusPath;
 };
 
-// The file's bytes, or nothing when there is none.
-std::optional<std::string> bytesOf(const std::string& path) {
+// The file's bytes, or null when there is none; not copied, as logs run long.
+const std::string* bytesOf(const std::string& path) {
   const auto found = files.find(path);
-  if (found == files.end()) return std::nullopt;
-  return found->second;
+  return found == files.end() ? nullptr : &found->second;
 }
+
+const std::string& bytesOr(const std::string& path, const std::string& none) {
+  const std::string* bytes = bytesOf(path);
+  return bytes == nullptr ? none : *bytes;
+}
+
+const std::string kNoLog = "<no log>";
 
 float consumeFloat(FuzzedDataProvider& in) {
   constexpr float kSpecial[] = {
@@ -308,7 +322,7 @@ void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Mo
   }
   // More Loads in one second than there are names leave the log in memory.
   if (plugin.logger.logPath.empty() && model.loads > cablog::kLastLogNameSuffix) return;
-  const std::optional<std::string> file = bytesOf(plugin.logger.logPath);
+  const std::string* file = bytesOf(plugin.logger.logPath);
   // A write that failed leaves the file as it was, empty since Load at worst.
   if ((!file || file->empty()) && relaxed()) return;
   if (!file) fail("no log file after Dispose", plugin.logger.logPath);
@@ -376,8 +390,8 @@ struct Pair {
 
 void compareModes(const Pair& pair, bool strict) {
   if (relaxed()) return;
-  const std::string plain = bytesOf(pair.plain.logger.logPath).value_or("<no log>");
-  const std::string streamed = bytesOf(pair.streamed.logger.logPath).value_or("<no log>");
+  const std::string& plain = bytesOr(pair.plain.logger.logPath, kNoLog);
+  const std::string& streamed = bytesOr(pair.streamed.logger.logPath, kNoLog);
   const bool whole = pair.streamed.logger.logBuffer.pending() == 0;
   if (pair.plain.logger.logPath.empty() || plain == "<no log>") {
     if (whole && streamed != plain) {
@@ -406,17 +420,22 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
   // A recording's Load names no chained module: its sample keeps what it
   // was told across loads, which a fresh replay could not give it.
   const bool record = chain != 1 && in.ConsumeBool();
+  if (model.loads >= kLoadBudget) return;
   pair.checkEventRows();
   pair.both([&](cablog::Plugin& plugin, const Scratch& scratch) {
     const bool streamed = &plugin == &pair.streamed;
     const bool evented = &plugin == &pair.evented;
-    const std::string ini = scratch.folder + "/cablog.ini";
+    const std::string& ini = scratch.iniPath;
     if (setting.text == nullptr && chain == 0 && !streamed && !evented && !record) {
       files.erase(ini);
     } else {
-      files[ini] = std::string(setting.text == nullptr ? "" : setting.text) +
-                   kChainSettings[chain] + "[Log]\r\n" + (streamed ? flush : "") +
-                   (evented ? "Events=1\r\n" : "") + (record && !evented ? "Record=1\r\n" : "");
+      std::string& text = files[ini];
+      text.clear();
+      for (const char* part : {setting.text == nullptr ? "" : setting.text, kChainSettings[chain],
+                               "[Log]\r\n", streamed ? flush : "", evented ? "Events=1\r\n" : "",
+                               record && !evented ? "Record=1\r\n" : ""}) {
+        text += part;
+      }
       if (&plugin == &pair.plain) model.recordingSettings = files[ini];
     }
     bool loaded = false;
@@ -426,7 +445,7 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
     });
     if (!loaded) return;
     check(plugin.chain.active() == (chain == 1), "the chain is not as the setting says");
-    const std::optional<std::string> said = bytesOf(scratch.folder + "/cablog.chain.txt");
+    const std::string* said = bytesOf(scratch.chainStatusPath);
     check(chain == 0
               ? !said
               : said && said->starts_with(chain == 1 ? "cablog chained" : "cablog did NOT chain"),
@@ -473,10 +492,10 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
 // own with the same settings: every frame must hand back what was recorded,
 // and the log must come out the same, byte for byte.
 void replayRecording(const cablog::Plugin& plain, const Model& model) {
-  std::istringstream in(bytesOf(cablog::recordingPathFor(plain.logger.logPath)).value_or(""));
+  std::istringstream in(bytesOr(cablog::recordingPathFor(plain.logger.logPath), ""));
   host::RecordingReader reader(in);
   const Scratch scratch("replayed");
-  files[scratch.folder + "/cablog.ini"] = model.recordingSettings;
+  files[scratch.iniPath] = model.recordingSettings;
   cablog::Plugin again;
   std::array<std::int32_t, 256> panel{};
   std::array<std::int32_t, 256> sound{};
@@ -532,8 +551,8 @@ void replayRecording(const cablog::Plugin& plain, const Model& model) {
     }
   }
   check(!reader.cutShort(), "the recording ends inside a call");
-  const std::string original = bytesOf(plain.logger.logPath).value_or("<no log>");
-  const std::string replayed = bytesOf(again.logger.logPath).value_or("<no log>");
+  const std::string& original = bytesOr(plain.logger.logPath, kNoLog);
+  const std::string& replayed = bytesOr(again.logger.logPath, kNoLog);
   if (replayed != original) {
     fail("the replayed log differs", replayed.substr(0, 300), original.substr(0, 300));
   }
@@ -654,7 +673,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   dispose(true);
   if (!relaxed()) {
     const auto recordingOf = [](const cablog::Plugin& p) {
-      return bytesOf(cablog::recordingPathFor(p.logger.logPath));
+      const std::string* bytes = bytesOf(cablog::recordingPathFor(p.logger.logPath));
+      return bytes == nullptr ? std::optional<std::string_view>() : std::string_view(*bytes);
     };
     check(!model.bothRecording || recordingOf(pair.streamed) == recordingOf(pair.plain),
           "the recordings of the same calls differ");

@@ -5,12 +5,10 @@ namespace {
 
 constexpr char kCtrlZ = '\x1a';
 
-std::string upperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
+void upperAscii(std::string& text) {
+  for (char& c : text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  return upper;
 }
 
 // Takes the next field of the line, if it has one. A trailing
@@ -29,37 +27,32 @@ bool nextField(std::string_view& rest, bool& more, std::string_view& field) {
   return true;
 }
 
-// A copy of raw file bytes as the Windows text mode reads them: the text
-// ends at the first Ctrl-Z, and CR LF becomes LF while a lone CR stays.
-std::string textModeCopy(std::string_view bytes) {
-  const std::size_t end = bytes.find(kCtrlZ);
-  if (end != std::string_view::npos) bytes = bytes.substr(0, end);
-  std::string text;
-  text.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    text.push_back(bytes[i]);
-  }
-  return text;
-}
-
 }  // namespace
 
 std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes) {
   if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
-  const std::string text = textModeCopy(bytes);
+  // Read as Windows text mode reads: the text ends at the first Ctrl-Z, and
+  // CR LF reads as LF while a lone CR stays.
+  bytes = bytes.substr(0, bytes.find(kCtrlZ));
+  std::size_t lines = 1;
+  for (std::size_t at = bytes.find('\n'); at != std::string_view::npos;
+       at = bytes.find('\n', at + 1)) {
+    ++lines;
+  }
   std::vector<ColumnDefinition> columns;
-  std::string_view rest(text);
-  while (!rest.empty()) {
-    const std::size_t lineFeed = rest.find('\n');
-    std::string_view line = rest.substr(0, lineFeed);
-    rest.remove_prefix(lineFeed == std::string_view::npos ? rest.size() : lineFeed + 1);
+  columns.reserve(lines);
+  while (!bytes.empty()) {
+    const std::size_t lineFeed = bytes.find('\n');
+    std::string_view line = bytes.substr(0, lineFeed);
+    bytes.remove_prefix(lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1);
+    if (lineFeed != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
 
     bool more = !line.empty();
     std::string_view key;
     std::string_view label;
     if (nextField(line, more, key) && nextField(line, more, label)) {
-      columns.push_back({upperAscii(key), std::string(label)});
+      columns.push_back({std::string(key), std::string(label)});
+      upperAscii(columns.back().key);
     }
   }
   return columns;

@@ -17,8 +17,9 @@ struct ColumnDefinition {
 // programs read the labels as UTF-8 too.
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// Parses raw file bytes; lines with fewer than two fields define nothing. A
-// leading UTF-8 byte-order mark is skipped.
+// Parses raw file bytes as Windows text mode reads them (the text ends at
+// the first Ctrl-Z; CR LF reads as LF, a lone CR stays); lines with fewer
+// than two fields define nothing. A leading UTF-8 byte-order mark is skipped.
 std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes);
 
 }  // namespace cablog

@@ -8,7 +8,9 @@ namespace cablog {
 
 void parseColumns(ColumnList& columns, LogBuffer& header, std::string_view text) {
   if (text.starts_with(kUtf8ByteOrderMark)) header.appendText(kUtf8ByteOrderMark);
-  for (const ColumnDefinition& definition : parseColumnDefinitions(text)) {
+  const std::vector<ColumnDefinition> definitions = parseColumnDefinitions(text);
+  columns.reserve(columns.size() + definitions.size());
+  for (const ColumnDefinition& definition : definitions) {
     appendHeaderCell(header, definition.label);
     columns.push_back({knownKey(definition.key)});
   }

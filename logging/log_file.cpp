@@ -1,5 +1,6 @@
 #include "logging/log_file.h"
 
+#include <charconv>
 #include <span>
 
 namespace cablog {
@@ -16,7 +17,9 @@ void appendTwoDigits(std::string& text, int value) {
 
 std::string logFilePath(std::string_view directory, const platform::LocalDateTime& time,
                         char separator) {
-  std::string path(directory);
+  std::string path;
+  path.reserve(directory.size() + 24);
+  path += directory;
   // A root directory ("C:\", "/") already ends in a separator.
   if (path.empty() || path.back() != separator) path.push_back(separator);
   path += "Log_";
@@ -42,16 +45,27 @@ std::string recordingPathFor(std::string_view logPath) {
 ClaimedName claimLogName(const std::string& plainPath) {
   const std::string_view stem =
       std::string_view(plainPath).substr(0, plainPath.size() - kLogFileExtensions[0].size());
+  // One name, rebuilt in place for each suffix and extension tried.
+  std::string name;
+  name.reserve(plainPath.size() + 8);
   for (int suffix = 1; suffix <= kLastLogNameSuffix; ++suffix) {
-    std::string name(stem);
-    if (suffix > 1) name += "-" + std::to_string(suffix);
+    name.assign(stem);
+    if (suffix > 1) {
+      char digits[8];
+      name += '-';
+      name.append(digits, std::to_chars(digits, digits + sizeof digits, suffix).ptr);
+    }
+    const std::size_t stemSize = name.size();
     const auto taken = [&] {
       for (const std::string_view extension : kLogFileExtensions) {
-        if (platform::fileExists(name + std::string(extension))) return true;
+        name.resize(stemSize);
+        name += extension;
+        if (platform::fileExists(name)) return true;
       }
       return false;
     };
     if (taken()) continue;
+    name.resize(stemSize);
     name += kLogFileExtensions[0];
     if (platform::SharedFile::open(name, platform::SharedFile::Start::New).isOpen()) {
       return {std::move(name), true};

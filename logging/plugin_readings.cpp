@@ -6,6 +6,7 @@ namespace cablog {
 
 std::vector<ValueKey> arrayKeysNamedBy(const ColumnList& columns) {
   std::vector<ValueKey> keys;
+  keys.reserve(columns.size());
   for (const Column& column : columns) {
     if (!column.known) continue;
     const auto entry = familyEntryOf(*column.known);

@@ -19,9 +19,16 @@ std::string& pathOf(std::intptr_t handle) {
   return *reinterpret_cast<std::string*>(handle);
 }
 
+// Beside the files in memory only modules, which the system loads from the
+// disk, are looked for there: a lookup on the disk costs the fast tests more
+// than everything else a Load does.
+bool onDisk(const std::string& path) {
+  return path.ends_with(libraryFileExtension()) && native::fileExists(path);
+}
+
 bool openInMemory(MemoryFiles& files, const std::string& path, SharedFile::Start start) {
   const auto found = files.find(path);
-  if (start == SharedFile::Start::New && (found != files.end() || native::fileExists(path))) {
+  if (start == SharedFile::Start::New && (found != files.end() || onDisk(path))) {
     return false;
   }
   if (found == files.end()) {
@@ -57,7 +64,8 @@ MemoryFiles* useMemoryFiles(MemoryFiles* files) {
 }
 
 bool fileExists(const std::string& path) {
-  return (memoryFiles != nullptr && memoryFiles->contains(path)) || native::fileExists(path);
+  if (memoryFiles != nullptr) return memoryFiles->contains(path) || onDisk(path);
+  return native::fileExists(path);
 }
 
 bool removeFile(const std::string& path) {

@@ -8,9 +8,8 @@
 // noise in bench/flush_write's figures from 4 KiB to 1 MiB.
 #pragma once
 
-#include <functional>
-#include <map>
 #include <string>
+#include <unordered_map>
 
 namespace cablog::platform {
 
@@ -26,10 +25,11 @@ FileFaults injectFileFaults(const FileFaults& faults);
 
 // For tests that must be quick: the files the plug-in reads and writes
 // (through SharedFile, readFile, writeSmallFile, fileExists and removeFile),
-// kept in memory by full path instead of on disk. A path not held there
-// exists for fileExists when it exists on disk (a module to load). Null
-// returns to the disk; returns the files used before.
-using MemoryFiles = std::map<std::string, std::string, std::less<>>;
+// kept in memory by full path instead of on disk. Of the paths not held
+// there only a module's (ending in libraryFileExtension()) is looked for on
+// disk, as the system loads modules from there. Null returns to the disk;
+// returns the files used before.
+using MemoryFiles = std::unordered_map<std::string, std::string>;
 MemoryFiles* useMemoryFiles(MemoryFiles* files);
 
 }  // namespace cablog::platform

@@ -28,10 +28,9 @@ void writeStatus(const std::string& statusPath, const std::string& text) {
 
 }  // namespace
 
-void Chain::build(const ModulePaths& paths, std::string_view separators) {
+void Chain::build(const ModulePaths& paths, std::string_view separators, SettingSources& settings) {
   statusPath_ = paths.chainStatusPath;
-  const std::optional<std::string> setting =
-      readTextSetting(Setting::ChainModule, paths.settingsPath);
+  const std::optional<std::string> setting = readTextSetting(Setting::ChainModule, settings);
   if (!setting || setting->empty()) {
     // A status file from an earlier setting would tell of a chain that is gone.
     if (platform::fileExists(paths.chainStatusPath)) platform::removeFile(paths.chainStatusPath);

@@ -10,6 +10,7 @@
 #include "plugin/entry_points.h"
 #include "plugin/loaded_module.h"
 #include "plugin/module_paths.h"
+#include "settings/read_setting.h"
 
 namespace cablog {
 
@@ -32,7 +33,7 @@ class Chain {
   // chain (and no status file). With one, loads the module, calls its Load
   // and GetPluginVersion, and writes the status file: chained, or why not.
   // A refused module is disposed (if its Load ran) and unloaded.
-  void build(const ModulePaths& paths, std::string_view separators);
+  void build(const ModulePaths& paths, std::string_view separators, SettingSources& settings);
 
   // Disposes and unloads the chained module, if there is one.
   void release();

@@ -8,7 +8,9 @@ namespace cablog {
 namespace {
 
 std::string withExtension(std::string_view stem, std::string_view extension) {
-  std::string path(stem);
+  std::string path;
+  path.reserve(stem.size() + extension.size());
+  path += stem;
   path += extension;
   return path;
 }

@@ -43,11 +43,12 @@ void Plugin::load(const std::string& modulePath) {
   const ModulePaths paths = deriveModulePaths(modulePath, separators);
 
   // Each setting from its files, held to its range (settings/settings_table.h).
-  const std::int32_t interval = readIntSetting(Setting::Skip, paths.settingsPath);
-  const std::int32_t flushSeconds = readIntSetting(Setting::Flush, paths.settingsPath);
-  const std::int32_t periodMs = readIntSetting(Setting::Period, paths.settingsPath);
-  const bool eventRows = readIntSetting(Setting::Events, paths.settingsPath) != 0;
-  const bool record = readIntSetting(Setting::Record, paths.settingsPath) > 0;
+  SettingSources settings(paths.settingsPath);
+  const std::int32_t interval = readIntSetting(Setting::Skip, settings);
+  const std::int32_t flushSeconds = readIntSetting(Setting::Flush, settings);
+  const std::int32_t periodMs = readIntSetting(Setting::Period, settings);
+  const bool eventRows = readIntSetting(Setting::Events, settings) != 0;
+  const bool record = readIntSetting(Setting::Record, settings) > 0;
   recorder.stop();
 
   ColumnList columns;
@@ -95,7 +96,7 @@ void Plugin::load(const std::string& modulePath) {
     writeLogFile(logger.logPath, logger.logBuffer, logger.stream.created);
   }
   // Without a folder a chain could be neither found nor reported on.
-  if (folderKnown) chain.build(paths, separators);
+  if (folderKnown) chain.build(paths, separators, settings);
   if (record) {
     const RecordedModule chained =
         chain.active() ? describeModule(chain.path(), separators) : RecordedModule{};

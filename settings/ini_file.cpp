@@ -5,20 +5,30 @@
 
 namespace cablog {
 
-std::int32_t readProfileInt(const std::string& path, const char* section, const char* key,
-                            std::int32_t fallback) {
-  if (const auto native = platform::nativeProfileInt(path, section, key, fallback)) return *native;
-  const std::optional<std::string> text = platform::readFile(path);
-  return text ? lookupProfileInt(*text, section, key, fallback) : fallback;
+IniFile::IniFile(std::string path)
+    : path_(std::move(path)), exists_(!path_.empty() && platform::fileExists(path_)) {}
+
+const std::optional<std::string>& IniFile::text() {
+  if (!read_) {
+    text_ = platform::readFile(path_);
+    read_ = true;
+  }
+  return text_;
 }
 
-std::optional<std::string> readProfileString(const std::string& path, const char* section,
-                                             const char* key, std::size_t capacity) {
-  if (path.empty() || !platform::fileExists(path)) return std::nullopt;
-  if (auto native = platform::nativeProfileString(path, section, key, capacity)) return native;
-  const std::optional<std::string> text = platform::readFile(path);
-  if (!text) return std::nullopt;
-  return lookupProfileString(*text, section, key, capacity).value_or(std::string());
+std::int32_t IniFile::readInt(const char* section, const char* key, std::int32_t fallback) {
+  if (const auto native = platform::nativeProfileInt(path_, section, key, fallback)) return *native;
+  const std::optional<std::string>& bytes = text();
+  return bytes ? lookupProfileInt(*bytes, section, key, fallback) : fallback;
+}
+
+std::optional<std::string> IniFile::readString(const char* section, const char* key,
+                                               std::size_t capacity) {
+  if (!exists_) return std::nullopt;
+  if (auto native = platform::nativeProfileString(path_, section, key, capacity)) return native;
+  const std::optional<std::string>& bytes = text();
+  if (!bytes) return std::nullopt;
+  return lookupProfileString(*bytes, section, key, capacity).value_or(std::string());
 }
 
 }  // namespace cablog

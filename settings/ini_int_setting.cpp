@@ -1,13 +1,17 @@
 #include "settings/ini_int_setting.h"
 
-#include "platform/platform.h"
 #include "settings/ini_file.h"
 
 namespace cablog {
 
 bool IniIntSetting::loadFrom(const std::string& path) {
-  if (path.empty() || !platform::fileExists(path)) return false;
-  value = readProfileInt(path, section, key, value);
+  IniFile file(path);
+  return loadFrom(file);
+}
+
+bool IniIntSetting::loadFrom(IniFile& file) {
+  if (!file.exists()) return false;
+  value = file.readInt(section, key, value);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/ini_file.h"
 #include "settings/settings_table.h"
 
 namespace cablog {
@@ -20,6 +21,7 @@ class IniIntSetting {
   // Updates the value from the file, if it exists; returns whether it does.
   // A file without the section or key keeps the current value.
   bool loadFrom(const std::string& path);
+  bool loadFrom(IniFile& file);
 
   const char* section;
   const char* key;
