@@ -5,8 +5,6 @@
 // columns are read, never searched per frame.
 #pragma once
 
-#include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -169,29 +167,16 @@ constexpr std::optional<ValueKey> keySlotOf(std::int32_t key) {
   return familyKey(Family::Key, static_cast<std::size_t>(key));
 }
 
-// The named keys in the order of their names, for looking one up by
-// halving: every Load looks up each of its columns.
-inline constexpr auto kNamedKeysByName = [] {
-  std::array<NamedKey, kNamedKeyCount> sorted{};
-  std::copy(std::begin(kNamedKeys), std::end(kNamedKeys), sorted.begin());
-  std::sort(sorted.begin(), sorted.end(),
-            [](const NamedKey& a, const NamedKey& b) { return a.name < b.name; });
-  return sorted;
-}();
-
 // The slot of a key name as the column file gives it (upper case); nothing
 // for a key the plug-in never writes. Used when the columns are read.
 constexpr std::optional<ValueKey> knownKey(std::string_view name) {
-  if (name.empty()) return std::nullopt;
-  const auto named = std::lower_bound(kNamedKeysByName.begin(), kNamedKeysByName.end(), name,
-                                      [](const NamedKey& entry, std::string_view wanted) {
-                                        // The first letters mostly decide, at less cost.
-                                        if (entry.name.front() != wanted.front()) {
-                                          return entry.name.front() < wanted.front();
-                                        }
-                                        return entry.name < wanted;
-                                      });
-  if (named != kNamedKeysByName.end() && named->name == name) return named->key;
+  for (const NamedKey& named : kNamedKeys) {
+    // Length and first letter rule out most names without a call to compare.
+    if (named.name.size() == name.size() && named.name.front() == name.front() &&
+        named.name == name) {
+      return named.key;
+    }
+  }
   for (const KeyFamily& family : kKeyFamilies) {
     if (!name.starts_with(family.prefix)) continue;
     if (const auto index = familyIndexOf(name.substr(family.prefix.size()))) {

@@ -2,7 +2,8 @@
 #include "platform/platform.h"
 #include "platform/test_seams.h"
 
-#include <memory>
+#include <algorithm>
+#include <array>
 #include <string>
 
 namespace cablog::platform {
@@ -13,10 +14,18 @@ namespace {
 FileFaults pendingFaults;
 MemoryFiles* memoryFiles = nullptr;
 
-// An open file in memory: its path, looked up at each write, so that one
-// removed while open takes no more bytes, as on disk.
+// The files open in memory, each by its path, looked up at each write so
+// that one removed while open takes no more bytes, as on disk. The slots are
+// kept from one test to the next: a path copied into a slot used before
+// allocates nothing, and the fast tests open files at every Load.
+struct OpenInMemory {
+  std::string path;
+  bool open = false;
+};
+std::array<OpenInMemory, 64> openInMemorySlots;
+
 std::string& pathOf(std::intptr_t handle) {
-  return *reinterpret_cast<std::string*>(handle);
+  return openInMemorySlots[static_cast<std::size_t>(handle)].path;
 }
 
 // Beside the files in memory only modules, which the system loads from the
@@ -76,10 +85,14 @@ bool removeFile(const std::string& path) {
 SharedFile SharedFile::open(const std::string& path, Start start) {
   if (takeFault(pendingFaults.failingOpens)) return {};
   if (memoryFiles != nullptr) {
-    // The handle first: a file must not be emptied by an open that fails.
-    auto handle = std::make_unique<std::string>(path);
+    // The slot first: a file must not be emptied by an open that fails.
+    const auto slot = std::find_if(openInMemorySlots.begin(), openInMemorySlots.end(),
+                                   [](const OpenInMemory& file) { return !file.open; });
+    if (slot == openInMemorySlots.end()) return {};
+    slot->path = path;
     if (!openInMemory(*memoryFiles, path, start)) return {};
-    return SharedFile(reinterpret_cast<std::intptr_t>(handle.release()), true);
+    slot->open = true;
+    return SharedFile(slot - openInMemorySlots.begin(), true);
   }
   const std::intptr_t handle = native::openFile(path, start);
   return handle < 0 ? SharedFile() : SharedFile(handle, false);
@@ -112,7 +125,7 @@ bool SharedFile::close() {
   if (!isOpen()) return true;
   bool ok = true;
   if (inMemory_) {
-    delete &pathOf(handle_);
+    openInMemorySlots[static_cast<std::size_t>(handle_)].open = false;
   } else {
     ok = native::closeFile(handle_);
   }

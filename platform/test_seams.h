@@ -27,8 +27,9 @@ FileFaults injectFileFaults(const FileFaults& faults);
 // (through SharedFile, readFile, writeSmallFile, fileExists and removeFile),
 // kept in memory by full path instead of on disk. Of the paths not held
 // there only a module's (ending in libraryFileExtension()) is looked for on
-// disk, as the system loads modules from there. Null returns to the disk;
-// returns the files used before.
+// disk, as the system loads modules from there. At most 64 of them are open
+// at once; one more is refused, as a system refuses. Null returns to the
+// disk; returns the files used before.
 using MemoryFiles = std::unordered_map<std::string, std::string>;
 MemoryFiles* useMemoryFiles(MemoryFiles* files);
 

@@ -58,6 +58,8 @@ TEST(Expectations, ReportTheFirstFailureAndCountTheRest) {
       {"expect panel 3 = 1 at 1", "failed at 1.000 s, 10.0 m: panel 3 was 0"},
       {"expect speed <= limit", "speed was 35.0 with the limit at 30 (and on 1 more frames)"},
       {"expect location < 95", "failed at 4.000 s, 95.0 m: location was 95.0 (and on 1 more"},
+      {"expect constant-speed = 0", ""},
+      {"expect fourth = 1", "failed at 1.000 s, 10.0 m: constant-speed was 0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expect);

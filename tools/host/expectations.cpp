@@ -17,7 +17,7 @@ struct Named {
 constexpr Named kQuantities[] = {
     {"speed", Quantity::kSpeed},       {"location", Quantity::kLocation},
     {"brake", Quantity::kBrake},       {"power", Quantity::kPower},
-    {"reverser", Quantity::kReverser}, {"fourth", Quantity::kConstantSpeed},
+    {"reverser", Quantity::kReverser}, {"constant-speed", Quantity::kConstantSpeed},
     {"panel", Quantity::kPanel},       {"sound", Quantity::kSound},
 };
 
@@ -100,12 +100,15 @@ Expectation parseExpectation(const ScriptLine& line, const std::vector<std::stri
 
   std::size_t next = 1;
   const Named* quantity = nullptr;
+  // Scripts written before the field had its name call it "fourth".
+  const std::string_view word = words[next] == "fourth" ? "constant-speed" : words[next];
   for (const Named& named : kQuantities) {
-    if (words[next] == named.word) quantity = &named;
+    if (word == named.word) quantity = &named;
   }
   if (quantity == nullptr) {
-    line.fail("cannot expect '" + std::string(words[next]) +
-              "' (known: stop, speed, location, brake, power, reverser, fourth, panel, sound)");
+    line.fail(
+        "cannot expect '" + std::string(words[next]) +
+        "' (known: stop, speed, location, brake, power, reverser, constant-speed, panel, sound)");
   }
   e.quantity = quantity->quantity;
   ++next;

@@ -7,7 +7,7 @@
 //   expect speed <= limit              # on every frame (no condition: always)
 //
 // Quantities: speed (km/h either way), location (m), and what Elapse handed
-// back: brake, power, reverser, fourth, panel K, sound K. Comparisons: = != <
+// back: brake, power, reverser, constant-speed, panel K, sound K. Comparisons: = != <
 // <= > >=. A value is a number, or `limit` for speed, meaning the limit in
 // force where the front is (frames without one are not checked).
 //
@@ -28,7 +28,7 @@
 namespace host {
 
 // kConstantSpeed is the handle record's fourth field, which scripts call
-// `fourth`.
+// `constant-speed` (or, as they did before it had a name, `fourth`).
 enum class Quantity {
   kSpeed,
   kLocation,

@@ -24,7 +24,7 @@ constexpr std::size_t kHandleOutputs = 4;
 constexpr std::size_t kOutputs = kHandleOutputs + 2 * kArraySize;
 
 std::string outputName(std::size_t output) {
-  static constexpr const char* kHandles[] = {"brake", "power", "reverser", "fourth handle field"};
+  static constexpr const char* kHandles[] = {"brake", "power", "reverser", "constant speed"};
   if (output < kHandleOutputs) return kHandles[output];
   output -= kHandleOutputs;
   return (output < kArraySize ? "panel[" : "sound[") + std::to_string(output % kArraySize) + "]";
