@@ -112,7 +112,9 @@ struct Sample {
     handle = dlopen(CABLOG_FUZZ_SAMPLE_PLUGIN, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) std::abort();
     reset = reinterpret_cast<void (*)()>(dlsym(handle, "SampleReset"));
-    if (reset == nullptr) std::abort();
+    const auto keepCalls = reinterpret_cast<void (*)(int)>(dlsym(handle, "SampleKeepCalls"));
+    if (reset == nullptr || keepCalls == nullptr) std::abort();
+    keepCalls(0);
   }
   void* handle;
   void (*reset)();
