@@ -29,32 +29,38 @@ bool nextField(std::string_view& rest, bool& more, std::string_view& field) {
 
 }  // namespace
 
-std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.remove_prefix(kUtf8ByteOrderMark.size());
+ColumnDefinitionReader::ColumnDefinitionReader(std::string_view bytes) : rest_(bytes) {
+  if (rest_.starts_with(kUtf8ByteOrderMark)) rest_.remove_prefix(kUtf8ByteOrderMark.size());
   // Read as Windows text mode reads: the text ends at the first Ctrl-Z, and
   // CR LF reads as LF while a lone CR stays.
-  bytes = bytes.substr(0, bytes.find(kCtrlZ));
-  std::size_t lines = 1;
-  for (std::size_t at = bytes.find('\n'); at != std::string_view::npos;
-       at = bytes.find('\n', at + 1)) {
-    ++lines;
-  }
-  std::vector<ColumnDefinition> columns;
-  columns.reserve(lines);
-  while (!bytes.empty()) {
-    const std::size_t lineFeed = bytes.find('\n');
-    std::string_view line = bytes.substr(0, lineFeed);
-    bytes.remove_prefix(lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1);
+  rest_ = rest_.substr(0, rest_.find(kCtrlZ));
+}
+
+bool ColumnDefinitionReader::next(std::string_view& key, std::string_view& label) {
+  while (!rest_.empty()) {
+    const std::size_t lineFeed = rest_.find('\n');
+    std::string_view line = rest_.substr(0, lineFeed);
+    rest_.remove_prefix(lineFeed == std::string_view::npos ? rest_.size() : lineFeed + 1);
     if (lineFeed != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
 
     bool more = !line.empty();
-    std::string_view key;
-    std::string_view label;
-    if (nextField(line, more, key) && nextField(line, more, label)) {
-      columns.push_back({std::string(key), std::string(label)});
-      upperAscii(columns.back().key);
+    std::string_view rawKey;
+    if (nextField(line, more, rawKey) && nextField(line, more, label)) {
+      key_.assign(rawKey);
+      upperAscii(key_);
+      key = key_;
+      return true;
     }
   }
+  return false;
+}
+
+std::vector<ColumnDefinition> parseColumnDefinitions(std::string_view bytes) {
+  std::vector<ColumnDefinition> columns;
+  ColumnDefinitionReader reader(bytes);
+  std::string_view key;
+  std::string_view label;
+  while (reader.next(key, label)) columns.push_back({std::string(key), std::string(label)});
   return columns;
 }
 

@@ -8,11 +8,19 @@ namespace cablog {
 
 void parseColumns(ColumnList& columns, LogBuffer& header, std::string_view text) {
   if (text.starts_with(kUtf8ByteOrderMark)) header.appendText(kUtf8ByteOrderMark);
-  const std::vector<ColumnDefinition> definitions = parseColumnDefinitions(text);
-  columns.reserve(columns.size() + definitions.size());
-  for (const ColumnDefinition& definition : definitions) {
-    appendHeaderCell(header, definition.label);
-    columns.push_back({knownKey(definition.key)});
+  // Room for a column a line, so that the list grows once.
+  std::size_t lines = 1;
+  for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+       at = text.find('\n', at + 1)) {
+    ++lines;
+  }
+  columns.reserve(columns.size() + lines);
+  ColumnDefinitionReader reader(text);
+  std::string_view key;
+  std::string_view label;
+  while (reader.next(key, label)) {
+    appendHeaderCell(header, label);
+    columns.push_back({knownKey(key)});
   }
   endHeaderRow(header);
 }

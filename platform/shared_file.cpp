@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <string>
 
 namespace cablog::platform {
@@ -115,7 +116,14 @@ std::size_t SharedFile::write(const char* data, std::size_t size) {
   if (inMemory_) {
     const auto found =
         memoryFiles != nullptr ? memoryFiles->find(pathOf(handle_)) : MemoryFiles::iterator();
-    if (memoryFiles != nullptr && found != memoryFiles->end()) found->second.append(data, size);
+    if (memoryFiles == nullptr || found == memoryFiles->end()) return size;
+    // A system's write never throws: one that finds no memory refuses the
+    // bytes, as a full disk does.
+    try {
+      found->second.append(data, size);
+    } catch (const std::bad_alloc&) {
+      return 0;
+    }
     return size;
   }
   return native::writeFile(handle_, data, size);

@@ -158,10 +158,11 @@ HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* pane
 }
 
 void Plugin::dispose() {
-  // The log first, then the recording, then the chain: a failure of one
-  // must not keep the others from being done.
+  // The log first, with one more attempt as at a second Load, then the
+  // recording, then the chain: a failure of one must not keep the others
+  // from being done.
   try {
-    finishLog();
+    if (!finishLog()) finishLog();
   } catch (...) {
     // The log stays in memory for another Dispose.
   }
