@@ -215,25 +215,27 @@ void Plugin::hornBlow(std::int32_t horn) {
   if (chain.active()) chain.entries().HornBlow(horn);
 }
 
+// The driver's handle is taken first: a call dropped later, when the
+// recording finds no memory, must not leave the host a stale position.
 void Plugin::setPower(std::int32_t notch) {
-  if (recorder.active()) recorder.call(recording::CallTag::SetPower, notch);
   echo.power = notch;
+  if (recorder.active()) recorder.call(recording::CallTag::SetPower, notch);
   logger.values.setInt(ValueKey::Power, notch);
   if (changes(lastPower_, notch)) noteEvent(logger, Event::Power);
   if (chain.active()) chain.entries().SetPower(notch);
 }
 
 void Plugin::setBrake(std::int32_t notch) {
-  if (recorder.active()) recorder.call(recording::CallTag::SetBrake, notch);
   echo.brake = notch;
+  if (recorder.active()) recorder.call(recording::CallTag::SetBrake, notch);
   logger.values.setInt(ValueKey::Brake, notch);
   if (changes(lastBrake_, notch)) noteEvent(logger, Event::Brake);
   if (chain.active()) chain.entries().SetBrake(notch);
 }
 
 void Plugin::setReverser(std::int32_t position) {
-  if (recorder.active()) recorder.call(recording::CallTag::SetReverser, position);
   echo.reverser = position;
+  if (recorder.active()) recorder.call(recording::CallTag::SetReverser, position);
   logger.values.setInt(ValueKey::Reverser, position);
   if (changes(lastReverser_, position)) noteEvent(logger, Event::Reverser);
   if (chain.active()) chain.entries().SetReverser(position);
