@@ -31,12 +31,8 @@ bool readAction(const ScriptLine& line, const std::vector<std::string_view>& wor
     event.action = Action::kSignal;
     event.value = line.anyWhole(words[2], "signal aspect");
   } else if (name == "beacon") {
-    line.expectCount(words, 2, 4, "type, signal, distance and optional");
     event.action = Action::kBeacon;
-    event.beacon.type = line.anyWhole(words[2], "beacon type");
-    event.beacon.signal = line.anyWhole(words[3], "beacon signal");
-    event.beacon.distance = static_cast<float>(line.number(words[4], "beacon distance"));
-    event.beacon.optional = line.anyWhole(words[5], "beacon optional value");
+    event.beacon = line.beacon(words, 2);
   } else if (name == "doors") {
     line.expectCount(words, 2, 1, "'open' or 'close'");
     if (words[2] == "open") {

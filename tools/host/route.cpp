@@ -36,12 +36,8 @@ void addRouteItem(const ScriptLine& line, const std::vector<std::string_view>& w
   item.location = line.number(words[1], "location");
   const std::string_view what = words[2];
   if (what == "beacon") {
-    line.expectCount(words, 3, 4, "type, signal, distance and optional");
     item.kind = RouteKind::kBeacon;
-    item.beacon.type = line.anyWhole(words[3], "beacon type");
-    item.beacon.signal = line.anyWhole(words[4], "beacon signal");
-    item.beacon.distance = static_cast<float>(line.number(words[5], "beacon distance"));
-    item.beacon.optional = line.anyWhole(words[6], "beacon optional value");
+    item.beacon = line.beacon(words, 3);
   } else if (what == "signal") {
     line.expectCount(words, 3, 1, "one aspect");
     item.kind = RouteKind::kSignal;

@@ -81,4 +81,14 @@ void ScriptLine::expectCount(const std::vector<std::string_view>& words, std::si
   }
 }
 
+BeaconData ScriptLine::beacon(const std::vector<std::string_view>& words, std::size_t skip) const {
+  expectCount(words, skip, 4, "type, signal, distance and optional");
+  BeaconData beacon;
+  beacon.type = anyWhole(words[skip], "beacon type");
+  beacon.signal = anyWhole(words[skip + 1], "beacon signal");
+  beacon.distance = static_cast<float>(number(words[skip + 2], "beacon distance"));
+  beacon.optional = anyWhole(words[skip + 3], "beacon optional value");
+  return beacon;
+}
+
 }  // namespace host

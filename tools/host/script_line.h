@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "records.h"
+
 namespace host {
 
 std::vector<std::string_view> splitWords(std::string_view line);
@@ -33,6 +35,10 @@ class ScriptLine {
   // Fails unless `words` holds `count` words after the first `skip`.
   void expectCount(const std::vector<std::string_view>& words, std::size_t skip, std::size_t count,
                    const char* what) const;
+
+  // A beacon's type, signal, distance and optional value: the four words
+  // after the first `skip`, which must be the last.
+  BeaconData beacon(const std::vector<std::string_view>& words, std::size_t skip) const;
 
  private:
   const std::string& source_;
