@@ -30,11 +30,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <istream>
 #include <iterator>
 #include <limits>
 #include <new>
 #include <optional>
-#include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -165,14 +166,16 @@ constexpr int kLoadBudget = 32;
 // there, so only the module's own INI file counts.
 cablog::platform::MemoryFiles files;
 
-// A module folder of its own for each plug-in, holding the column file.
+// A module folder of its own for each plug-in, holding the column file. Its
+// name is one letter: the paths of the module, its INI and column files then
+// fit in a string without an allocation, and a Load makes many of them.
 struct Scratch {
-  explicit Scratch(std::string name)
-      : folder("/cablog-fuzz-" + std::move(name) + ".dll.d"),
+  explicit Scratch(char name)
+      : folder{'/', name},
         modulePath(folder + "/cablog.dll"),
         iniPath(folder + "/cablog.ini"),
         chainStatusPath(folder + "/cablog.chain.txt") {
-    files[folder + "/cablog.csv"] = kColumnFile;
+    files.byPath[folder + "/cablog.csv"] = kColumnFile;
   }
   std::string folder;
   std::string modulePath;
@@ -182,8 +185,8 @@ struct Scratch {
 
 // The file's bytes, or null when there is none; not copied, as logs run long.
 const std::string* bytesOf(const std::string& path) {
-  const auto found = files.find(path);
-  return found == files.end() ? nullptr : &found->second;
+  const auto found = files.byPath.find(path);
+  return found == files.byPath.end() ? nullptr : &found->second;
 }
 
 const std::string& bytesOr(const std::string& path, const std::string& none) {
@@ -192,6 +195,16 @@ const std::string& bytesOr(const std::string& path, const std::string& none) {
 }
 
 const std::string kNoLog = "<no log>";
+const std::string kNoBytes;
+
+// A file in memory read where it lies, not copied into a stream of its own.
+struct BytesIn : std::streambuf {
+  explicit BytesIn(const std::string& bytes) {
+    // The get area is only read from.
+    char* begin = const_cast<char*>(bytes.data());
+    setg(begin, begin, begin + bytes.size());
+  }
+};
 
 float consumeFloat(FuzzedDataProvider& in) {
   constexpr float kSpecial[] = {
@@ -317,7 +330,7 @@ void checkArrays(bool chained, const cablog::VehicleState& state, const std::int
 void checkLogFile(const Scratch& scratch, const cablog::Plugin& plugin, const Model& model) {
   if (!model.loaded) {
     if (!plugin.logger.logPath.empty()) fail("a log path before any Load", plugin.logger.logPath);
-    for (const auto& [name, bytes] : files) {
+    for (const auto& [name, bytes] : files.byPath) {
       if (name.starts_with(scratch.folder + "/Log_")) fail("a log file written without Load", name);
     }
     return;
@@ -366,8 +379,11 @@ struct Pair {
   // Before its log starts again or is written.
   void checkEventRows() const {
     if (relaxed()) return;
-    const std::string withEvents = cablog::testing::heldText(evented.logger.logBuffer);
-    const std::string without = cablog::testing::heldText(plain.logger.logBuffer);
+    // Kept from one input to the next, as they grow as long as the logs.
+    static std::string withEvents;
+    static std::string without;
+    cablog::testing::heldText(evented.logger.logBuffer, withEvents);
+    cablog::testing::heldText(plain.logger.logBuffer, without);
     if (!cablog::testing::someRowsLeftOutGive(withEvents, without)) {
       fail("the Events=1 log is not the plain one with rows added", withEvents.substr(0, 600),
            without.substr(0, 600));
@@ -429,16 +445,16 @@ void load(Pair& pair, Model& model, FuzzedDataProvider& in) {
     const bool evented = &plugin == &pair.evented;
     const std::string& ini = scratch.iniPath;
     if (setting.text == nullptr && chain == 0 && !streamed && !evented && !record) {
-      files.erase(ini);
+      files.byPath.erase(ini);
     } else {
-      std::string& text = files[ini];
+      std::string& text = files.byPath[ini];
       text.clear();
       for (const char* part : {setting.text == nullptr ? "" : setting.text, kChainSettings[chain],
                                "[Log]\r\n", streamed ? flush : "", evented ? "Events=1\r\n" : "",
                                record && !evented ? "Record=1\r\n" : ""}) {
         text += part;
       }
-      if (&plugin == &pair.plain) model.recordingSettings = files[ini];
+      if (&plugin == &pair.plain) model.recordingSettings = text;
     }
     bool loaded = false;
     pluginCall([&] {
@@ -494,10 +510,11 @@ void elapse(Pair& pair, Model& model, const cablog::VehicleState& state, std::ui
 // own with the same settings: every frame must hand back what was recorded,
 // and the log must come out the same, byte for byte.
 void replayRecording(const cablog::Plugin& plain, const Model& model) {
-  std::istringstream in(bytesOr(cablog::recordingPathFor(plain.logger.logPath), ""));
+  BytesIn bytes(bytesOr(cablog::recordingPathFor(plain.logger.logPath), kNoBytes));
+  std::istream in(&bytes);
   host::RecordingReader reader(in);
-  const Scratch scratch("replayed");
-  files[scratch.iniPath] = model.recordingSettings;
+  const Scratch scratch('r');
+  files.byPath[scratch.iniPath] = model.recordingSettings;
   cablog::Plugin again;
   std::array<std::int32_t, 256> panel{};
   std::array<std::int32_t, 256> sound{};
@@ -572,9 +589,9 @@ extern "C" const char* __asan_default_options() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   files.clear();
   cablog::platform::useMemoryFiles(&files);
-  const Scratch plainScratch("plain");
-  const Scratch streamedScratch("streamed");
-  const Scratch eventedScratch("evented");
+  const Scratch plainScratch('p');
+  const Scratch streamedScratch('s');
+  const Scratch eventedScratch('e');
   sample.reset();
   allocationsToFail = 0;
   allocationFailed = false;

@@ -6,8 +6,8 @@ namespace cablog::platform {
 
 std::optional<std::string> readFile(const std::string& path) {
   if (const MemoryFiles* files = memoryFilesInUse()) {
-    const auto found = files->find(path);
-    if (found == files->end()) return std::nullopt;
+    const auto found = files->byPath.find(path);
+    if (found == files->byPath.end()) return std::nullopt;
     return found->second;
   }
   std::FILE* file = openShared(path, "rb");
@@ -22,7 +22,7 @@ std::optional<std::string> readFile(const std::string& path) {
 
 void writeSmallFile(const std::string& path, std::string_view text, bool append) {
   if (MemoryFiles* files = memoryFilesInUse()) {
-    std::string& bytes = (*files)[path];
+    std::string& bytes = files->byPath[path];
     if (!append) bytes.clear();
     bytes += text;
     return;

@@ -37,12 +37,17 @@ bool onDisk(const std::string& path) {
 }
 
 bool openInMemory(MemoryFiles& files, const std::string& path, SharedFile::Start start) {
-  const auto found = files.find(path);
-  if (start == SharedFile::Start::New && (found != files.end() || onDisk(path))) {
+  const auto found = files.byPath.find(path);
+  if (start == SharedFile::Start::New && (found != files.byPath.end() || onDisk(path))) {
     return false;
   }
-  if (found == files.end()) {
-    files.emplace(path, std::string());
+  if (found == files.byPath.end()) {
+    std::string bytes;
+    if (!files.spare.empty()) {
+      bytes = std::move(files.spare.back());
+      files.spare.pop_back();
+    }
+    files.byPath.emplace(path, std::move(bytes));
   } else if (start == SharedFile::Start::Empty) {
     found->second.clear();
   }
@@ -56,6 +61,20 @@ bool takeFault(int& count) {
 }
 
 }  // namespace
+
+void MemoryFiles::clear() {
+  // A log and its recording for each of a few plug-ins.
+  constexpr std::size_t kKept = 16;
+  for (auto& [path, bytes] : byPath) {
+    bytes.clear();
+    spare.push_back(std::move(bytes));
+  }
+  byPath.clear();
+  // The largest last, where a new file takes one from.
+  std::sort(spare.begin(), spare.end(),
+            [](const std::string& a, const std::string& b) { return a.capacity() < b.capacity(); });
+  if (spare.size() > kKept) spare.erase(spare.begin(), spare.end() - kKept);
+}
 
 FileFaults injectFileFaults(const FileFaults& faults) {
   const FileFaults left = pendingFaults;
@@ -74,12 +93,12 @@ MemoryFiles* useMemoryFiles(MemoryFiles* files) {
 }
 
 bool fileExists(const std::string& path) {
-  if (memoryFiles != nullptr) return memoryFiles->contains(path) || onDisk(path);
+  if (memoryFiles != nullptr) return memoryFiles->byPath.contains(path) || onDisk(path);
   return native::fileExists(path);
 }
 
 bool removeFile(const std::string& path) {
-  if (memoryFiles != nullptr) return memoryFiles->erase(path) > 0;
+  if (memoryFiles != nullptr) return memoryFiles->byPath.erase(path) > 0;
   return native::removeFile(path);
 }
 
@@ -114,9 +133,9 @@ std::size_t SharedFile::write(const char* data, std::size_t size) {
   if (takeFault(pendingFaults.failingWrites)) return 0;
   if (takeFault(pendingFaults.shortWrites)) size /= 2;
   if (inMemory_) {
-    const auto found =
-        memoryFiles != nullptr ? memoryFiles->find(pathOf(handle_)) : MemoryFiles::iterator();
-    if (memoryFiles == nullptr || found == memoryFiles->end()) return size;
+    if (memoryFiles == nullptr) return size;
+    const auto found = memoryFiles->byPath.find(pathOf(handle_));
+    if (found == memoryFiles->byPath.end()) return size;
     // A system's write never throws: one that finds no memory refuses the
     // bytes, as a full disk does.
     try {

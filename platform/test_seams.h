@@ -10,6 +10,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace cablog::platform {
 
@@ -30,7 +31,16 @@ FileFaults injectFileFaults(const FileFaults& faults);
 // disk, as the system loads modules from there. At most 64 of them are open
 // at once; one more is refused, as a system refuses. Null returns to the
 // disk; returns the files used before.
-using MemoryFiles = std::unordered_map<std::string, std::string>;
+struct MemoryFiles {
+  std::unordered_map<std::string, std::string> byPath;
+  // The bytes of files let go by clear(), emptied, for SharedFile to open
+  // new files into: a log grows into one as long as its buffer was before,
+  // without copying what it holds and without asking the system for memory.
+  std::vector<std::string> spare;
+
+  // Removes every file, keeping a few buffers, the largest.
+  void clear();
+};
 MemoryFiles* useMemoryFiles(MemoryFiles* files);
 
 }  // namespace cablog::platform

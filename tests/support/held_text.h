@@ -11,9 +11,15 @@
 
 namespace cablog::testing {
 
+// Into `text`, whose buffer a caller that reads logs over and over keeps.
+inline void heldText(const LogBuffer& log, std::string& text) {
+  text.clear();
+  log.forEachChunk([&](std::span<const char> chunk) { text.append(chunk.data(), chunk.size()); });
+}
+
 inline std::string heldText(const LogBuffer& log) {
   std::string text;
-  log.forEachChunk([&](std::span<const char> chunk) { text.append(chunk.data(), chunk.size()); });
+  heldText(log, text);
   return text;
 }
 
