@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <string>
+#include <utility>
 
 namespace host {
 
@@ -10,6 +11,21 @@ namespace {
 bool isLogName(const std::string& name) {
   return name.size() > 8 && name.compare(0, 4, "Log_") == 0 &&
          name.compare(name.size() - 4, 4, ".csv") == 0;
+}
+
+// Where a log's name puts it among logs of the same time: a Load that found
+// "Log_X.csv" taken wrote "Log_X-2.csv", then "-3" and so on, which their
+// names as text do not order ("-2" before ".csv", "-10" before "-2").
+std::pair<std::string, int> loadOrder(const std::string& name) {
+  const std::string stem = name.substr(0, name.size() - 4);
+  const std::size_t dash = stem.find_last_of('-');
+  // The stamp has a dash of its own, YYMMDD-HHMMSS, with six digits after it.
+  const std::string suffix = dash == std::string::npos ? "" : stem.substr(dash + 1);
+  if (suffix.empty() || suffix.size() > 2 ||
+      suffix.find_first_not_of("0123456789") != std::string::npos) {
+    return {stem, 1};
+  }
+  return {stem.substr(0, dash), std::stoi(suffix)};
 }
 
 }  // namespace
@@ -24,7 +40,10 @@ std::optional<std::filesystem::path> newestLog(const std::filesystem::path& fold
     const auto written = entry.last_write_time(error);
     if (error || written < newestTime) continue;
     // Equal times: the later name is the later Load.
-    if (newest && written == newestTime && entry.path().filename() < newest->filename()) continue;
+    if (newest && written == newestTime &&
+        loadOrder(entry.path().filename().string()) < loadOrder(newest->filename().string())) {
+      continue;
+    }
     newest = entry.path();
     newestTime = written;
   }
