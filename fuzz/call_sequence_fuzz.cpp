@@ -153,13 +153,17 @@ constexpr Setting kSettings[] = {
     {"[Frame]\r\nSkip=2\r\nPeriod=-1\r\n", 2, 0},
 };
 
-// Frames and rows one input may ask for, so that an input stays quick. The
-// fuzz build's log blocks are small, so that these rows cross many of them.
-constexpr std::uint64_t kFrameBudget = std::uint64_t{1} << 14;
-constexpr std::uint64_t kRowBudget = 1000;
-// Loads one input may make: each costs the three plug-ins a column file, their
-// settings and a log name, and a long input of little else would crawl.
-constexpr int kLoadBudget = 32;
+// What one input may ask for, so that an input stays quick: libFuzzer counts
+// how often each branch runs, so it would otherwise keep every input that
+// runs a Load or a frame more often than any before, and inputs would grow
+// slower and slower. A run of equal frames is at most a quarter of the
+// frames. The fuzz build's log blocks are small, so that these rows still
+// cross dozens of them; a Load costs each of the three plug-ins a column file,
+// its settings and a log name.
+constexpr std::uint64_t kFrameBudget = 4096;
+constexpr std::uint32_t kLongestRun = 1024;
+constexpr std::uint64_t kRowBudget = 500;
+constexpr int kLoadBudget = 8;
 
 // Every file the plug-ins read and write lives in memory (the disk would
 // cost more than all the rest), emptied for each input: "./Ats.ini" is never
@@ -614,7 +618,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         elapse(pair, model, consumeState(in), 1);
         break;
       case 2: {
-        const auto frames = in.ConsumeIntegralInRange<std::uint32_t>(1, 1u << 12);
+        const auto frames = in.ConsumeIntegralInRange<std::uint32_t>(1, kLongestRun);
         elapse(pair, model, consumeState(in), frames);
         break;
       }
