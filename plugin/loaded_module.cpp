@@ -10,12 +10,19 @@ namespace cablog {
 LoadedModule::LoadedModule(const std::string& path) {
   handle_ = platform::loadLibrary(path, error_);
   if (handle_ == nullptr) return;
-  forEachEntryPoint(static_cast<EntryPoints&>(*this), [&](std::string_view name, auto& pointer) {
-    const std::string symbol(name);
-    pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
-        platform::librarySymbol(handle_, symbol.c_str()));
-    if (pointer == nullptr) missing_.push_back(symbol);
-  });
+  // A constructor that throws runs no destructor: the module would stay
+  // loaded for good.
+  try {
+    forEachEntryPoint(static_cast<EntryPoints&>(*this), [&](std::string_view name, auto& pointer) {
+      const std::string symbol(name);
+      pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+          platform::librarySymbol(handle_, symbol.c_str()));
+      if (pointer == nullptr) missing_.push_back(symbol);
+    });
+  } catch (...) {
+    unload();
+    throw;
+  }
 }
 
 LoadedModule::LoadedModule(LoadedModule&& other) noexcept

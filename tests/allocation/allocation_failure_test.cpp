@@ -5,8 +5,14 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <string>
 
+#ifndef _WIN32
+#include <dlfcn.h>
+#endif
+
+#include "plugin/loaded_module.h"
 #include "tests/allocation/counting_allocator.h"
 #include "tests/support/module_under_test.h"
 #include "tests/support/temp_dir.h"
@@ -89,6 +95,27 @@ TEST(AllocationFailure, NoAllocationOfARunReachesTheHostOrSpoilsTheLog) {
   EXPECT_GT(n, 40u);
   std::printf("%zu allocations made to fail, one run each\n", n - 1);
 }
+
+#ifndef _WIN32
+// Memory running out while a module's entry points are looked up: the module
+// still goes, as it does when the lookup succeeds.
+TEST(AllocationFailure, AModuleIsUnloadedHoweverFarItsLoadingCame) {
+  const std::string path = fs::absolute(CABLOG_BARE_MODULE).string();
+  for (std::size_t n = 1;; ++n) {
+    testing::failAllocation(n);
+    try {
+      const LoadedModule module(path);
+    } catch (const std::bad_alloc&) {
+    }
+    const bool failed = testing::allocationFailed();
+    testing::failAllocation(0);
+    void* still = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (still != nullptr) dlclose(still);
+    EXPECT_EQ(still, nullptr) << "allocation " << n;
+    if (!failed) break;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace cablog
