@@ -38,7 +38,7 @@
 // | list  | panel array as handed in (only if kPanelGiven)                |
 // | list  | sound array as handed in (only if kSoundGiven)                |
 // | 16    | the handle record returned (absent if kSameHandles: as the    |
-// |       | previous Elapse returned)                                     |
+// |       | previous Elapse returned; the first Elapse always has it)     |
 // | list  | panel array on return (only if kPanelGiven)                   |
 // | list  | sound array on return (only if kSoundGiven)                   |
 //

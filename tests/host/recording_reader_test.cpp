@@ -50,6 +50,18 @@ std::string record(std::vector<Call>& calls) {
     calls.push_back({tag, std::move(bytes)});
   };
   calls.push_back({CallTag::Load, ""});
+  Array panel{}, sound{};
+  panel[3] = 7;
+  panel[9] = 8;
+  const auto elapse = [&](const cablog::VehicleState& state) {
+    Call call{CallTag::Elapse, bitsOf(state), panel, sound};
+    call.back = plugin.elapse(state, panel.data(), sound.data());
+    call.panelOut = panel;
+    call.soundOut = sound;
+    calls.push_back(call);
+  };
+  // Before any handle is set: the first frame hands back zeros.
+  elapse({});
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
   const cablog::VehicleSpec vehicle{8, 5, 4, kMin, -1};
@@ -75,19 +87,11 @@ std::string record(std::vector<Call>& calls) {
   const std::uint32_t payload = 0x7fc01234;
   std::memcpy(&nan, &payload, sizeof nan);
   const float speeds[] = {0.0f, 50.0f, 50.0f, nan, 40.0f, -std::numeric_limits<float>::infinity()};
-  Array panel{}, sound{};
-  panel[3] = 7;
-  panel[9] = 8;
   for (int frame = 0; frame < 6; ++frame) {
     // The host changes entries of its own between frames.
     sound[200] = frame % 2;
-    const cablog::VehicleState state{1e300 * frame, speeds[frame], frame * 16, -0.0f, nan,
-                                     1.5f,          float(frame),  0.0f,       1e-45f};
-    Call call{CallTag::Elapse, bitsOf(state), panel, sound};
-    call.back = plugin.elapse(state, panel.data(), sound.data());
-    call.panelOut = panel;
-    call.soundOut = sound;
-    calls.push_back(call);
+    elapse(
+        {1e300 * frame, speeds[frame], frame * 16, -0.0f, nan, 1.5f, float(frame), 0.0f, 1e-45f});
   }
   plugin.dispose();
   calls.push_back({CallTag::Dispose, ""});
@@ -179,6 +183,7 @@ TEST(Recording, DamageIsRefusedAtItsByte) {
       {12, "\xff\xff", "byte 12: expected the length of cablog's version, at most 4096"},
       {firstCall, std::string("\0", 1), "expected a call tag from 1 to 16, found 0x00"},
       {frame + 1, "\x08", "Elapse flags from 0 to 7, found 0x08"},
+      {frame + 1, "\x07", "the first Elapse to hold its handle record, found none"},
       {panelList, "\x2c\x01", "a count of panel changes, at most 256, found 300"},
       {panelList + 2 + 5, "\x03", "expected a panel index above 3, found 3"},
   };

@@ -138,6 +138,9 @@ bool RecordingReader::next(RecordedCall& call) {
       if ((flags & ~rec::ElapseFlags::kAll) != 0) {
         throw RecordingError(flagsAt, "Elapse flags from 0 to 7, found " + hexByte(flags));
       }
+      if ((flags & rec::ElapseFlags::kSameHandles) != 0 && !lastBack_) {
+        throw RecordingError(flagsAt, "the first Elapse to hold its handle record, found none");
+      }
       call.state = read<VehicleState>();
       for (auto& list : call.changes) list = {};
       call.panelGiven = (flags & rec::ElapseFlags::kPanelGiven) != 0;
@@ -155,7 +158,7 @@ bool RecordingReader::next(RecordedCall& call) {
         if (!ensure(rec::kHandleBytes)) return cut();
         lastBack_ = read<HandleRecord>();
       }
-      call.back = lastBack_;
+      call.back = *lastBack_;
       if (call.panelGiven) {
         panelOut_ = panelIn_;
         if (!readChanges(panelOut_, kPanelOut, call)) return cut();

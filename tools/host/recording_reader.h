@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <istream>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -103,7 +104,8 @@ class RecordingReader {
   RecordingHeader header_;
   bool cutShort_ = false;
   std::uint64_t cutAt_ = 0;
-  HandleRecord lastBack_{};
+  // What the last Elapse handed back; none before the first.
+  std::optional<HandleRecord> lastBack_;
   HostArray panelIn_{}, soundIn_{}, panelOut_{}, soundOut_{};
   std::array<ArrayChange, cablog::recording::kArraySize> changes_[kChangeLists];
 };
