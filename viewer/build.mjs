@@ -29,3 +29,19 @@ const html = template.replace('/*CSS*/', () => css).replace('/*JS*/', () => safe
 await mkdir(dirname(out), { recursive: true });
 await writeFile(out, html);
 console.log(`wrote ${out} (${(html.length / 1024).toFixed(0)} KiB)`);
+
+// cablog-debrief, beside the page: the same findings modules, for Node.
+// An .mjs, since Windows runs a double-clicked .js as a script of its own.
+const cli = resolve(dirname(out), 'cablog-debrief.mjs');
+await build({
+  entryPoints: [resolve(here, 'cli', 'main.js')],
+  bundle: true,
+  platform: 'node',
+  format: 'esm',
+  target: ['node18'],
+  outfile: cli,
+  banner: { js: '#!/usr/bin/env node' },
+  legalComments: 'inline',
+  logLevel: 'warning',
+});
+console.log(`wrote ${cli}`);

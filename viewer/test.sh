@@ -51,7 +51,7 @@ if [ ! -x "$chromium" ]; then
 fi
 
 ./build.sh
-if ! npx --no-install prettier --check --log-level warn '*.mjs' 'src/**/*.{js,css}' 'test/**/*.js' 'bench/**/*.mjs'; then
+if ! npx --no-install prettier --check --log-level warn '*.mjs' 'src/**/*.{js,css}' 'cli/**/*.js' 'test/**/*.js' 'bench/**/*.mjs'; then
     echo "viewer/test.sh: formatting differs from Prettier's; run 'npm run format' in viewer/" >&2
     exit 1
 fi

@@ -16,6 +16,7 @@ fail() {
 
 expected="LICENSE README.txt THIRD-PARTY-NOTICES.txt cablog-host.exe cablog.csv cablog.dll cablog.ini"
 [ -f build/viewer/cablog-viewer.html ] && expected="$expected cablog-viewer.html"
+[ -f build/viewer/cablog-debrief.mjs ] && expected="$expected cablog-debrief.mjs"
 # The train plug-in example ships as it is in the source tree.
 example_files=$(ls examples/train-plugin)
 expected="$expected train-plugin/ train-plugin/cablog-host.md $(sed 's|^|train-plugin/|' <<<"$example_files")"
@@ -23,6 +24,17 @@ expected=$(tr ' ' '\n' <<<"$expected" | sort)
 listed=$(unzip -Z1 "$zip_path" | sort)
 if [ "$listed" != "$expected" ]; then
   fail "the bundle lists" $listed "but should list" $expected
+fi
+
+if [ -f build/viewer/cablog-debrief.mjs ]; then
+  cmp -s <(unzip -p "$zip_path" cablog-debrief.mjs) build/viewer/cablog-debrief.mjs ||
+    fail "cablog-debrief.mjs in the bundle is not build/viewer/cablog-debrief.mjs"
+  # It runs on its own, out of the zip, as a user would run it.
+  unpacked=$(mktemp -d)
+  unzip -q "$zip_path" cablog-debrief.mjs -d "$unpacked"
+  node "$unpacked/cablog-debrief.mjs" viewer/test/fixtures/Log_261209-204603.csv | grep -q '^Log_261209-204603\.csv:$' ||
+    fail "cablog-debrief.mjs from the bundle does not debrief a log"
+  rm -rf "$unpacked"
 fi
 
 for file in cablog.dll tools/host/cablog-host.exe; do
