@@ -1,7 +1,7 @@
 // Another module (a train's plug-in, or cablog's own module in the tests and
 // benchmarks) loaded through the platform's loader, with the entry points it
 // exports. The chain, the tests and the benchmarks all load through it. The
-// host stand-in has a loader of its own (tools/host/plugin_module.h): it
+// host stand-in has a loader of its own (tools/host/common/plugin_module.h): it
 // keeps its own copy of the records, so that it tests the binary interface
 // rather than sharing cablog's view of it.
 #pragma once

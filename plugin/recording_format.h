@@ -2,7 +2,7 @@
 // cablog, with the exact bits of every argument, so that a run can be played
 // again into a train plug-in. This header is the one description of the
 // format: cablog writes it (plugin/call_recorder.cpp) and cablog-host reads
-// it (tools/host/recording_reader.cpp), which is why the stand-in may include
+// it (tools/host/recording/recording_reader.cpp), which is why the stand-in may include
 // this one file of ours. It holds constants only.
 //
 // All numbers are little-endian; floats are stored as their IEEE bits.

@@ -4,12 +4,13 @@
 # into a build braking above 50 km/h instead of 45 (exit 1, first difference
 # at the first frame whose speed lies between); into cablog itself with the
 # same files (the same log and recording, byte for byte); cut short (every
-# whole call before the cut); foreign, damaged, not a module (exit 2).
+# whole call before the cut); foreign, damaged, not a module (exit 2); into a
+# module that crashes (exit 3, with the report).
 #
-#   replay_properties.sh WORK_FOLDER MODULE SAMPLE SAMPLE_50 HOST_COMMAND...
+#   replay_properties.sh WORK_FOLDER MODULE SAMPLE SAMPLE_50 CRASHING HOST_COMMAND...
 set -euo pipefail
-work=$1 module=$2 sample=$3 sample50=$4
-shift 4
+work=$1 module=$2 sample=$3 sample50=$4 crashing=$5
+shift 5
 host=("$@")
 
 fail() {
@@ -54,6 +55,12 @@ last=$(tail -n 1 other.out | tr -d '\r')
   fail "replay into the 50 km/h build: '$last', expected the first difference at frame $want"
 grep -q "^  brake: recorded 1, replayed 0" other.out || fail "no brake difference shown: $(cat other.out)"
 [ "$(sed -n 2p report.csv | cut -d, -f1)" = "$want" ] || fail "the report starts elsewhere: $(head -n 3 report.csv)"
+
+# The recorded run reaches 1 s on its 60th frame, where the crashing module
+# writes through a null pointer.
+run_host 3 crash.out replay "$rec" --module "$crashing"
+grep -Eq 'the module crashed \((segmentation fault|access violation)\) in Elapse, frame 60 at 0.98[0-9] s' \
+  crash.out.err || fail "replay into a crashing module: $(cat crash.out.err)"
 
 run_host 0 again.out replay "$rec" --module "$work/again/$name"
 cmp "$log" again/Log_*.csv || fail "the replayed log differs from the recorded run's"

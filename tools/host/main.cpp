@@ -7,6 +7,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "builtin_drive.h"
@@ -69,7 +70,6 @@ int driveCommand(const host::Options& options) {
   // Log files keep the time of their last write; anything older is a
   // previous run's.
   const auto fileStart = fs::file_time_type::clock::now() - std::chrono::seconds(2);
-  host::installCrashReport();
   host::DriveResult result;
   std::optional<host::ChainStatus> status;
   {
@@ -115,32 +115,47 @@ int driveCommand(const host::Options& options) {
   return result.failures.empty() ? host::kExitHeld : host::kExitFailed;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // Subcommands on recordings, each with its own options and exit codes.
-  const std::string command = argc > 1 ? argv[1] : "";
-  if (command == "replay" || command == "show") {
-    const std::vector<std::string> rest(argv + 2, argv + argc);
-    return command == "replay" ? host::replayCommand(rest, std::cout, std::cerr)
-                               : host::showCommand(rest, std::cout, std::cerr);
-  }
-  const std::vector<std::string> args(argv + 1, argv + argc);
+int driveMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   try {
     const host::Options options = host::parseOptions(args);
     if (options.help) {
-      std::cout << host::usageText();
+      out << host::usageText();
       return host::kExitHeld;
     }
     return driveCommand(options);
   } catch (const host::UsageError& error) {
-    std::cerr << "cablog-host: " << error.what() << "\n\n" << host::usageText();
+    err << "cablog-host: " << error.what() << "\n\n" << host::usageText();
     return host::kExitCannotRun;
   } catch (const host::ModuleError& error) {
-    std::cerr << "cablog-host: error: " << error.what() << "\n";
+    err << "cablog-host: error: " << error.what() << "\n";
     return host::kExitFailed;
   } catch (const std::exception& error) {
-    std::cerr << "cablog-host: error: " << error.what() << "\n";
+    err << "cablog-host: error: " << error.what() << "\n";
     return host::kExitCannotRun;
   }
+}
+
+// The programs of the stand-in: a subcommand by its name, else a drive.
+using Program = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+struct Subcommand {
+  std::string_view name;
+  Program run;
+};
+constexpr Subcommand kSubcommands[] = {
+    {"replay", host::replayCommand},
+    {"show", host::showCommand},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Whatever program runs, a module that crashes under it gets a report.
+  host::installCrashReport();
+  const std::string_view first = argc > 1 ? argv[1] : "";
+  for (const Subcommand& subcommand : kSubcommands) {
+    if (first == subcommand.name) {
+      return subcommand.run({argv + 2, argv + argc}, std::cout, std::cerr);
+    }
+  }
+  return driveMain({argv + 1, argv + argc}, std::cout, std::cerr);
 }

@@ -24,21 +24,21 @@ void showRecording(std::istream& in, std::ostream& out) {
 int showCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.size() != 1 || args[0].starts_with("-")) {
     err << "usage: cablog-host show RECORDING\n";
-    return 2;
+    return kExitCannotRun;
   }
   std::ifstream in(args[0], std::ios::binary);
   if (!in) {
     err << "cablog-host show: cannot open " << args[0] << "\n";
-    return 2;
+    return kExitCannotRun;
   }
   try {
     showRecording(in, out);
   } catch (const RecordingError& error) {
     out.flush();
     err << "cablog-host show: " << args[0] << ": " << error.what() << "\n";
-    return 2;
+    return kExitCannotRun;
   }
-  return 0;
+  return kExitHeld;
 }
 
 }  // namespace host

@@ -10,6 +10,7 @@
 #include "crash_report.h"
 #include "expectations.h"
 #include "host_error.h"
+#include "module_caller.h"
 #include "route.h"
 #include "train_model.h"
 
@@ -36,33 +37,6 @@ std::string frameName(std::int64_t frame, std::int64_t elapsedMs) {
   std::snprintf(seconds, sizeof seconds, "%.3f", static_cast<double>(elapsedMs) / 1000);
   return "frame " + std::to_string(frame) + " (" + seconds + " s)";
 }
-
-// Every call into the module goes through here, so that a crash report can
-// name it.
-class Caller {
- public:
-  explicit Caller(const PluginApi& api) : api_(api), site_(callSite()) {}
-
-  template <typename Function, typename... Args>
-  auto call(const char* name, Function PluginApi::*entry, Args... args) const {
-    site_.call = name;
-    struct Leave {
-      CallSite& site;
-      ~Leave() { site.call = nullptr; }
-    } leave{site_};
-    return (api_.*entry)(args...);
-  }
-
-  void at(std::int64_t frame, std::int64_t timeMs, double location) const {
-    site_.frame = frame;
-    site_.timeMs = timeMs;
-    site_.location = location;
-  }
-
- private:
-  const PluginApi& api_;
-  CallSite& site_;
-};
 
 void apply(const Caller& module, const Event& event, Controls& driver) {
   switch (event.action) {

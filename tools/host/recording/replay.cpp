@@ -10,6 +10,7 @@
 
 #include "call_text.h"
 #include "host_error.h"
+#include "module_caller.h"
 #include "platform/platform.h"
 #include "plugin_module.h"
 #include "recording_reader.h"
@@ -95,52 +96,58 @@ class Differences {
   std::string firstLines_;
 };
 
-void call(const PluginApi& api, const RecordedCall& c) {
+const char* callName(CallTag tag) {
+  // The names are literals: their text ends in a NUL.
+  return cablog::recording::kCallKinds[static_cast<int>(tag) - 1].name.data();
+}
+
+void call(const Caller& module, const RecordedCall& c) {
+  const char* name = callName(c.tag);
   switch (c.tag) {
     case CallTag::Load:
-      api.Load();
+      module.call(name, &PluginApi::Load);
       break;
     case CallTag::Dispose:
-      api.Dispose();
+      module.call(name, &PluginApi::Dispose);
       break;
     case CallTag::GetPluginVersion:
-      api.GetPluginVersion();
+      module.call(name, &PluginApi::GetPluginVersion);
       break;
     case CallTag::SetVehicleSpec:
-      api.SetVehicleSpec(c.vehicle);
+      module.call(name, &PluginApi::SetVehicleSpec, c.vehicle);
       break;
     case CallTag::Initialize:
-      api.Initialize(c.value);
+      module.call(name, &PluginApi::Initialize, c.value);
       break;
     case CallTag::SetPower:
-      api.SetPower(c.value);
+      module.call(name, &PluginApi::SetPower, c.value);
       break;
     case CallTag::SetBrake:
-      api.SetBrake(c.value);
+      module.call(name, &PluginApi::SetBrake, c.value);
       break;
     case CallTag::SetReverser:
-      api.SetReverser(c.value);
+      module.call(name, &PluginApi::SetReverser, c.value);
       break;
     case CallTag::KeyDown:
-      api.KeyDown(c.value);
+      module.call(name, &PluginApi::KeyDown, c.value);
       break;
     case CallTag::KeyUp:
-      api.KeyUp(c.value);
+      module.call(name, &PluginApi::KeyUp, c.value);
       break;
     case CallTag::HornBlow:
-      api.HornBlow(c.value);
+      module.call(name, &PluginApi::HornBlow, c.value);
       break;
     case CallTag::DoorOpen:
-      api.DoorOpen();
+      module.call(name, &PluginApi::DoorOpen);
       break;
     case CallTag::DoorClose:
-      api.DoorClose();
+      module.call(name, &PluginApi::DoorClose);
       break;
     case CallTag::SetSignal:
-      api.SetSignal(c.value);
+      module.call(name, &PluginApi::SetSignal, c.value);
       break;
     case CallTag::SetBeaconData:
-      api.SetBeaconData(c.beacon);
+      module.call(name, &PluginApi::SetBeaconData, c.beacon);
       break;
     case CallTag::Elapse:
       break;  // with the comparison, below
@@ -206,24 +213,28 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
   }
   Differences differences(options.report.empty() ? nullptr : &reportFile);
 
-  const PluginApi& api = plugin.api();
+  const Caller caller(plugin.api());
   std::array<std::int32_t, kArraySize> panel{};
   std::array<std::int32_t, kArraySize> sound{};
   ReplayResult result;
   RecordedCall recorded;
+  std::int64_t firstTime = 0;  // the crash report counts time from the first frame
   const auto start = std::chrono::steady_clock::now();
   while (reader.next(recorded)) {
     if (recorded.tag != CallTag::Elapse) {
-      call(api, recorded);
+      call(caller, recorded);
       continue;
     }
     ++result.frames;
     differences.startFrame(result.frames, recorded.state);
     if (recorded.panelGiven) panel = *recorded.panelIn;
     if (recorded.soundGiven) sound = *recorded.soundIn;
-    const HandleRecord back =
-        api.Elapse(recorded.state, recorded.panelGiven ? panel.data() : nullptr,
-                   recorded.soundGiven ? sound.data() : nullptr);
+    if (result.frames == 1) firstTime = recorded.state.time;
+    caller.at(static_cast<std::int64_t>(result.frames), recorded.state.time - firstTime,
+              recorded.state.location);
+    const HandleRecord back = caller.call("Elapse", &PluginApi::Elapse, recorded.state,
+                                          recorded.panelGiven ? panel.data() : nullptr,
+                                          recorded.soundGiven ? sound.data() : nullptr);
     const HandleRecord& want = recorded.back;
     if (back.brake != want.brake) differences.note(0, want.brake, back.brake);
     if (back.power != want.power) differences.note(1, want.power, back.power);
@@ -266,7 +277,7 @@ int replayCommand(const std::vector<std::string>& args, std::ostream& out, std::
   ReplayOptions options;
   try {
     options = parseReplayOptions(args);
-    return replay(options, out).differing > 0 ? 1 : 0;
+    return replay(options, out).differing > 0 ? kExitFailed : kExitHeld;
   } catch (const UsageError& error) {
     err << "cablog-host replay: " << error.what() << "\n\n" << kUsage;
   } catch (const RecordingError& error) {
@@ -276,7 +287,7 @@ int replayCommand(const std::vector<std::string>& args, std::ostream& out, std::
     out.flush();
     err << "cablog-host replay: " << error.what() << "\n";
   }
-  return 2;
+  return kExitCannotRun;
 }
 
 }  // namespace host
