@@ -21,6 +21,7 @@
 #include "plugin_module.h"
 #include "replay.h"
 #include "show.h"
+#include "station_stops.h"
 #include "train_model.h"
 
 namespace {
@@ -56,10 +57,17 @@ int driveCommand(const host::Options& options) {
   }
   // Everything the drive needs is checked before the module is touched.
   const fs::path module = modulePath(options);
-  const host::Script script =
-      options.script.empty() ? host::parseScript(host::builtinDrive(),
-                                                 std::string(host::kBuiltinDriveName), host::kTrain)
-                             : host::readScript(options.script, host::kTrain);
+  host::Script script = options.script.empty()
+                            ? host::parseScript(host::builtinDrive(),
+                                                std::string(host::kBuiltinDriveName), host::kTrain)
+                            : host::readScript(options.script, host::kTrain);
+  if (!options.route.empty()) {
+    if (!script.route.items.empty() || script.route.line) {
+      throw host::HostError(script.source +
+                            " has route lines of its own; give the route in one place");
+    }
+    script.route = host::readRouteFile(options.route);
+  }
   if (!options.workdir.empty()) {
     std::error_code error;
     fs::current_path(options.workdir, error);
@@ -102,6 +110,11 @@ int driveCommand(const host::Options& options) {
     std::cout << "log file:       " << log->string() << " (" << host::dataRows(*log) << " rows)\n";
   } else {
     std::cout << "log file:       none written in " << module.parent_path().string() << "\n";
+  }
+  const auto stations = host::stationStops(script.route, result.stops, result.farthest);
+  if (!stations.empty()) std::cout << "stops at stations:\n";
+  for (const host::StationStop& station : stations) {
+    std::cout << "  " << host::stationLine(station) << "\n";
   }
   if (result.expectations > 0 || !result.failures.empty()) {
     std::cout << "expectations:   " << result.expectations << ", "

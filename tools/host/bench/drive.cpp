@@ -175,6 +175,7 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, bool chai
   DriveResult result;
   result.frames = framesFor(script, fps);
   result.expectations = expectations.count();
+  result.farthest = train.location;
   Observation seen;
   seen.location = seen.previousLocation = train.location;
   seen.speed = train.speed;
@@ -194,7 +195,10 @@ DriveResult drive(const PluginApi& api, const Script& script, int fps, bool chai
       apply(module, script.events[next++], driver);
     }
     const double wasAt = train.location;
+    const bool wasMoving = train.speed != 0;
     train = step(train, moving, vehicle, frameSeconds);
+    if (wasMoving && train.speed == 0) result.stops.push_back(train.location);
+    result.farthest = std::max(result.farthest, train.location);
     module.at(frame, elapsedMs, train.location);
     for (const RouteItem* item : passedItems(script.route, wasAt, train.location)) {
       passOver(module, *item);

@@ -23,6 +23,10 @@ struct DriveResult {
   // power or reverser positions than the driver had set.
   std::int64_t framesHandlesDiffered = 0;
   std::size_t expectations = 0;
+  // Where the train came to rest after moving, in order, and the farthest
+  // its front reached: the stops at the route's stations come from these.
+  std::vector<double> stops;
+  double farthest = 0;
   // "file:line: ..." for every expectation that failed, and a note if the
   // train left the line; empty when the drive went as the script said.
   std::vector<std::string> failures;

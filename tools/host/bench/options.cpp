@@ -50,6 +50,8 @@ Options parseOptions(const std::vector<std::string>& args) {
       options.module = value();
     } else if (arg == "--fps") {
       options.fps = parseFps(value());
+    } else if (arg == "--route") {
+      options.route = value();
     } else if (arg == "--workdir") {
       options.workdir = value();
     } else if (arg == "--realtime") {
@@ -70,7 +72,7 @@ Options parseOptions(const std::vector<std::string>& args) {
 
 const char* usageText() {
   return "usage: cablog-host [--module PATH] [--chained] [--fps N] [--workdir DIR]\n"
-         "                   [--realtime] [--crash-at SECONDS] [SCRIPT]\n"
+         "                   [--realtime] [--crash-at SECONDS] [--route FILE] [SCRIPT]\n"
          "       cablog-host --print-builtin\n"
          "       cablog-host replay RECORDING --module PATH [--report FILE]\n"
          "       cablog-host show RECORDING\n"
@@ -105,6 +107,9 @@ const char* usageText() {
          "                  end the process abruptly at that simulated time,\n"
          "                  without Dispose, as a crashing simulator would\n"
          "                  (exit status 3)\n"
+         "  --route FILE    the line, limits, signals and stations from FILE, for a\n"
+         "                  script without 'line' and 'at' lines; the stop at each\n"
+         "                  station is reported\n"
          "  --print-builtin print the built-in drive as a script and exit\n"
          "\n"
          "replay plays a recording that cablog made with [Log] Record=1 into a\n"

@@ -10,6 +10,7 @@ namespace host {
 struct Options {
   std::string module;  // empty: the cablog module in the current directory
   std::string script;  // empty: the built-in drive
+  std::string route;   // a route file for a script without route lines; empty: none
   int fps = 60;
   std::string workdir;          // where the module looks for ./Ats.ini; empty: stay put
   bool chained = false;         // the module passes the calls on to a train's own plug-in

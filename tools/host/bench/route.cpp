@@ -1,7 +1,10 @@
 #include "route.h"
 
 #include <algorithm>
+#include <fstream>
 #include <string>
+
+#include "host_error.h"
 
 namespace host {
 
@@ -15,6 +18,8 @@ const char* kindName(RouteKind kind) {
       return "signal";
     case RouteKind::kLimit:
       return "limit";
+    case RouteKind::kStation:
+      return "station";
   }
   return "?";
 }
@@ -39,9 +44,16 @@ void addRouteItem(const ScriptLine& line, const std::vector<std::string_view>& w
     item.kind = RouteKind::kBeacon;
     item.beacon = line.beacon(words, 3);
   } else if (what == "signal") {
-    line.expectCount(words, 3, 1, "one aspect");
+    if (words.size() > 4) line.fail("'signal' takes at most one aspect");
     item.kind = RouteKind::kSignal;
-    item.aspect = line.anyWhole(words[3], "signal aspect");
+    item.sendsAspect = words.size() == 4;
+    if (item.sendsAspect) item.aspect = line.anyWhole(words[3], "signal aspect");
+  } else if (what == "station") {
+    if (words.size() < 4) line.fail("'station' takes a name");
+    item.kind = RouteKind::kStation;
+    for (std::size_t i = 3; i < words.size(); ++i) {
+      item.name += (i > 3 ? " " : "") + std::string(words[i]);
+    }
   } else if (what == "limit") {
     line.expectCount(words, 3, 1, "one speed in km/h");
     item.kind = RouteKind::kLimit;
@@ -49,7 +61,7 @@ void addRouteItem(const ScriptLine& line, const std::vector<std::string_view>& w
     if (item.limitKmh <= 0) line.fail("speed limit " + std::string(words[3]) + " is not above 0");
   } else {
     line.fail("unknown thing on the line '" + std::string(what) +
-              "' (known: beacon, signal, limit)");
+              "' (known: beacon, signal, limit, station)");
   }
   for (const RouteItem& other : route.items) {
     if (other.kind == item.kind && other.location == item.location) {
@@ -73,7 +85,8 @@ LineEnds parseLineEnds(const ScriptLine& line, const std::vector<std::string_vie
 std::vector<const RouteItem*> passedItems(const Route& route, double from, double to) {
   std::vector<const RouteItem*> passed;
   for (const RouteItem& item : route.items) {
-    if (item.kind == RouteKind::kLimit) continue;
+    if (item.kind == RouteKind::kLimit || item.kind == RouteKind::kStation) continue;
+    if (item.kind == RouteKind::kSignal && !item.sendsAspect) continue;
     if ((from < item.location && item.location <= to) ||
         (to < item.location && item.location <= from)) {
       passed.push_back(&item);
@@ -81,6 +94,36 @@ std::vector<const RouteItem*> passedItems(const Route& route, double from, doubl
   }
   if (to < from) std::reverse(passed.begin(), passed.end());
   return passed;
+}
+
+Route readRouteFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw HostError(path + ": cannot open the route file");
+  Route route;
+  int number = 0;
+  int lineLine = 0;
+  for (std::string text; std::getline(file, text);) {
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    const ScriptLine line(path, ++number);
+    const std::vector<std::string_view> words =
+        splitWords(std::string_view(text).substr(0, text.find('#')));
+    if (words.empty()) continue;
+    if (words[0] == "at") {
+      addRouteItem(line, words, route);
+    } else if (words[0] == "line" && lineLine == 0) {
+      route.line = parseLineEnds(line, words);
+      lineLine = number;
+    } else {
+      line.fail(words[0] == "line" ? "'line' was set already on line " + std::to_string(lineLine)
+                                   : "only 'line' and 'at' lines belong in a route file");
+    }
+  }
+  for (const RouteItem& item : route.items) {
+    if (route.line && !route.line->contains(item.location)) {
+      ScriptLine(path, item.line).fail(metres(item.location) + " is beyond the line's ends");
+    }
+  }
+  return route;
 }
 
 std::optional<double> limitAt(const Route& route, double location) {
