@@ -2,6 +2,7 @@
 
 #include "logging/clock_text.h"
 #include "logging/log_rows.h"
+#include "logging/log_stream.h"
 #include "logging/plugin_readings.h"
 
 namespace cablog {
@@ -29,6 +30,11 @@ bool lookAtFrame(Logger& logger, const FrameReadings& readings) {
     return sampleFrame(logger, readings, periodic);
   }
   return false;
+}
+
+void logFrame(Logger& logger, const FrameReadings& readings) {
+  if (!lookAtFrame(logger, readings)) return;
+  if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);
 }
 
 bool sampleFrame(Logger& logger, const FrameReadings& state, bool periodic) {

@@ -36,6 +36,16 @@ inline bool countFrame(Logger& logger, std::int32_t time) {
   return logger.periodMs > 0 && periodElapsed(time, logger.lastTime, logger.periodMs);
 }
 
+// One frame as Elapse hands it to the logger, the only way frames reach it:
+// counted down, and when it may be a row, its readings gathered (`gather`
+// returns them; never called on the frames the countdown ends) and looked
+// at, then a streamed log written when that is due.
+void logFrame(Logger& logger, const FrameReadings& readings);
+template <typename Gather>
+inline void takeFrame(Logger& logger, std::int32_t time, const Gather& gather) {
+  if (countFrame(logger, time)) logFrame(logger, gather());
+}
+
 // Samples the frame if it is a periodic row, or follows an event while
 // event rows are on; then counts down to the next frame to look at. Returns
 // whether it appended a row.

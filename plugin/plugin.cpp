@@ -2,7 +2,6 @@
 
 #include "logging/column_file.h"
 #include "logging/log_file.h"
-#include "logging/log_stream.h"
 #include "logging/plugin_readings.h"
 #include "platform/platform.h"
 #include "plugin/module_paths.h"
@@ -109,26 +108,6 @@ std::int32_t Plugin::pluginVersion() {
   return kInterfaceVersion;
 }
 
-HandleRecord Plugin::elapseRecorded(const VehicleState& state, std::int32_t* panel,
-                                    std::int32_t* sound) {
-  recorder.elapseIn(state, panel, sound);
-  const bool chained = chain.active();
-  HandleRecord back;
-  if (chained) {
-    back = elapseChained(state, panel, sound);
-  } else {
-    if (countFrame(logger, state.time)) logFrame(readingsOf(state));
-    back = echoed();
-  }
-  recorder.elapseOut(back, panel, sound, !chained);
-  return back;
-}
-
-void Plugin::logFrame(const FrameReadings& readings) {
-  if (!lookAtFrame(logger, readings)) return;
-  if (logger.stream.flushSeconds > 0) flushIfDue(logger.stream, logger.logBuffer, logger.logPath);
-}
-
 bool Plugin::finishLog() {
   if (logger.stream.flushSeconds > 0) {
     return finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
@@ -142,18 +121,12 @@ void Plugin::reportReentry() {
   chain.noteLoop();
 }
 
-HandleRecord Plugin::elapseChained(const VehicleState& state, std::int32_t* panel,
+HandleRecord Plugin::decideChained(const VehicleState& state, std::int32_t* panel,
                                    std::int32_t* sound) {
   const HandleRecord decided = chain.entries().Elapse(state, panel, sound);
   notePluginEvents(logger, lastDecided_, decided);
   lastDecided_ = decided;
-  if (countFrame(logger, state.time)) {
-    const PluginReadings plugin{decided.brake,         decided.power, decided.reverser,
-                                decided.constantSpeed, panel,         sound};
-    FrameReadings readings = readingsOf(state);
-    readings.plugin = &plugin;
-    logFrame(readings);
-  }
+  decided_ = {decided.brake, decided.power, decided.reverser, decided.constantSpeed, panel, sound};
   return decided;
 }
 

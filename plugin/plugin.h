@@ -8,6 +8,7 @@
 
 #include "logging/frame_sampling.h"
 #include "logging/logger.h"
+#include "logging/plugin_readings.h"
 #include "plugin/call_recorder.h"
 #include "plugin/chain.h"
 #include "plugin/host_records.h"
@@ -33,12 +34,26 @@ class Plugin {
   // Alone, the host's arrays are never touched and the host's handles come
   // back. Chained, the train plug-in decides: what it returns comes back
   // unchanged, and it may write the arrays (which it then needs).
+  //
+  // The one path of every frame, in every build and mode, in this order: the
+  // call recorded as handed in, the chain, the frame counted, its readings
+  // gathered and logged, the call recorded as it went back. State that a key
+  // needs from every frame (a running maximum, say) is kept up to date where
+  // the comment below says, before the countdown that ends most frames.
   HandleRecord elapse(const VehicleState& state, std::int32_t* panel = nullptr,
                       std::int32_t* sound = nullptr) {
-    if (recorder.active()) return elapseRecorded(state, panel, sound);
-    if (chain.active()) return elapseChained(state, panel, sound);
-    if (countFrame(logger, state.time)) logFrame(readingsOf(state));
-    return echoed();
+    const bool recorded = recorder.active();
+    if (recorded) recorder.elapseIn(state, panel, sound);
+    const bool chained = chain.active();
+    const HandleRecord back = chained ? decideChained(state, panel, sound) : echoed();
+    // Per-frame state goes here.
+    takeFrame(logger, state.time, [&] {
+      FrameReadings readings = readingsOf(state);
+      if (chained) readings.plugin = &decided_;
+      return readings;
+    });
+    if (recorded) recorder.elapseOut(back, panel, sound, !chained);
+    return back;
   }
 
   // Writes the log (what of it is still waiting, when it is streamed), then
@@ -82,11 +97,8 @@ class Plugin {
   CallRecorder recorder;
 
  private:
-  HandleRecord elapseRecorded(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
-  HandleRecord elapseChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
-  // A frame that may be a row: sampled first, then, if it made one, the
-  // streamed log written when that is due.
-  void logFrame(const FrameReadings& readings);
+  // The chained plug-in's Elapse, and the events of what it decided.
+  HandleRecord decideChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
 
   // What the handle and signal setters last set, and what the chained
   // plug-in returned on the previous frame: a repeat of either is no event.
@@ -95,6 +107,8 @@ class Plugin {
   std::optional<std::int32_t> lastReverser_;
   std::optional<std::int32_t> lastSignal_;
   std::optional<HandleRecord> lastDecided_;
+  // What the chained plug-in made of the current frame, for its row.
+  PluginReadings decided_{};
 
   // Writes the log, or what of it is still waiting; whether all of it went.
   bool finishLog();

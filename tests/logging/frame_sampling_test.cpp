@@ -17,9 +17,8 @@ FrameReadings frame(std::int32_t time, float speed) {
   return state;
 }
 
-// One call of Elapse as the plug-in makes it.
 void elapse(Logger& logger, const FrameReadings& readings) {
-  if (countFrame(logger, readings.time)) lookAtFrame(logger, readings);
+  takeFrame(logger, readings.time, [&] { return readings; });
 }
 
 Logger loggerWithInterval(std::int32_t interval, ColumnList columns = {}) {
