@@ -7,6 +7,7 @@ import { parseLog } from '../src/parse.js';
 import { parseRoute, RouteFileError } from '../src/route-file.js';
 import { parseFindingsFile, FindingsFileError } from '../src/finding-rules.js';
 import { KINDS } from '../src/findings.js';
+import { SEVERITY_STYLES } from '../src/severity.js';
 import { summariseRun, runCells, runsCsv, RUN_COLUMNS, byDate } from '../src/run-summary.js';
 
 const USAGE = `usage: cablog-debrief LOG... [--route FILE] [--findings FILE] [--csv | --json] [--fail-at SEVERITY]
@@ -14,8 +15,6 @@ const USAGE = `usage: cablog-debrief LOG... [--route FILE] [--findings FILE] [--
 Prints a table of the runs and every finding (--csv: the table as CSV;
 --json: every run with its findings). Exits 1 when a finding is at or
 above SEVERITY (1 note, 2 warning, 3 serious), 2 on bad input, else 0.`;
-
-export const SEVERITY_NAMES = ['', 'note', 'warning', 'serious'];
 
 class UsageError extends Error {}
 
@@ -69,7 +68,7 @@ function text(runs) {
   const lines = [table([RUN_COLUMNS, ...runs.map(runCells)]), ''];
   for (const run of runs) {
     lines.push(`${run.name}:`);
-    for (const f of run.findings) lines.push(`  ${SEVERITY_NAMES[f.severity].padEnd(7)}  ${f.text}`);
+    for (const f of run.findings) lines.push(`  ${SEVERITY_STYLES[f.severity].name.padEnd(7)}  ${f.text}`);
     for (const u of run.unchecked) lines.push(`  not checked: ${u.kind} (${u.reason})`);
     if (!run.findings.length && !run.unchecked.length) lines.push('  no findings');
   }
