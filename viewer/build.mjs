@@ -1,4 +1,7 @@
-// Bundles the viewer into one HTML file that needs nothing else at run time.
+// Bundles the viewer into one HTML file that needs nothing else at run time,
+// and beside it a test build (`-test.html`) that also hands the page's state
+// to the browser tests and the benchmark as window.cablogViewer. The page
+// users get has no such hook.
 import { build } from 'esbuild';
 import { readFile, writeFile, mkdir } from 'node:fs/promises';
 import { dirname, resolve } from 'node:path';
@@ -7,28 +10,32 @@ import { fileURLToPath } from 'node:url';
 const here = dirname(fileURLToPath(import.meta.url));
 const out = resolve(process.argv[2] || resolve(here, '..', 'build', 'viewer', 'cablog-viewer.html'));
 
-const result = await build({
-  entryPoints: [resolve(here, 'src', 'main.js')],
-  bundle: true,
-  minify: true,
-  format: 'iife',
-  target: ['chrome100', 'firefox100', 'safari15'],
-  write: false,
-  outdir: 'out',
-  legalComments: 'inline',
-  logLevel: 'warning',
-});
-
-const js = result.outputFiles.find((f) => f.path.endsWith('.js')).text;
-const css = result.outputFiles.find((f) => f.path.endsWith('.css')).text;
-// Inline scripts end at the first "</script" whatever the JS means by it.
-const safeJs = js.replace(/<\/(script)/gi, '<\\/$1');
-const template = await readFile(resolve(here, 'src', 'index.html'), 'utf8');
-const html = template.replace('/*CSS*/', () => css).replace('/*JS*/', () => safeJs);
+async function page(testHooks) {
+  const result = await build({
+    entryPoints: [resolve(here, 'src', 'main.js')],
+    bundle: true,
+    minify: true,
+    format: 'iife',
+    target: ['chrome100', 'firefox100', 'safari15'],
+    write: false,
+    outdir: 'out',
+    legalComments: 'inline',
+    logLevel: 'warning',
+    define: { TEST_HOOKS: String(testHooks) },
+  });
+  const js = result.outputFiles.find((f) => f.path.endsWith('.js')).text;
+  const css = result.outputFiles.find((f) => f.path.endsWith('.css')).text;
+  // Inline scripts end at the first "</script" whatever the JS means by it.
+  const safeJs = js.replace(/<\/(script)/gi, '<\\/$1');
+  const template = await readFile(resolve(here, 'src', 'index.html'), 'utf8');
+  return template.replace('/*CSS*/', () => css).replace('/*JS*/', () => safeJs);
+}
 
 await mkdir(dirname(out), { recursive: true });
+const html = await page(false);
 await writeFile(out, html);
-console.log(`wrote ${out} (${(html.length / 1024).toFixed(0)} KiB)`);
+await writeFile(out.replace(/(\.html)?$/, '-test.html'), await page(true));
+console.log(`wrote ${out} (${(html.length / 1024).toFixed(0)} KiB) and its test build`);
 
 // cablog-debrief, beside the page: the same findings modules, for Node.
 // An .mjs, since Windows runs a double-clicked .js as a script of its own.

@@ -55,5 +55,5 @@ if ! npx --no-install prettier --check --log-level warn '*.mjs' 'src/**/*.{js,cs
     echo "viewer/test.sh: formatting differs from Prettier's; run 'npm run format' in viewer/" >&2
     exit 1
 fi
-CABLOG_VIEWER_HTML="$here/../build/viewer/cablog-viewer.html" \
+CABLOG_VIEWER_HTML="$here/../build/viewer/cablog-viewer-test.html" \
     node --test --test-reporter=tap --test-concurrency=1 test/unit/ test/e2e/

@@ -30,7 +30,7 @@ import { launch } from '../test/e2e/browser.js';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const buildDir = resolve(here, '..', '..', 'build', 'viewer');
-const page = pathToFileURL(process.env.CABLOG_VIEWER_HTML || join(buildDir, 'cablog-viewer.html')).href;
+const page = pathToFileURL(process.env.CABLOG_VIEWER_HTML || join(buildDir, 'cablog-viewer-test.html')).href;
 function generated(name, factor) {
   const file = join(buildDir, name);
   if (!existsSync(file))

@@ -13,7 +13,7 @@
 //   open.js    app.open(files), app.add(files)
 //   follow.js  app.follow(handle)
 //   panels.js  app.zoomToRows(from, to), app.zoomToX(x), app.followNewest()
-import { LogFormatError } from './parse.js';
+import { LogFormatError } from './log-model.js';
 import { xCandidates, defaultView, viewToFragment, fragmentToView, plottable } from './view.js';
 import { guessRoles, matchRoles } from './roles.js';
 import { ALIGN_LOCATION } from './compare.js';

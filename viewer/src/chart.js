@@ -1,5 +1,5 @@
 // The stacked panels: uPlot options for a scene of series and their
-// drawing. A scene is what main.js decides to show:
+// drawing. A scene is what scene.js works out to show:
 //   { x: { values, label, isClock, format(v, row) }, range: [min, max],
 //     panels: [{ series: [{ label, color, dash, xs, column, stepped(), id }] }],
 //     events: [{ run, label, xs, rows, dash }] }
@@ -8,7 +8,7 @@
 import uPlot from 'uplot';
 import { formatCell, formatClockTick, formatNumberTick, CLOCK_INCRS } from './format.js';
 import { extendPyramid, seriesPaths, rangeOf, yLimits, visibleRows, lowerBound } from './decimate.js';
-import { KIND_CLOCK } from './parse.js';
+import { KIND_CLOCK } from './log-model.js';
 import { markHooks } from './marks.js';
 
 const SYNC_KEY = 'cablog';

@@ -1,7 +1,7 @@
 // The controls beside the panels: the code page of the labels, the x axis
 // and the column table.
 import { ENCODINGS, ENCODING_NAMES, visibleText } from './codepage.js';
-import { KIND_NAMES, KIND_EVENTS, decodeLabels } from './parse.js';
+import { KIND_NAMES, KIND_EVENTS, decodeLabels } from './log-model.js';
 import { ROW_X, plottable, unshownColumns, assignColumn, setX } from './view.js';
 import { $, el } from './dom.js';
 

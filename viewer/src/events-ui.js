@@ -2,7 +2,7 @@
 // kinds (click to hide a kind's marks), and the list, filtered by kind,
 // where clicking an event zooms the panels to it.
 import { $, el } from './dom.js';
-import { KIND_EVENTS } from './parse.js';
+import { KIND_EVENTS } from './log-model.js';
 import { NONE } from './roles.js';
 import { visibleText } from './codepage.js';
 import { eventStyle, shapePath, kindCounts, eventKind, eventText } from './events.js';

@@ -1,7 +1,7 @@
 // The events column: what the plug-in saw happen between two rows, as
 // names separated by spaces ("SIGNAL BEACON KEY_DOWN_3 +2"), and how each
 // kind of event is marked on the panels.
-import { KIND_EVENTS } from './parse.js';
+import { KIND_EVENTS } from './log-model.js';
 import { NONE } from './roles.js';
 
 // A mark and a colour for every kind the plug-in writes; a kind it may

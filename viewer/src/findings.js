@@ -7,7 +7,7 @@
 // location }, null where the log has no clock or location), worst, text }.
 // A kind whose inputs are missing is reported once in `unchecked` with the
 // reason, never passed over in silence.
-import { KIND_BOOL, KIND_EVENTS } from './parse.js';
+import { KIND_BOOL, KIND_EVENTS } from './log-model.js';
 import { guessRoles, secondsOf, NONE } from './roles.js';
 import { stopReport } from './report.js';
 import { eventRows, eventKind } from './events.js';

@@ -1,5 +1,5 @@
 // Text shown for values and axis ticks.
-import { KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './parse.js';
+import { KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './log-model.js';
 
 function pad(n, width) {
   return String(n).padStart(width, '0');

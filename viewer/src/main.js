@@ -15,8 +15,8 @@ import * as panels from './panels.js';
 import * as events from './events-ui.js';
 
 const app = createApp();
-// Tests and the benchmark read the page's state through this.
-window.cablogViewer = app.state;
+// Only the test build (build.mjs) lets tests and the benchmark read the page's state.
+if (TEST_HOOKS) window.cablogViewer = app.state;
 reportErrors((text) => app.message(text, 'error'));
 app.status('idle');
 

@@ -1,6 +1,7 @@
 // Opening logs: "Open log…" (one to look at, the rest beside it) and
 // "Compare with…", and reading the files into runs.
-import { readLogFile, decodeLabels, LogFormatError } from './parse.js';
+import { readLogFile } from './parse.js';
+import { decodeLabels, LogFormatError } from './log-model.js';
 import { matchRoles } from './roles.js';
 import { MAX_RUNS } from './compare.js';
 import { shortName } from './runs.js';

@@ -4,7 +4,7 @@
 // guess reads the labels (in English or Japanese, with or without a unit)
 // and checks that the values could be what the label says. The user can
 // correct every guess in the page.
-import { KIND_NUMBER, KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './parse.js';
+import { KIND_NUMBER, KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './log-model.js';
 
 export const ROLES = ['speed', 'location', 'clock', 'brake', 'events'];
 export const ROLE_NAMES = {

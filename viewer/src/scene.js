@@ -1,7 +1,7 @@
 // What the panels show, worked out from the runs and the view without
 // touching the page: the x values, the panels and their series.
 import { ROW_X } from './view.js';
-import { KIND_CLOCK, KIND_NUMBER } from './parse.js';
+import { KIND_CLOCK, KIND_NUMBER } from './log-model.js';
 import { formatCell, formatClock, formatNumber } from './format.js';
 import { isStepColumn, NONE } from './roles.js';
 import { sceneEvents } from './events.js';

@@ -6,7 +6,7 @@
 // labels are the user's free text and may repeat or be empty, while the
 // position is stable for every log written with the same definition file,
 // which is what a shared view is for.
-import { KIND_NONE, KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './parse.js';
+import { KIND_NONE, KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from './log-model.js';
 import { guessRoles, isMillisClock, unitOf, NONE } from './roles.js';
 
 export const ROW_X = 'row';

@@ -13,7 +13,7 @@ const fixtures = resolve(here, '..', 'fixtures');
 const runA = join(fixtures, 'Log_261209-204603.csv');
 const runB = join(fixtures, 'Log_261209-204603-2.csv');
 const pageFile = resolve(
-  process.env.CABLOG_VIEWER_HTML || join(here, '..', '..', '..', 'build', 'viewer', 'cablog-viewer.html'),
+  process.env.CABLOG_VIEWER_HTML || join(here, '..', '..', '..', 'build', 'viewer', 'cablog-viewer-test.html'),
 );
 const outDir = dirname(pageFile);
 

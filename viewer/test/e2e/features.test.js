@@ -11,7 +11,7 @@ import { launch } from './browser.js';
 const here = dirname(fileURLToPath(import.meta.url));
 const fixtures = resolve(here, '..', 'fixtures');
 const pageFile = resolve(
-  process.env.CABLOG_VIEWER_HTML || join(here, '..', '..', '..', 'build', 'viewer', 'cablog-viewer.html'),
+  process.env.CABLOG_VIEWER_HTML || join(here, '..', '..', '..', 'build', 'viewer', 'cablog-viewer-test.html'),
 );
 const outDir = dirname(pageFile);
 const pageUrl = pathToFileURL(pageFile).href;

@@ -2,7 +2,7 @@
 // file picker and by drag and drop, driven with the mouse.
 //
 // CABLOG_LOG_FILE picks the log (default: the hand-written fixture);
-// CABLOG_VIEWER_HTML the page (default: build/viewer/cablog-viewer.html).
+// CABLOG_VIEWER_HTML the page's test build (default: build/viewer/cablog-viewer-test.html).
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync, mkdirSync } from 'node:fs';
@@ -15,9 +15,10 @@ const here = dirname(fileURLToPath(import.meta.url));
 const repo = resolve(here, '..', '..', '..');
 const fixture = resolve(here, '..', 'fixtures', 'drive.csv');
 const logFile = resolve(process.env.CABLOG_LOG_FILE || fixture);
-const pageFile = resolve(process.env.CABLOG_VIEWER_HTML || join(repo, 'build', 'viewer', 'cablog-viewer.html'));
+const pageFile = resolve(process.env.CABLOG_VIEWER_HTML || join(repo, 'build', 'viewer', 'cablog-viewer-test.html'));
 const outDir = dirname(pageFile);
 const pageUrl = pathToFileURL(pageFile).href;
+const shippedUrl = pathToFileURL(pageFile.replace(/-test\.html$/, '.html')).href;
 
 let browser;
 let scratch;
@@ -34,7 +35,7 @@ after(async () => {
   if (scratch) rmSync(scratch, { recursive: true, force: true });
 });
 
-async function openPage(hash = '') {
+async function openPage(hash = '', url = pageUrl) {
   const page = await browser.newPage();
   page.on('request', (r) => requests.push(r.url()));
   page.on('console', (m) => {
@@ -44,7 +45,7 @@ async function openPage(hash = '') {
     }
   });
   page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
-  await page.goto(pageUrl + hash);
+  await page.goto(url + hash);
   await page.waitForFunction(() => document.body.dataset.state === 'idle');
   return page;
 }
@@ -125,6 +126,14 @@ test('the log opens and every panel draws its series', async () => {
   }
   mkdirSync(outDir, { recursive: true });
   await page.screenshot({ path: join(outDir, 'e2e-overview.png'), fullPage: true });
+  await page.close();
+});
+
+test('the page users get, built beside the test build, draws the log and holds no test hook', async () => {
+  const page = await openPage('', shippedUrl);
+  assert.equal(await load(page, logFile), 'ready');
+  assert.ok((await page.locator('.panel canvas').count()) > 0);
+  assert.equal(await page.evaluate(() => typeof window.cablogViewer), 'undefined');
   await page.close();
 });
 
@@ -339,7 +348,10 @@ test('files that are not logs get a message on the page', async (t) => {
 
 test('nothing was fetched and nothing went wrong in the console', () => {
   const foreign = requests.filter(
-    (u) => u !== pageUrl && !u.startsWith(pageUrl + '#') && !u.startsWith('blob:') && !u.startsWith('data:'),
+    (u) =>
+      ![pageUrl, shippedUrl].some((p) => u === p || u.startsWith(p + '#')) &&
+      !u.startsWith('blob:') &&
+      !u.startsWith('data:'),
   );
   assert.deepEqual(foreign, []);
   assert.deepEqual(problems, []);

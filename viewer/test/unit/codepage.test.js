@@ -3,7 +3,8 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { resolve, dirname } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { parseLog, decodeLabels } from '../../src/parse.js';
+import { parseLog } from '../../src/parse.js';
+import { decodeLabels } from '../../src/log-model.js';
 
 const fixtures = resolve(dirname(fileURLToPath(import.meta.url)), '..', 'fixtures');
 // A header of these bytes and one row of ones below it.

@@ -2,17 +2,8 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { basename } from 'node:path';
-import {
-  parseLog,
-  readLogFile,
-  GrowingLog,
-  LogFormatError,
-  KIND_NONE,
-  KIND_NUMBER,
-  KIND_BOOL,
-  KIND_CLOCK,
-  KIND_EVENTS,
-} from '../../src/parse.js';
+import { parseLog, readLogFile, GrowingLog } from '../../src/parse.js';
+import { LogFormatError, KIND_NONE, KIND_NUMBER, KIND_BOOL, KIND_CLOCK, KIND_EVENTS } from '../../src/log-model.js';
 import { formatCell } from '../../src/format.js';
 import { logFiles } from './logs.js';
 

@@ -2,7 +2,7 @@
 // case: each row is a value on either side of a limit the code draws.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { KIND_NUMBER, KIND_BOOL, KIND_CLOCK } from '../../src/parse.js';
+import { KIND_NUMBER, KIND_BOOL, KIND_CLOCK } from '../../src/log-model.js';
 import { isStepColumn, isMillisClock, unitOf, secondsOf, guessRoles, NONE } from '../../src/roles.js';
 import { formatClockTick, formatNumberTick, CLOCK_INCRS } from '../../src/format.js';
 import { visibleText, decodeText } from '../../src/codepage.js';
