@@ -10,6 +10,20 @@ import { fileURLToPath } from 'node:url';
 const here = dirname(fileURLToPath(import.meta.url));
 const out = resolve(process.argv[2] || resolve(here, '..', 'build', 'viewer', 'cablog-viewer.html'));
 
+// The library's worker, bundled first and handed to the page as text: a
+// single file has no other place to load it from.
+const worker = await build({
+  entryPoints: [resolve(here, 'src', 'library-worker.js')],
+  bundle: true,
+  minify: true,
+  format: 'iife',
+  target: ['chrome100', 'firefox100', 'safari15'],
+  write: false,
+  legalComments: 'none',
+  logLevel: 'warning',
+});
+const workerSource = JSON.stringify(worker.outputFiles[0].text);
+
 async function page(testHooks) {
   const result = await build({
     entryPoints: [resolve(here, 'src', 'main.js')],
@@ -21,7 +35,7 @@ async function page(testHooks) {
     outdir: 'out',
     legalComments: 'inline',
     logLevel: 'warning',
-    define: { TEST_HOOKS: String(testHooks) },
+    define: { TEST_HOOKS: String(testHooks), LIBRARY_WORKER_SOURCE: workerSource },
   });
   const js = result.outputFiles.find((f) => f.path.endsWith('.js')).text;
   const css = result.outputFiles.find((f) => f.path.endsWith('.css')).text;

@@ -12,7 +12,8 @@
 // Parts reach each other only through the actions they add to the context:
 //   open.js    app.open(files), app.add(files)
 //   follow.js  app.follow(handle)
-//   panels.js  app.zoomToRows(from, to), app.zoomToX(x), app.followNewest()
+//   panels.js  app.zoomToRows(from, to), app.zoomToX(x), app.zoomToXs(a, b), app.followNewest()
+//   library-ui.js  app.openMany(files)
 import { LogFormatError } from './log-model.js';
 import { xCandidates, defaultView, viewToFragment, fragmentToView, plottable } from './view.js';
 import { guessRoles, matchRoles } from './roles.js';

@@ -10,6 +10,7 @@ import { formatCell, formatClockTick, formatNumberTick, CLOCK_INCRS } from './fo
 import { extendPyramid, seriesPaths, rangeOf, yLimits, visibleRows, lowerBound } from './decimate.js';
 import { KIND_CLOCK } from './log-model.js';
 import { markHooks } from './marks.js';
+import { bandHooks } from './bands.js';
 
 const SYNC_KEY = 'cablog';
 
@@ -152,6 +153,7 @@ export function drawScene(container, scene, on, hiddenKinds = new Set()) {
       legend: { live: true },
       hooks: {
         ...markHooks(scene, hiddenKinds, scene.x.format),
+        ...bandHooks(scene),
         setScale: [
           (u, key) => {
             if (key !== 'x' || syncing) return;

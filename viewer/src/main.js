@@ -13,6 +13,9 @@ import * as runs from './runs.js';
 import * as report from './report-ui.js';
 import * as panels from './panels.js';
 import * as events from './events-ui.js';
+import * as findings from './findings-ui.js';
+import * as printSheet from './print-ui.js';
+import * as library from './library-ui.js';
 
 const app = createApp();
 // Only the test build (build.mjs) lets tests and the benchmark read the page's state.
@@ -21,6 +24,8 @@ reportErrors((text) => app.message(text, 'error'));
 app.status('idle');
 
 // Drawn in this order: what sits above or beside the panels takes its room
-// before the panels measure theirs, and the events list needs their scene.
-for (const part of [open, drop, follow, controls, runs, report, panels, events]) app.mount(part);
+// before the panels measure theirs, the findings are worked out before the
+// panels draw their bands, and the events list needs their scene.
+for (const part of [open, drop, follow, controls, runs, report, findings, panels, events, printSheet, library])
+  app.mount(part);
 app.render();

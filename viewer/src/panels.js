@@ -48,6 +48,14 @@ export function mount(app) {
     setXRange([a - pad, b + pad], true);
   }
 
+  // A span of x, with a little room on either side.
+  function zoomToXs(a, b) {
+    if (!(b > a)) b = a + 1;
+    const pad = (b - a) * 0.05;
+    state.following = false;
+    setXRange([a - pad, b + pad], true);
+  }
+
   // An event's neighbourhood: a fiftieth of the whole x range around it.
   function zoomToX(x) {
     const [lo, hi] = state.scene.range || [x - 1, x + 1];
@@ -92,6 +100,8 @@ export function mount(app) {
         app.render();
       });
     const scene = buildScene(state.runs, view, state.align);
+    // Each run's findings, worked out before the panels draw (findings-ui.js).
+    scene.bands = state.runs.map((run) => (run.debrief ? run.debrief.findings : []));
     state.scene = scene;
     state.xData = scene.x.values;
     state.plots = drawScene(
@@ -145,6 +155,7 @@ export function mount(app) {
   });
   app.zoomToRows = zoomToRows;
   app.zoomToX = zoomToX;
+  app.zoomToXs = zoomToXs;
   app.followNewest = followNewest;
 
   return {

@@ -12,11 +12,15 @@ export function mount(app) {
   const { state } = app;
   const shown = () => !$('report').hidden;
   const section = () =>
-    renderReport(state.runs, {
-      redo: section,
-      roles: (roles) => app.setRoles(roles),
-      zoom: (from, to) => app.zoomToRows(from, to),
-    });
+    renderReport(
+      state.runs,
+      {
+        redo: section,
+        roles: (roles) => app.setRoles(roles),
+        zoom: (from, to) => app.zoomToRows(from, to),
+      },
+      state.route,
+    );
   $('stops').addEventListener('click', () => {
     $('report').hidden = shown();
     $('stops').classList.toggle('on', shown());
@@ -123,12 +127,25 @@ function table(columns, rows, zoom) {
   return el('table', { id: 'report-table' }, el('thead', {}, head), el('tbody', {}, ...trs));
 }
 
+// With a route file open, its stations are the targets.
+function routeTargets(route) {
+  const at = route.route.stations.map((s) => s.at);
+  return [
+    el('span', {
+      id: 'route-targets',
+      textContent: `Target stops from ${route.name}: ${at.length ? at.join(', ') : 'none (no station in it)'}`,
+    }),
+  ];
+}
+
 /**
  * Fills the report section for `runs` ({ name, label, log, roles }; the
  * first one's columns are picked here). on.roles(roles): the user corrected
  * a guess; on.zoom(fromRow, toRow) in the first run; on.redo(): draw again.
+ * `route`: the open route file ({ name, route }), whose stations are then
+ * the targets, or null for the targets typed in.
  */
-export function renderReport(runs, on) {
+export function renderReport(runs, on, route = null) {
   const run = runs[0];
   const { log, roles } = run;
   const pickers = ROLES.map((role) => {
@@ -141,7 +158,7 @@ export function renderReport(runs, on) {
     select.addEventListener('change', () => on.roles({ ...roles, [role]: Number(select.value) }));
     return el('label', {}, `${ROLE_NAMES[role]} `, select);
   });
-  $('roles').replaceChildren(...pickers, ...targetInputs(on.redo));
+  $('roles').replaceChildren(...pickers, ...(route ? routeTargets(route) : targetInputs(on.redo)));
 
   const box = $('report-body');
   const save = $('report-csv');
@@ -157,7 +174,7 @@ export function renderReport(runs, on) {
   }
   const reports = runs.map((r) => stopReport(r.log, r.roles));
   const entries = reports[0];
-  const targets = targetsOf($('route').value);
+  const targets = route ? route.route.stations.map((s) => s.at) : targetsOf($('route').value);
   let columns;
   let rows;
   if (runs.length > 1) {

@@ -80,6 +80,7 @@ export const RUN_COLUMNS = [
 export function stopText(s) {
   if (s.passed) return `${s.name} passed`;
   if (s.error === null) return s.name;
+  if (Math.abs(s.error) < 0.05) return `${s.name} on target`;
   return `${s.name} ${Math.abs(s.error).toFixed(1)} m ${s.error < 0 ? 'short' : 'long'}`;
 }
 
