@@ -44,13 +44,13 @@
 #include "fuzz/fuzz_check.h"
 #include "logging/frame_sampling.h"
 #include "logging/log_file.h"
-#include "platform/test_seams.h"
 #include "plugin/plugin.h"
 #include "recording_reader.h"
 #include "settings/settings_table.h"
 #include "tests/allocation/counting_allocator.h"
 #include "tests/support/event_rows.h"
 #include "tests/support/held_text.h"
+#include "tests/support/test_seams.h"
 
 #ifndef CABLOG_FUZZ_FAILING_ALLOCATIONS
 #define CABLOG_FUZZ_FAILING_ALLOCATIONS 0

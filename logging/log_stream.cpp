@@ -7,9 +7,6 @@ namespace {
 
 using platform::SharedFile;
 
-// Set only by tests, between calls, as the file faults are.
-FlushClockReading readFlushClock = &FlushClock::now;
-
 // Hands the waiting bytes to the file, in order, until one write falls
 // short; returns how many went. Marks nothing written.
 std::size_t writeWaiting(SharedFile& file, const LogBuffer& log) {
@@ -68,21 +65,17 @@ void startStreaming(LogStream& stream, LogBuffer& log, const std::string& path) 
   stream.header.clear();
   log.forEachChunk(
       [&](std::span<const char> chunk) { stream.header.append(chunk.data(), chunk.size()); });
-  stream.lastAttempt = readFlushClock();
+  stream.lastAttempt = platform::steadyNow();
   stream.failing = !writePending(stream, log, path);
 }
 
 void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path) {
-  const FlushClock::time_point now = readFlushClock();
+  const FlushClock::time_point now = platform::steadyNow();
   if (!flushDue(log.pending(), now - stream.lastAttempt, stream.flushSeconds, stream.failing)) {
     return;
   }
   stream.lastAttempt = now;
   stream.failing = !writePending(stream, log, path);
-}
-
-void useFlushClock(FlushClockReading now) {
-  readFlushClock = now != nullptr ? now : &FlushClock::now;
 }
 
 bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path) {

@@ -53,10 +53,4 @@ void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path);
 // and closes it. Returns whether nothing is left waiting.
 bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path);
 
-// For tests: what the flush decisions read instead of the steady clock, so
-// that a run can span many intervals in no time; null gives the clock back.
-// Read only when a streamed log's row is added, never on an unsampled frame.
-using FlushClockReading = FlushClock::time_point (*)();
-void useFlushClock(FlushClockReading now);
-
 }  // namespace cablog

@@ -1,20 +1,16 @@
-// The system calls behind SharedFile, one set per platform source. Only the
-// platform sources include this.
+// The system's own file calls, one set per platform source (and the shared
+// read_file.cpp), behind the calls of platform.h that a backend provides:
+// disk_backend.cpp in what ships, the test backend in the tests. Only the
+// platform sources and the backends include this.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
-#include "platform/test_seams.h"
-
-namespace cablog::platform {
-
-// The files useMemoryFiles set, or null.
-MemoryFiles* memoryFilesInUse();
-
-}  // namespace cablog::platform
 
 namespace cablog::platform::native {
 
@@ -25,5 +21,7 @@ std::size_t writeFile(std::intptr_t handle, const char* data, std::size_t size);
 bool closeFile(std::intptr_t handle);
 bool fileExists(const std::string& path);
 bool removeFile(const std::string& path);
+std::optional<std::string> readFile(const std::string& path);
+void writeSmallFile(const std::string& path, std::string_view text, bool append);
 
 }  // namespace cablog::platform::native

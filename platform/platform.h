@@ -1,9 +1,15 @@
 // What differs between Windows and POSIX, kept behind one small interface:
 // the calls the plug-in makes. One source file per platform implements it;
-// nothing else includes an OS header. The seams the tests reach are in
-// test_seams.h; the host stand-in's own system calls are in its files.
+// nothing else includes an OS header. The files and the steady clock are
+// reached through a backend chosen when a program is linked: the disk and
+// the system's clock (disk_backend.cpp) in everything that ships, memory
+// files, injected faults and a settable clock in the tests and fuzz targets
+// (tests/support/test_backend.cpp, seams in tests/support/test_seams.h), so
+// that no test hook ships. The host stand-in's own system calls are in its
+// files.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -102,9 +108,7 @@ class SharedFile {
   static SharedFile open(const std::string& path, Start start);
 
   SharedFile() = default;
-  SharedFile(SharedFile&& other) noexcept : handle_(other.handle_), inMemory_(other.inMemory_) {
-    other.handle_ = kClosed;
-  }
+  SharedFile(SharedFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
   SharedFile& operator=(SharedFile&& other) noexcept;
   SharedFile(const SharedFile&) = delete;
   SharedFile& operator=(const SharedFile&) = delete;
@@ -119,13 +123,15 @@ class SharedFile {
 
  private:
   static constexpr std::intptr_t kClosed = -1;
-  SharedFile(std::intptr_t handle, bool inMemory) : handle_(handle), inMemory_(inMemory) {}
+  explicit SharedFile(std::intptr_t handle) : handle_(handle) {}
   std::intptr_t handle_ = kClosed;
-  bool inMemory_ = false;
 };
 
 // The whole file, or nothing when it cannot be opened. A read error ends the
 // text where it happened.
 std::optional<std::string> readFile(const std::string& path);
+
+// The steady clock, which times a streamed file's writes.
+std::chrono::steady_clock::time_point steadyNow();
 
 }  // namespace cablog::platform

@@ -1,15 +1,9 @@
 #include "platform/native_file.h"
 #include "platform/platform.h"
-#include "platform/test_seams.h"
 
-namespace cablog::platform {
+namespace cablog::platform::native {
 
 std::optional<std::string> readFile(const std::string& path) {
-  if (const MemoryFiles* files = memoryFilesInUse()) {
-    const auto found = files->byPath.find(path);
-    if (found == files->byPath.end()) return std::nullopt;
-    return found->second;
-  }
   std::FILE* file = openShared(path, "rb");
   if (file == nullptr) return std::nullopt;
   std::string text;
@@ -21,16 +15,10 @@ std::optional<std::string> readFile(const std::string& path) {
 }
 
 void writeSmallFile(const std::string& path, std::string_view text, bool append) {
-  if (MemoryFiles* files = memoryFilesInUse()) {
-    std::string& bytes = files->byPath[path];
-    if (!append) bytes.clear();
-    bytes += text;
-    return;
-  }
   std::FILE* file = openShared(path, append ? "ab" : "wb");
   if (file == nullptr) return;
   std::fwrite(text.data(), 1, text.size(), file);
   std::fclose(file);
 }
 
-}  // namespace cablog::platform
+}  // namespace cablog::platform::native

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "logging/log_stream.h"
-#include "platform/test_seams.h"
+#include "tests/support/test_seams.h"
 #include "plugin/plugin.h"
 #include "tests/support/held_text.h"
 #include "tests/support/temp_dir.h"
@@ -314,7 +314,7 @@ TEST(FlushTiming, WritesByTheClockAndARefusedWriteWaitsForTheNextInterval) {
       {6000, {}, {2, 4, 6, 8, 10, 12}},
       {6000, {0, 1, 0}, {2, 8, 10, 12}},
   };
-  useFlushClock([] { return fakeNow; });
+  platform::useSteadyClock([] { return fakeNow; });
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message()
                  << c.columns << " columns, " << c.faults.failingWrites << " refused");
@@ -342,7 +342,7 @@ TEST(FlushTiming, WritesByTheClockAndARefusedWriteWaitsForTheNextInterval) {
     EXPECT_TRUE(testing::readBytes(log) == whole + "\r\n");
     fs::remove(log);
   }
-  useFlushClock(nullptr);
+  platform::useSteadyClock(nullptr);
 }
 
 // A module whose folder is unknown writes no log anywhere, streamed or not,

@@ -1,13 +1,12 @@
-// Seams for the tests and the fuzz target, which reach into the platform
-// layer's file calls; the plug-in never sets them.
-//
-// They are compiled into every build, the shipped module's too, so that the
-// code the tests run is the code that ships. What that costs each write of
-// SharedFile was measured: about 1.5 ns for the two checks, against 1 to 3 µs
-// for the system call of even the smallest write, and no difference beyond
-// noise in bench/flush_write's figures from 4 KiB to 1 MiB.
+// The seams of the test backend (test_backend.cpp), which the tests and the
+// fuzz targets link in place of the disk backend that ships
+// (platform/disk_backend.cpp): the same calls of platform/platform.h, with
+// files kept in memory, faults injected and the clock set by the test. The
+// shipped module has none of this; tests/plugin/check_module_tables.sh
+// holds it to that.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -42,5 +41,10 @@ struct MemoryFiles {
   void clear();
 };
 MemoryFiles* useMemoryFiles(MemoryFiles* files);
+
+// What steadyNow() reads instead of the steady clock, so that a streamed log
+// can span many flush intervals in no time; null gives the clock back.
+using SteadyClockReading = std::chrono::steady_clock::time_point (*)();
+void useSteadyClock(SteadyClockReading now);
 
 }  // namespace cablog::platform

@@ -1,6 +1,10 @@
+// The test backend: the calls of platform.h that disk_backend.cpp makes in
+// what ships, with the seams of test_seams.h. Set only by tests, between
+// calls; the plug-in itself runs on the host's one thread.
+#include "tests/support/test_seams.h"
+
 #include "platform/native_file.h"
 #include "platform/platform.h"
-#include "platform/test_seams.h"
 
 #include <algorithm>
 #include <array>
@@ -10,10 +14,12 @@
 namespace cablog::platform {
 namespace {
 
-// The seams of test_seams.h (which says why every build has them), set only
-// by tests, between calls; the plug-in itself runs on the host's one thread.
 FileFaults pendingFaults;
 MemoryFiles* memoryFiles = nullptr;
+SteadyClockReading readSteadyClock = &std::chrono::steady_clock::now;
+
+// Memory files' handles lie below kClosed (-1), a native handle never does.
+constexpr std::intptr_t kFirstMemoryHandle = -2;
 
 // The files open in memory, each by its path, looked up at each write so
 // that one removed while open takes no more bytes, as on disk. The slots are
@@ -25,8 +31,12 @@ struct OpenInMemory {
 };
 std::array<OpenInMemory, 64> openInMemorySlots;
 
-std::string& pathOf(std::intptr_t handle) {
-  return openInMemorySlots[static_cast<std::size_t>(handle)].path;
+bool inMemory(std::intptr_t handle) {
+  return handle <= kFirstMemoryHandle;
+}
+
+OpenInMemory& slotOf(std::intptr_t handle) {
+  return openInMemorySlots[static_cast<std::size_t>(kFirstMemoryHandle - handle)];
 }
 
 // Beside the files in memory only modules, which the system loads from the
@@ -82,14 +92,32 @@ FileFaults injectFileFaults(const FileFaults& faults) {
   return left;
 }
 
-MemoryFiles* memoryFilesInUse() {
-  return memoryFiles;
-}
-
 MemoryFiles* useMemoryFiles(MemoryFiles* files) {
   MemoryFiles* before = memoryFiles;
   memoryFiles = files;
   return before;
+}
+
+void useSteadyClock(SteadyClockReading now) {
+  readSteadyClock = now != nullptr ? now : &std::chrono::steady_clock::now;
+}
+
+std::chrono::steady_clock::time_point steadyNow() {
+  return readSteadyClock();
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+  if (memoryFiles == nullptr) return native::readFile(path);
+  const auto found = memoryFiles->byPath.find(path);
+  if (found == memoryFiles->byPath.end()) return std::nullopt;
+  return found->second;
+}
+
+void writeSmallFile(const std::string& path, std::string_view text, bool append) {
+  if (memoryFiles == nullptr) return native::writeSmallFile(path, text, append);
+  std::string& bytes = memoryFiles->byPath[path];
+  if (!append) bytes.clear();
+  bytes += text;
 }
 
 bool fileExists(const std::string& path) {
@@ -112,17 +140,16 @@ SharedFile SharedFile::open(const std::string& path, Start start) {
     slot->path = path;
     if (!openInMemory(*memoryFiles, path, start)) return {};
     slot->open = true;
-    return SharedFile(slot - openInMemorySlots.begin(), true);
+    return SharedFile(kFirstMemoryHandle - (slot - openInMemorySlots.begin()));
   }
   const std::intptr_t handle = native::openFile(path, start);
-  return handle < 0 ? SharedFile() : SharedFile(handle, false);
+  return handle < 0 ? SharedFile() : SharedFile(handle);
 }
 
 SharedFile& SharedFile::operator=(SharedFile&& other) noexcept {
   if (this != &other) {
     close();
     handle_ = other.handle_;
-    inMemory_ = other.inMemory_;
     other.handle_ = kClosed;
   }
   return *this;
@@ -132,9 +159,9 @@ std::size_t SharedFile::write(const char* data, std::size_t size) {
   if (!isOpen()) return 0;
   if (takeFault(pendingFaults.failingWrites)) return 0;
   if (takeFault(pendingFaults.shortWrites)) size /= 2;
-  if (inMemory_) {
+  if (inMemory(handle_)) {
     if (memoryFiles == nullptr) return size;
-    const auto found = memoryFiles->byPath.find(pathOf(handle_));
+    const auto found = memoryFiles->byPath.find(slotOf(handle_).path);
     if (found == memoryFiles->byPath.end()) return size;
     // A system's write never throws: one that finds no memory refuses the
     // bytes, as a full disk does.
@@ -151,8 +178,8 @@ std::size_t SharedFile::write(const char* data, std::size_t size) {
 bool SharedFile::close() {
   if (!isOpen()) return true;
   bool ok = true;
-  if (inMemory_) {
-    openInMemorySlots[static_cast<std::size_t>(handle_)].open = false;
+  if (inMemory(handle_)) {
+    slotOf(handle_).open = false;
   } else {
     ok = native::closeFile(handle_);
   }
