@@ -24,8 +24,8 @@ reportErrors((text) => app.message(text, 'error'));
 app.status('idle');
 
 // Drawn in this order: what sits above or beside the panels takes its room
-// before the panels measure theirs, the findings are worked out before the
-// panels draw their bands, and the events list needs their scene.
+// before the panels measure theirs, and the events list needs their scene.
+// The findings come in a task of their own once the panels are drawn.
 for (const part of [open, drop, follow, controls, runs, report, findings, panels, events, printSheet, library])
   app.mount(part);
 app.render();
