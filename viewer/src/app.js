@@ -18,7 +18,7 @@ import { LogFormatError } from './log-model.js';
 import { xCandidates, defaultView, viewToFragment, fragmentToView, plottable } from './view.js';
 import { guessRoles, matchRoles } from './roles.js';
 import { ALIGN_LOCATION } from './compare.js';
-import { shortName } from './runs.js';
+import { nameRuns } from './run-identity.js';
 import { $ } from './dom.js';
 
 export function createApp() {
@@ -86,7 +86,8 @@ export function createApp() {
     setLog(name, log) {
       state.fileName = name;
       state.log = log;
-      state.runs = [{ name, label: shortName(name), log, roles: guessRoles(log) }];
+      state.runs = [{ name, log, roles: guessRoles(log) }];
+      nameRuns(state.runs);
       state.candidates = xCandidates(log);
       const fromLink = fragmentToView(location.hash, log, state.candidates);
       state.view = fromLink || defaultView(log, state.candidates);
@@ -114,6 +115,7 @@ export function createApp() {
         state.runs.length > 1
           ? `${state.runs.length} runs: ${names}`
           : `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns`;
+      $('fileinfo').title = $('fileinfo').textContent;
       document.title = `${names} – cablog viewer`;
       if (log.columns.length === 0) {
         notes.unshift('This log has no columns: the column definition file was missing or empty when it was written.');
@@ -121,7 +123,9 @@ export function createApp() {
         notes.unshift(
           state.follower
             ? 'Waiting for the first row…'
-            : 'This log has a header row but no data rows: the run ended before the first sample.',
+            : 'This log has its headings but no rows. The likely cause: Flush=0 (or no cablog.ini), so the rows ' +
+                'were kept in memory to be written at the end of the run, and the simulator crashed or was killed ' +
+                'first. Set Flush=1 in cablog.ini to have the log written as you drive.',
         );
       } else if (!log.columns.some(plottable)) {
         notes.unshift('No column of this log holds a value to plot: every cell is empty.');

@@ -9,8 +9,9 @@ import uPlot from 'uplot';
 import { formatCell, formatClockTick, formatNumberTick, CLOCK_INCRS } from './format.js';
 import { extendPyramid, seriesPaths, rangeOf, yLimits, visibleRows, lowerBound } from './decimate.js';
 import { KIND_CLOCK } from './log-model.js';
-import { markHooks } from './marks.js';
+import { markHooks, markStrip } from './marks.js';
 import { bandHooks } from './bands.js';
+import { xText } from './scene.js';
 
 const SYNC_KEY = 'cablog';
 
@@ -38,11 +39,24 @@ function yAxisWidth(columns) {
   return Math.ceil(longest * 7.5) + 24;
 }
 
+/**
+ * Every panel in the window when each can be 170 pixels high or more;
+ * else three of them (a laptop's 768 pixels), down to 110 pixels each.
+ */
 export function panelSize(container, count) {
   const width = Math.max(320, container.clientWidth - 4);
   const room = window.innerHeight - container.getBoundingClientRect().top - 16;
-  const height = Math.max(170, Math.min(360, Math.floor(room / Math.max(1, count)) - 40));
+  const each = (n) => Math.floor(room / Math.max(1, n)) - 40;
+  const height =
+    each(count) >= 170 ? Math.min(360, each(count)) : Math.max(110, Math.min(170, each(Math.min(count, 3))));
   return { width, height };
+}
+
+/** The CSS border style nearest to a canvas dash. */
+export function borderStyle(dash) {
+  if (!dash || !dash.length) return 'solid';
+  if (dash.length > 2) return 'double';
+  return dash[0] <= 2 ? 'dotted' : 'dashed';
 }
 
 /** The row of `xs` nearest to x, or null. */
@@ -67,6 +81,7 @@ export function drawScene(container, scene, on, hiddenKinds = new Set()) {
   const xs = scene.x.values;
   const size = panelSize(container, scene.panels.length);
   const yWidth = yAxisWidth(scene.panels.flatMap((p) => p.series.map((s) => s.column)));
+  const strip = markStrip(scene);
   let syncing = false;
 
   scene.panels.forEach((panel, p) => {
@@ -127,6 +142,8 @@ export function drawScene(container, scene, on, hiddenKinds = new Set()) {
           incrs: scene.x.isClock ? CLOCK_INCRS : undefined,
           values: (u, splits, ai, space, incr) =>
             splits.map((v) => (scene.x.isClock ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
+          // The event marks' strip sits between the panel and the tick labels.
+          ...(strip.height ? { ticks: { size: 4 }, gap: strip.height + 2, size: 34 + strip.height } : {}),
         },
         {
           size: yWidth,
@@ -150,9 +167,10 @@ export function drawScene(container, scene, on, hiddenKinds = new Set()) {
           },
         },
       },
-      legend: { live: true },
+      // A legend marker says the run by its border as the line does by its dash.
+      legend: { live: true, markers: { width: 2, dash: (u, i) => borderStyle(u.series[i].dash) } },
       hooks: {
-        ...markHooks(scene, hiddenKinds, scene.x.format),
+        ...markHooks(scene, hiddenKinds, (v, i) => xText(scene.x, v, i)),
         ...bandHooks(scene),
         setScale: [
           (u, key) => {

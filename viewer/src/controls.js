@@ -93,12 +93,13 @@ function renderColumnTable(state, on) {
       control.addEventListener('change', () => on.assign(c, Number(control.value)));
     }
     const kind = KIND_NAMES[col.kind] + (col.gaps ? `, ${col.gaps.toLocaleString('en')} empty` : '');
+    const name = visibleText(col.label) || '(no label)';
     body.append(
       el(
         'tr',
         {},
         el('td', { className: 'num', textContent: String(c + 1) }),
-        el('td', { className: 'label', textContent: visibleText(col.label) || '(no label)', title: kind }),
+        el('td', { className: 'label', textContent: name, title: `${name}\n${kind}` }),
         el('td', {}, control),
       ),
     );

@@ -5,6 +5,7 @@ import { $, el } from './dom.js';
 import { KIND_EVENTS } from './log-model.js';
 import { NONE } from './roles.js';
 import { visibleText } from './codepage.js';
+import { xText } from './scene.js';
 import { eventStyle, shapePath, kindCounts, eventKind, eventText } from './events.js';
 
 const LIST_MAX = 2000;
@@ -106,7 +107,7 @@ export function renderEvents(state, on) {
         'li',
         { tabIndex: 0, title: 'Show in the panels' },
         ...e.kinds.map((k) => markSvg(k, 10)),
-        el('span', { className: 'at', textContent: state.scene.x.format(x, e.row) }),
+        el('span', { className: 'at', textContent: xText(state.scene.x, x, e.row) }),
         many ? el('span', { className: 'run', textContent: run.label }) : '',
         ` ${eventText(e)}`,
       );

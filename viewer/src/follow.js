@@ -2,6 +2,7 @@
 // whatever the file gained since the last look. Works on anything with
 // getFile() (a FileSystemFileHandle from the picker or from a dropped file).
 import { GrowingLog } from './parse.js';
+import { guessRoles, ROLES, NONE } from './roles.js';
 import { $, nextTask } from './dom.js';
 
 export const POLL_MS = 1000;
@@ -95,18 +96,34 @@ export function mount(app) {
     await follower.start();
   }
 
+  // The kind of every column, as rows arrive: a column that starts empty
+  // (a beacon, a key) takes its kind from its first value.
+  let kinds = '';
+  const kindsOf = (log) => log.columns.map((c) => c.kind).join();
+
   function started(name, log) {
     app.setLog(name, log);
+    kinds = kindsOf(log);
     state.following = true;
     app.show([]).then(() => app.followNewest());
+  }
+
+  // A column that had no value has one now: a role it fits that was unfilled is its.
+  function kindsChanged(log) {
+    const run = state.runs[0];
+    const guess = guessRoles(log);
+    for (const role of ROLES) if (run.roles[role] === NONE) run.roles[role] = guess[role];
+    kinds = kindsOf(log);
   }
 
   function rowsArrived(added) {
     const t0 = state.follower.bytesAt;
     const log = state.log;
-    if (!state.plots.length) {
-      // The first rows of a log that had none: draw from scratch.
-      app.show([]).then(() => app.followNewest());
+    if (!state.plots.length || kindsOf(log) !== kinds) {
+      // The first rows of a log that had none, or a column that can now be
+      // charted: draw from scratch, so that the column table offers it.
+      kindsChanged(log);
+      app.show([]).then(() => state.following && app.followNewest());
       return;
     }
     app.grow(added);

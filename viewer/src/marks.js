@@ -1,8 +1,25 @@
-// Events on the panels: a line across each panel and the kinds' marks at
-// its foot, in the run's dash; hovering near one shows its names.
+// Events on the panels: a line across each panel and the kinds' marks in a
+// strip of their own below it (so that no mark covers a trace at 0), in the
+// run's dash; hovering near one shows its names.
 import { eventStyle, shapePath, eventText } from './events.js';
 
 const HOVER_PX = 6;
+const MARK = 4; // a mark's half size, CSS pixels
+const ROW = 2 * MARK + 2; // a row of marks in the strip
+const MAX_ROWS = 3;
+
+/** How many kinds the strip stacks at one event, and its height in CSS pixels (0 without events). */
+export function markStrip(scene) {
+  let rows = 0;
+  for (const run of scene.events || []) for (const e of run.rows) rows = Math.max(rows, e.kinds.length);
+  rows = Math.min(rows, MAX_ROWS);
+  return { rows, height: rows ? rows * ROW + 2 : 0 };
+}
+
+/** Where a mark centred at px goes: kept whole inside [left, right]. */
+export function insetX(px, left, right, half) {
+  return Math.min(Math.max(px, left + half), right - half);
+}
 
 /** The first event at or after x (event rows run in x order). */
 function firstFrom(rows, xs, x) {
@@ -28,14 +45,27 @@ export function markHooks(scene, hidden, formatX) {
     return paths.get(key);
   };
   let tip = null;
+  const strip = markStrip(scene);
+
+  // One event's marks, side by side in the strip's rows; kinds beyond its rows share the last.
+  const drawMarks = (ctx, bbox, px, kinds, ratio) => {
+    const size = MARK * ratio;
+    const x = insetX(px, bbox.left, bbox.left + bbox.width, size);
+    kinds.forEach((kind, j) => {
+      ctx.save();
+      ctx.translate(x, bbox.top + bbox.height + (Math.min(j, strip.rows - 1) * ROW + MARK + 3) * ratio);
+      ctx.fillStyle = eventStyle(kind).color;
+      ctx.fill(pathOf(kind, size));
+      ctx.restore();
+    });
+  };
 
   const draw = (u) => {
     const { ctx, bbox } = u;
     const ratio = window.devicePixelRatio || 1;
-    const size = 4 * ratio;
     ctx.save();
     ctx.beginPath();
-    ctx.rect(bbox.left, bbox.top, bbox.width, bbox.height);
+    ctx.rect(bbox.left, bbox.top, bbox.width, bbox.height + (strip.height + 2) * ratio);
     ctx.clip();
     for (const run of scene.events || []) {
       const { xs, rows } = run;
@@ -64,13 +94,7 @@ export function markHooks(scene, hidden, formatX) {
         ctx.lineTo(px + 0.5, bbox.top + bbox.height);
         ctx.stroke();
         ctx.globalAlpha = 1;
-        kinds.forEach((kind, j) => {
-          ctx.save();
-          ctx.translate(px, bbox.top + bbox.height - size - 2 - j * (2 * size + 3));
-          ctx.fillStyle = eventStyle(kind).color;
-          ctx.fill(pathOf(kind, size));
-          ctx.restore();
-        });
+        drawMarks(ctx, bbox, px, kinds, ratio);
       }
     }
     ctx.restore();

@@ -4,7 +4,7 @@ import { readLogFile } from './parse.js';
 import { decodeLabels, LogFormatError } from './log-model.js';
 import { matchRoles } from './roles.js';
 import { MAX_RUNS } from './compare.js';
-import { shortName } from './runs.js';
+import { nameRuns } from './run-identity.js';
 import { $, nextTask } from './dom.js';
 
 /** Parses a file (or its bytes, read ahead), saying how far it got through progress(text). */
@@ -39,7 +39,7 @@ export async function readRuns(files, reads, runs, encoding, progress) {
         notes.push(`${file.name} has no data rows and was left out.`);
         continue;
       }
-      runs.push({ name: file.name, label: shortName(file.name), log, roles: matchRoles(runs[0], log) });
+      runs.push({ name: file.name, log, roles: matchRoles(runs[0], log) });
     } catch (err) {
       notes.push(
         err instanceof LogFormatError
@@ -48,6 +48,7 @@ export async function readRuns(files, reads, runs, encoding, progress) {
       );
     }
   }
+  nameRuns(runs);
   return notes;
 }
 
@@ -103,6 +104,8 @@ export function mount(app) {
     return files;
   };
   $('file').addEventListener('change', (e) => openFiles(chosen(e.target)));
+  // The files menu closes once a file in it was chosen.
+  $('more-files').addEventListener('change', () => ($('more-files').open = false));
   $('add').addEventListener('change', (e) => addRuns(chosen(e.target)));
   app.open = openFiles;
   app.add = (files) => addRuns(files);

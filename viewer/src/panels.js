@@ -2,12 +2,13 @@
 // share (zooming, going back, keeping to the newest rows while following),
 // their size as the window changes and saving them as PNG.
 import { ROW_X, showAll } from './view.js';
-import { buildScene, rowNumbers } from './scene.js';
+import { buildScene, rowNumbers, xAxisName } from './scene.js';
 import { drawScene, updateData, panelSize } from './chart.js';
 import { sceneEvents } from './events.js';
 import { DASHES } from './compare.js';
 import { renderUnshown } from './controls.js';
 import { savePng } from './png.js';
+import { pictureName } from './run-identity.js';
 import { $, el, whenResized } from './dom.js';
 
 // While following, the x range shows this much of the newest rows (in x
@@ -147,7 +148,13 @@ export function mount(app) {
 
   $('reset').addEventListener('click', resetZoom);
   $('save').addEventListener('click', () =>
-    savePng(state.plots, state.runs.map((r) => r.label).join(' · '), state.fileName),
+    savePng({
+      plots: state.plots,
+      runs: state.runs,
+      xLabel: xAxisName(state.scene.x),
+      table: app.stopTable ? app.stopTable() : null,
+      fileName: pictureName(state.runs),
+    }),
   );
   whenResized(() => {
     const size = panelSize($('panels'), state.plots.length);

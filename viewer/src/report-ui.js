@@ -6,11 +6,12 @@ import { ROLES, ROLE_NAMES, NONE } from './roles.js';
 import { stopReport, reportRows, canReport, reportColumns, dwellMeasure } from './report.js';
 import { sideBySide, targetText, csvText } from './stops-compare.js';
 import { visibleText } from './codepage.js';
+import { lineSample } from './run-identity.js';
 
-/** Wires "Stops", which shows or hides the report. */
+/** Wires "Stops": the section is one folded line until opened (by it or the button above). */
 export function mount(app) {
   const { state } = app;
-  const shown = () => !$('report').hidden;
+  let open = false;
   const section = () =>
     renderReport(
       state.runs,
@@ -21,23 +22,24 @@ export function mount(app) {
       },
       state.route,
     );
-  $('stops').addEventListener('click', () => {
-    $('report').hidden = shown();
-    $('stops').classList.toggle('on', shown());
+  const toggle = () => {
+    open = !open;
     app.render();
-  });
+  };
+  app.stopTable = () => comparedStops(state.runs, state.route);
+  $('stops').addEventListener('click', toggle);
+  $('report-fold').addEventListener('click', toggle);
   return {
-    render() {
+    layout() {
+      $('report').hidden = !state.log;
+      $('report').classList.toggle('folded', !open);
+      $('report-fold').setAttribute('aria-expanded', String(open));
+      $('stops').classList.toggle('on', open && !!state.log);
       $('stops').disabled = !state.log;
-      if (state.log) {
-        if (shown()) section();
-        return;
-      }
-      $('report').hidden = true;
-      $('stops').classList.remove('on');
+      if (state.log && open) section();
     },
     grow() {
-      if (shown()) section();
+      if (open) section();
     },
   };
 }
@@ -77,13 +79,16 @@ function storeTargets(route, text) {
   }
 }
 
-function targetInputs(onChange) {
-  let route = '';
+function lastRoute() {
   try {
-    route = localStorage.getItem(LAST_ROUTE) || '';
+    return localStorage.getItem(LAST_ROUTE) || '';
   } catch {
-    route = '';
+    return '';
   }
+}
+
+function targetInputs(onChange) {
+  const route = lastRoute();
   const routeInput = el('input', { id: 'route', value: route, size: 12, placeholder: 'route name' });
   const routes = el(
     'datalist',
@@ -110,8 +115,35 @@ function targetInputs(onChange) {
   return [el('label', {}, 'Route ', routeInput, routes), el('label', {}, 'Target stops [m] ', targetInput)];
 }
 
-function table(columns, rows, zoom) {
-  const head = el('tr', {}, ...columns.map((name) => el('th', { textContent: name })));
+// The stop targets: the route file's stations, else those typed for the route name.
+function targetsFor(route) {
+  if (route) return route.route.stations.map((s) => s.at);
+  return targetsOf($('route') ? $('route').value : lastRoute());
+}
+
+/** The runs' stops side by side, or null when there are not several runs or they cannot be reported. */
+export function comparedStops(runs, route = null) {
+  if (runs.length < 2 || !canReport(runs[0].roles)) return null;
+  return sideBySide(
+    runs,
+    runs.map((r) => stopReport(r.log, r.roles)),
+    targetsFor(route),
+  );
+}
+
+// A header cell; in a table of several runs, with the line of its run.
+function headCell(name, run) {
+  const th = el('th', { textContent: name });
+  if (run != null) {
+    const sample = el('span', { className: 'run-line' });
+    sample.innerHTML = lineSample(run, '#1f77b4', 24);
+    th.prepend(sample);
+  }
+  return th;
+}
+
+function table(columns, rows, zoom, runOf = []) {
+  const head = el('tr', {}, ...columns.map((name, k) => headCell(name, runOf[k])));
   const trs = rows.map((r) => {
     const tr = el('tr', {}, ...r.cells.map((text) => el('td', { textContent: text })));
     tr.className = /^(Leg|Start)/.test(r.cells[0]) ? 'leg' : 'stop';
@@ -174,11 +206,12 @@ export function renderReport(runs, on, route = null) {
   }
   const reports = runs.map((r) => stopReport(r.log, r.roles));
   const entries = reports[0];
-  const targets = route ? route.route.stations.map((s) => s.at) : targetsOf($('route').value);
+  const targets = targetsFor(route);
   let columns;
   let rows;
+  let runOf;
   if (runs.length > 1) {
-    ({ columns, rows } = sideBySide(runs, reports, targets));
+    ({ columns, rows, runOf } = sideBySide(runs, reports, targets));
   } else {
     columns = reportColumns(entries);
     rows = reportRows(entries);
@@ -207,6 +240,6 @@ export function renderReport(runs, on, route = null) {
   if (runs.length > 1) notes.push('Arrival: seconds since setting off from the first station.');
   box.replaceChildren(
     el('p', { className: 'hint', id: 'report-measure', textContent: notes.join(' ') }),
-    el('div', { className: 'table-scroll' }, table(columns, rows, on.zoom)),
+    el('div', { className: 'table-scroll' }, table(columns, rows, on.zoom, runOf)),
   );
 }

@@ -3,7 +3,8 @@
 import { ROW_X } from './view.js';
 import { KIND_CLOCK, KIND_NUMBER } from './log-model.js';
 import { formatCell, formatClock, formatNumber } from './format.js';
-import { isStepColumn, NONE } from './roles.js';
+import { isStepColumn, unitOf, NONE } from './roles.js';
+import { runShade, runDash } from './run-identity.js';
 import { sceneEvents } from './events.js';
 import {
   alignRun,
@@ -46,12 +47,13 @@ function singleRun(run, view) {
   const { log } = run;
   const x =
     view.x === ROW_X
-      ? { values: rowNumbers(log.rowCount), label: 'Row', isClock: false, format: (v) => String(v) }
+      ? { values: rowNumbers(log.rowCount), label: 'Row', isClock: false, format: (v) => String(v), unit: 'row' }
       : {
           values: log.columns[view.x].values,
           label: log.columns[view.x].label,
           isClock: log.columns[view.x].kind === KIND_CLOCK,
           format: (v, i) => formatCell(log.columns[view.x], i, v),
+          unit: unitOf(log.columns[view.x].label),
         };
   const panels = view.panels.map((cols) => ({
     series: cols.map((c) => ({
@@ -84,8 +86,8 @@ function compareRuns(runs, view, align) {
   const xsOf = runs.map((r) => alignRun(r.log, r.roles, byLocation ? ALIGN_LOCATION : ALIGN_TIME));
   const maps = columnsByLabel(logs);
   const x = byLocation
-    ? { values: xsOf[0], label: `Location (${base.label})`, isClock: false, format: (v) => formatNumber(v) }
-    : { values: xsOf[0], label: 'Time since start', isClock: true, format: (v) => formatClock(v) };
+    ? { values: xsOf[0], label: `Location [m] (${base.label})`, isClock: false, format: formatNumber, unit: 'm' }
+    : { values: xsOf[0], label: 'Time since start', isClock: true, format: (v) => formatClock(v), unit: '' };
 
   const seriesFor = (label, colorIndex, hidden) =>
     runs.flatMap((run, r) => {
@@ -97,8 +99,8 @@ function compareRuns(runs, view, align) {
           id: `${r}:${c}`,
           run: r,
           label: `${label || '(no label)'} · ${run.label}`,
-          color: colorOf(colorIndex),
-          dash: DASHES[r],
+          color: runShade(colorOf(colorIndex), r),
+          dash: runDash(r),
           xs: xsOf[r],
           column,
           stepped: () => isStepColumn(column),
@@ -124,7 +126,7 @@ function compareRuns(runs, view, align) {
         run: k + 1,
         label: `${run.label} behind ${base.label} [s]`,
         color: DIFF_COLORS[k % DIFF_COLORS.length],
-        dash: DASHES[k + 1],
+        dash: runDash(k + 1),
         width: 2,
         xs: xsOf[0],
         column: { label: 'Time difference', kind: KIND_NUMBER, values, gaps: 0, nonFinite: new Map(), format: seconds },
@@ -142,6 +144,19 @@ function compareRuns(runs, view, align) {
   }
   const events = sceneEvents(runs, xsOf, DASHES);
   return { x, panels, range: lo < hi ? [lo, hi] : null, byLocation, events };
+}
+
+/** An x value as text with its unit: "1,250.5 m", "row 12", a clock time as it is. */
+export function xText(x, v, row) {
+  const text = x.format(v, row);
+  if (x.unit === 'row') return `row ${text}`;
+  return x.unit ? `${text} ${x.unit}` : text;
+}
+
+/** The x axis's name with its unit, as a picture's caption says it. */
+export function xAxisName(x) {
+  if (x.isClock && !unitOf(x.label)) return `${x.label} [h:mm:ss]`;
+  return x.unit && x.unit !== 'row' && !x.label.includes('[') ? `${x.label} [${x.unit}]` : x.label;
 }
 
 /** The scene for one run (the view's x column) or several (aligned). */

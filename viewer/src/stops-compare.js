@@ -58,16 +58,22 @@ const num = (x, digits) => (x == null ? '' : x.toFixed(digits));
 const signed = (x, digits) => (x == null ? '' : (x > 0 ? '+' : '') + x.toFixed(digits));
 
 /**
- * The side-by-side table: { columns, rows: [{ cells, from, to }] }, from
- * and to being the first run's rows of the stop (-1 when it has none).
- * `runs` are { label }, `reports` their stopReport results.
+ * The side-by-side table: { columns, runOf, rows: [{ cells, from, to }] },
+ * runOf naming the run of each column (null for none), from and to being
+ * the first run's rows of the stop (-1 when it has none). `runs` are {
+ * label }, `reports` their stopReport results.
  */
 export function sideBySide(runs, reports, targets = []) {
   const columns = ['Stop'];
+  const runOf = [null];
   runs.forEach((run, r) => {
-    columns.push(`${run.label}: arrival [s]`, `${run.label}: at [m]`, `${run.label}: dwell [s]`);
-    if (r > 0) columns.push(`${run.label}: Δ arrival [s]`, `${run.label}: Δ position [m]`, `${run.label}: Δ dwell [s]`);
-    if (targets.length) columns.push(`${run.label}: vs target`);
+    const names = ['arrival [s]', 'at [m]', 'dwell [s]'];
+    if (r > 0) names.push('Δ arrival [s]', 'Δ position [m]', 'Δ dwell [s]');
+    if (targets.length) names.push('vs target');
+    for (const name of names) {
+      columns.push(`${run.label}: ${name}`);
+      runOf.push(r);
+    }
   });
   const rows = matchStops(reports).map((row, n) => {
     const cells = [`Stop ${n + 1}`];
@@ -91,7 +97,7 @@ export function sideBySide(runs, reports, targets = []) {
       to: base ? base.stop.lastRow : -1,
     };
   });
-  return { columns, rows };
+  return { columns, runOf, rows };
 }
 
 /** Rows of cells as CSV text (quoted where a cell needs it), CR LF line ends. */

@@ -59,7 +59,7 @@ test('events: marks on every panel, legend, hover, hiding, the list and zooming 
   const page = await open(runA);
   const kinds = await page.$$eval('#event-kinds .kind', (b) => b.map((e) => e.dataset.kind));
   assert.deepEqual(kinds.slice(0, 4), ['SIGNAL', 'BEACON', 'DOOR_OPEN', 'DOOR_CLOSE']);
-  // The first DOOR_OPEN (10:00:41) is marked at the foot of every panel, in its colour.
+  // The first DOOR_OPEN (10:00:41) is marked below every panel, in its colour.
   const at = 36041;
   // Where the mark is: on the canvas, and over the plotting area (where the mouse goes).
   const markAt = (p) =>
@@ -67,7 +67,7 @@ test('events: marks on every panel, legend, hover, hiding, the list and zooming 
       ({ p, at }) => {
         const u = window.cablogViewer.plots[p];
         const r = devicePixelRatio;
-        const y = (u.bbox.height - 6 * r) / r;
+        const y = (u.bbox.height + 7 * r) / r; // in the strip below the plotting area
         return { x: u.valToPos(at, 'x', true) / r, y: u.bbox.top / r + y, ox: u.valToPos(at, 'x'), oy: y };
       },
       { p, at },

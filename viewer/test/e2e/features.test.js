@@ -93,7 +93,7 @@ test('two runs compared: aligned by location with the time difference, or by tim
     );
   const panels = await scene();
   assert.equal(panels[0].title, 'Time difference [s]');
-  // Same column, same colour, a dash per run.
+  // Same column, a shade and a dash per run.
   const speed = panels.find((p) => p.series.some((s) => /^Speed/.test(s.label))).series;
   assert.deepEqual(
     speed.map((s) => [s.run, s.dash.length > 0]),
@@ -105,7 +105,7 @@ test('two runs compared: aligned by location with the time difference, or by tim
   const colors = await page.evaluate(() =>
     window.cablogViewer.plots[1].series.slice(1).map((s) => s._stroke || s.stroke),
   );
-  assert.equal(new Set(colors).size, 1);
+  assert.equal(new Set(colors).size, 2);
   // The slow run takes a quarter longer to every location.
   const diff = await page.evaluate(() => {
     const s = window.cablogViewer.scene.panels[0].series[0];

@@ -4,7 +4,8 @@ import { parseLog } from '../../src/parse.js';
 import { guessRoles } from '../../src/roles.js';
 import { ROW_X } from '../../src/view.js';
 import { DASHES, ALIGN_LOCATION, ALIGN_TIME } from '../../src/compare.js';
-import { buildScene, rowNumbers, colorOf } from '../../src/scene.js';
+import { buildScene, rowNumbers, colorOf, xText } from '../../src/scene.js';
+import { runShade, runLabels } from '../../src/run-identity.js';
 
 const logOf = (...lines) => parseLog(new TextEncoder().encode(lines.map((l) => l + '\r\n').join('')));
 const run = (label, log) => ({ name: label, label, log, roles: guessRoles(log) });
@@ -52,12 +53,12 @@ test('the scene of one run or several', () => {
       [A, B],
       view(0, [[2], [1]], [1]),
       ALIGN_LOCATION,
-      ['Location (A)', false, [-2, 20]],
+      ['Location [m] (A)', false, [-2, 20]],
       [
         ['Time difference [s]', diff('B behind A [s]', DASHES[1])],
-        ['', `Speed [km/h] · A|${c2}||false`, `Speed [km/h] · B|${c2}|${DASHES[1]}|false`],
-        ['', `Location [m] · A|${c1}||true`, `Location [m] · B|${c1}|${DASHES[1]}|true`],
-        ['', `BC [kPa] · B|${colorOf(4)}|${DASHES[1]}|false`],
+        ['', `Speed [km/h] · A|${c2}||false`, `Speed [km/h] · B|${runShade(c2, 1)}|${DASHES[1]}|false`],
+        ['', `Location [m] · A|${c1}||true`, `Location [m] · B|${runShade(c1, 1)}|${DASHES[1]}|true`],
+        ['', `BC [kPa] · B|${runShade(colorOf(4), 1)}|${DASHES[1]}|false`],
       ],
     ],
     [
@@ -66,7 +67,7 @@ test('the scene of one run or several', () => {
       view(0, [[2]]),
       ALIGN_LOCATION,
       ['Time since start', true, [0, 3]],
-      [['', `Speed [km/h] · A|${c2}||false`, `Speed [km/h] · C|${c2}|${DASHES[1]}|false`]],
+      [['', `Speed [km/h] · A|${c2}||false`, `Speed [km/h] · C|${runShade(c2, 1)}|${DASHES[1]}|false`]],
     ],
     [
       'a column that is empty in a run is left out for it',
@@ -102,4 +103,42 @@ test('row numbers start at 1 and are kept while the count stands', () => {
   assert.deepEqual([...xs], [1, 2, 3]);
   assert.equal(rowNumbers(3, xs), xs);
   assert.deepEqual([...rowNumbers(4, xs)], [1, 2, 3, 4]);
+});
+
+test('x values as text with their unit', () => {
+  const cases = [
+    // runs, view, align, value, row, text
+    [[A], view(ROW_X, [[2]]), ALIGN_TIME, 12, 11, 'row 12'],
+    [[A], view(1, [[2]]), ALIGN_TIME, 5, 1, '5 m'],
+    [[A], view(0, [[2]]), ALIGN_TIME, 36001, 1, '10:00:01.000'],
+    [[A, B], view(0, [[2]]), ALIGN_LOCATION, 0, 0, '0 m'],
+    [[A, B], view(0, [[2]]), ALIGN_TIME, 2, 1, '00:00:02.000'],
+  ];
+  for (const [runs, v, align, x, row, text] of cases) assert.equal(xText(buildScene(runs, v, align).x, x, row), text);
+});
+
+test('runs look different and have names of their own', () => {
+  const shades = [0, 1, 2, 3, 4].map((r) => runShade('#1f77b4', r));
+  assert.equal(shades[0], '#1f77b4');
+  assert.equal(new Set(shades).size, 5, `every run its own shade: ${shades}`);
+  assert.equal(new Set(DASHES.map(String)).size, 5);
+  const cases = [
+    [
+      ['Log_261210-063329.csv', 'Log_261210-063329-2.csv'],
+      ['12-10 06:33:29', '12-10 06:33:29 #2'],
+    ],
+    [
+      ['Log_261210-063329.csv', 'Log_261210-063329.csv', 'Log_261210-063329.csv'],
+      ['12-10 06:33:29 #1', '12-10 06:33:29 #2', '12-10 06:33:29 #3'],
+    ],
+    [
+      ['Log_261210-063329.csv', 'Log_261210-063329-2.csv', 'Log_261210-063329.csv'],
+      ['12-10 06:33:29 #1', '12-10 06:33:29 #2', '12-10 06:33:29 #3'],
+    ],
+    [
+      ['run.csv', 'other.CSV'],
+      ['run', 'other'],
+    ],
+  ];
+  for (const [names, labels] of cases) assert.deepEqual(runLabels(names), labels);
 });

@@ -75,7 +75,8 @@ test('the side-by-side table: arrivals since setting off, differences to the fir
   const runs = [{ label: 'A' }, { label: 'B' }];
   const first = report(10, { ...stop(100, 70, 30, [5, 9]), braking: { startRow: 3 } }, stop(900, 200, null, [20, 24]));
   const second = report(12, stop(102.5, 74, 28), stop(2000, 300, 5));
-  const { columns, rows } = sideBySide(runs, [first, second], [101]);
+  const { columns, runOf, rows } = sideBySide(runs, [first, second], [101]);
+  assert.deepEqual(runOf, [null, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1]);
   assert.deepEqual(columns, [
     'Stop',
     'A: arrival [s]',
