@@ -25,9 +25,11 @@ void parseColumns(ColumnList& columns, LogBuffer& header, std::string_view text)
   endHeaderRow(header);
 }
 
-void readColumns(ColumnList& columns, LogBuffer& header, const std::string& columnsPath) {
-  const auto bytes = platform::readFile(columnsPath);
-  parseColumns(columns, header, bytes ? std::string_view(*bytes) : std::string_view());
+std::string readColumns(ColumnList& columns, LogBuffer& header, const std::string& columnsPath) {
+  platform::TextFile file = platform::readTextFile(columnsPath);
+  if (!file.refusal.empty()) return std::move(file.refusal);
+  parseColumns(columns, header, file.text ? std::string_view(*file.text) : std::string_view());
+  return {};
 }
 
 }  // namespace cablog

@@ -14,8 +14,9 @@ namespace cablog {
 // byte-order mark is kept for the header: the log starts with it in turn.
 void parseColumns(ColumnList& columns, LogBuffer& header, std::string_view text);
 
-// The same from the file at `columnsPath`; a file that cannot be read
-// defines no columns and an empty header row.
-void readColumns(ColumnList& columns, LogBuffer& header, const std::string& columnsPath);
+// The same from the file at `columnsPath`; a file that is not there defines
+// no columns and an empty header row. One that is there but is refused (see
+// platform::readTextFile) defines nothing; returns why, empty otherwise.
+std::string readColumns(ColumnList& columns, LogBuffer& header, const std::string& columnsPath);
 
 }  // namespace cablog

@@ -13,9 +13,10 @@ namespace cablog {
 // Every file that goes with a log is named after it, only the extension
 // differing: a name is taken while a file of any of these exists.
 inline constexpr std::array<std::string_view, 2> kLogFileExtensions{".csv", ".rec"};
-// Past the plain name come "-2", "-3" and so on up to this one; then no name
-// is left, and the log stays in memory.
-inline constexpr int kLastLogNameSuffix = 99;
+// Past the plain name come "-2", "-3" and so on, on to more digits than two
+// (-100, -101 ...) up to this one; only then is no name left, and the log
+// stays in memory.
+inline constexpr int kLastLogNameSuffix = 99999;
 
 // <directory><separator>Log_YYMMDD-hhmmss.csv, each field zero-filled to two
 // digits and the year taken modulo 100.
@@ -33,15 +34,17 @@ struct ClaimedName {
 
 // Claims the first free name from `plainPath` (a logFilePath) on by creating
 // the log file there: never opening a file that exists, so that a run in the
-// same second, or another process racing for the name, keeps its own. A name
-// the system refuses to create for another reason is kept uncreated, for a
-// later attempt.
+// same second, or another process racing for the name, keeps its own. When
+// the system refuses to create a free name for another reason (a read-only
+// folder, no inodes left), `path` is that name, held by nothing: a later
+// attempt claims again from `plainPath`, so that a run that meanwhile
+// created it keeps it, and this one takes the next.
 ClaimedName claimLogName(const std::string& plainPath);
 
 // Writes the whole log. Empties the file first when cablog created it
 // (`created`); otherwise creates it, never replacing an existing file, and
 // sets `created`. A file that cannot be opened is given up silently; returns
-// whether the log was written.
+// whether the log was written. (A log claims its name through LogStream.)
 bool writeLogFile(const std::string& path, const LogBuffer& log, bool& created);
 
 }  // namespace cablog

@@ -2,6 +2,8 @@
 
 #include <span>
 
+#include "logging/log_file.h"
+
 namespace cablog {
 namespace {
 
@@ -21,14 +23,30 @@ std::size_t writeWaiting(SharedFile& file, const LogBuffer& log) {
   return sent;
 }
 
-// The file, ready for what is waiting: emptied while none of this log has
-// reached it, else continued, or, when it is gone, made again under the
-// header; created only where nothing else is. Not open when the system
+// A log whose name no file holds claims one again, from its plain name on:
+// the name it had may have been created by another run meanwhile. Whether
+// the log has a file of its own, or needs none claimed.
+bool claimAgain(LogStream& stream, std::string& path) {
+  if (stream.created || stream.claimFrom.empty()) return true;
+  ClaimedName name = claimLogName(stream.claimFrom);
+  if (!name.path.empty()) path = std::move(name.path);
+  if (!name.created) return false;
+  stream.created = true;
+  stream.claimFrom.clear();
+  return true;
+}
+
+// The file, ready for what is waiting: while none of this log has reached
+// it, the one cablog created (never emptied: nothing of the log is in it,
+// and truncating a file makes some file systems write it all out at its
+// close) or a new one; else continued, or, when it is gone, made again under
+// the header; created only where nothing else is. Not open when the system
 // refuses.
-SharedFile openForWaiting(LogStream& stream, const LogBuffer& log, const std::string& path) {
-  if (log.written() == 0) {
+SharedFile openForWaiting(LogStream& stream, const LogBuffer& log, std::string& path) {
+  if (!claimAgain(stream, path)) return {};
+  if (log.written() == 0 && !stream.finished) {
     SharedFile file =
-        SharedFile::open(path, stream.created ? SharedFile::Start::Empty : SharedFile::Start::New);
+        SharedFile::open(path, stream.created ? SharedFile::Start::AtEnd : SharedFile::Start::New);
     stream.created = stream.created || file.isOpen();
     return file;
   }
@@ -40,7 +58,7 @@ SharedFile openForWaiting(LogStream& stream, const LogBuffer& log, const std::st
 
 // Writes what is waiting, opening the file if need be; returns whether all
 // of it went.
-bool writePending(LogStream& stream, LogBuffer& log, const std::string& path) {
+bool writePending(LogStream& stream, LogBuffer& log, std::string& path) {
   if (log.pending() == 0) return true;
   // No free name was left: what is logged stays in memory.
   if (path.empty()) return false;
@@ -61,7 +79,7 @@ bool flushDue(std::size_t pendingBytes, FlushClock::duration sinceLastAttempt,
   return !failing && pendingBytes > kFlushThreshold;
 }
 
-void startStreaming(LogStream& stream, LogBuffer& log, const std::string& path) {
+void startStreaming(LogStream& stream, LogBuffer& log, std::string& path) {
   stream.header.clear();
   log.forEachChunk(
       [&](std::span<const char> chunk) { stream.header.append(chunk.data(), chunk.size()); });
@@ -69,7 +87,7 @@ void startStreaming(LogStream& stream, LogBuffer& log, const std::string& path) 
   stream.failing = !writePending(stream, log, path);
 }
 
-void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path) {
+void flushIfDue(LogStream& stream, LogBuffer& log, std::string& path) {
   const FlushClock::time_point now = platform::steadyNow();
   if (!flushDue(log.pending(), now - stream.lastAttempt, stream.flushSeconds, stream.failing)) {
     return;
@@ -78,7 +96,7 @@ void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path) {
   stream.failing = !writePending(stream, log, path);
 }
 
-bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path) {
+bool finishStreaming(LogStream& stream, LogBuffer& log, std::string& path) {
   if (log.pending() == 0) {
     stream.file.close();
     stream.failing = false;
@@ -98,6 +116,19 @@ bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path)
   log.markWritten(sent);
   stream.failing = log.pending() > 0;
   return !stream.failing;
+}
+
+bool finishLog(LogStream& stream, LogBuffer& log, std::string& path) {
+  bool whole;
+  if (stream.flushSeconds > 0 || stream.finished) {
+    whole = finishStreaming(stream, log, path);
+  } else {
+    whole = claimAgain(stream, path) && writeLogFile(path, log, stream.created);
+  }
+  if (!whole) return false;
+  log.clear();
+  stream.finished = true;
+  return true;
 }
 
 }  // namespace cablog

@@ -37,20 +37,36 @@ struct LogStream {
   // The file at the log's path is cablog's own, which it may empty; also
   // for a log written whole at Dispose.
   bool created = false;
+  // While the log's name is held by no file (its creation was refused), the
+  // plain name each attempt claims a name from again; empty for a name that
+  // is no log's (a recording's).
+  std::string claimFrom;
+  // The log reached its file whole at a Dispose and its memory was let go:
+  // the file is never written again but for rows the host still sends after
+  // that Dispose, added to its end at the next.
+  bool finished = false;
 };
 
 bool flushDue(std::size_t pendingBytes, FlushClock::duration sinceLastAttempt,
               std::int32_t flushSeconds, bool failing);
 
 // Writes what the buffer holds, the header, to the log's file, which
-// claimLogName created (stream.created) or which is created now.
-void startStreaming(LogStream& stream, LogBuffer& log, const std::string& path);
+// claimLogName created (stream.created) or which is created now. Each
+// function that writes may give `path` the name claimed then (see
+// LogStream::claimFrom).
+void startStreaming(LogStream& stream, LogBuffer& log, std::string& path);
 
 // After a sampled frame's row: writes what is waiting if it is time.
-void flushIfDue(LogStream& stream, LogBuffer& log, const std::string& path);
+void flushIfDue(LogStream& stream, LogBuffer& log, std::string& path);
 
 // Writes everything still waiting, creating the file again if it vanished,
 // and closes it. Returns whether nothing is left waiting.
-bool finishStreaming(LogStream& stream, LogBuffer& log, const std::string& path);
+bool finishStreaming(LogStream& stream, LogBuffer& log, std::string& path);
+
+// Writes the log at Dispose (or at the next Load, for a run without one),
+// streamed or whole; returns whether all of it is in its file. A log that
+// got there whole is finished (LogStream::finished) and its memory let go,
+// so that a later Load or Dispose leaves the file as it is.
+bool finishLog(LogStream& stream, LogBuffer& log, std::string& path);
 
 }  // namespace cablog

@@ -17,6 +17,11 @@ std::optional<std::string> readFile(const std::string& path) {
   return native::readFile(path);
 }
 
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit,
+                                           std::string& refusal) {
+  return native::readRegularFile(path, limit, refusal);
+}
+
 void writeSmallFile(const std::string& path, std::string_view text, bool append) {
   native::writeSmallFile(path, text, append);
 }

@@ -23,5 +23,10 @@ bool fileExists(const std::string& path);
 bool removeFile(const std::string& path);
 std::optional<std::string> readFile(const std::string& path);
 void writeSmallFile(const std::string& path, std::string_view text, bool append);
+// The bytes of a regular file of at most `limit` bytes, opened so that a
+// pipe cannot keep the call waiting; nothing, with `refusal` empty, when
+// there is no such file or it is a folder, else with `refusal` saying why.
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit,
+                                           std::string& refusal);
 
 }  // namespace cablog::platform::native

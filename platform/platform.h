@@ -131,7 +131,30 @@ class SharedFile {
 // text where it happened.
 std::optional<std::string> readFile(const std::string& path);
 
+// The bytes of a regular file of at most `limit` bytes; nothing, with
+// `refusal` empty, when there is no such file or it is a folder, else with
+// `refusal` saying why (a device, a pipe, a larger file).
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit,
+                                           std::string& refusal);
+
 // The steady clock, which times a streamed file's writes.
 std::chrono::steady_clock::time_point steadyNow();
+
+// The most a settings or column file may hold: what people write is a few
+// KiB, and a larger file is a mistake (or something else under that name).
+inline constexpr std::size_t kTextFileLimit = std::size_t{1} << 20;
+
+struct TextFile {
+  // UTF-8. A UTF-16 file (either byte order, told by its byte order mark) is
+  // converted, its mark becoming UTF-8's; other bytes are kept as they are.
+  std::optional<std::string> text;
+  // Why a file that is there was not read: empty when it was, or when there
+  // is no file of that name (or a folder).
+  std::string refusal;
+};
+
+// A text file people write, read only when it is a regular file of at most
+// `limit` bytes: never a device, a pipe or anything that has no end.
+TextFile readTextFile(const std::string& path, std::size_t limit = kTextFileLimit);
 
 }  // namespace cablog::platform

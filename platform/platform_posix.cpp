@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
@@ -122,6 +123,40 @@ bool fileExists(const std::string& path) {
 
 bool removeFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0;
+}
+
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit,
+                                           std::string& refusal) {
+  // Not blocking: opening a pipe would otherwise wait for a writer for ever.
+  const int file = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file < 0) return std::nullopt;
+  struct stat info {};
+  std::optional<std::string> text;
+  if (::fstat(file, &info) != 0 || S_ISDIR(info.st_mode)) {
+  } else if (!S_ISREG(info.st_mode)) {
+    refusal = "it is not a regular file";
+  } else if (static_cast<std::uintmax_t>(info.st_size) > limit) {
+    refusal = "it holds more than " + std::to_string(limit) + " bytes";
+  } else {
+    // One byte past the limit tells a file that grew meanwhile.
+    text.emplace(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    for (;;) {
+      if (done == text->size()) text->resize(std::min(limit + 1, text->size() * 2 + 4096));
+      const ssize_t n = ::read(file, text->data() + done, text->size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+      if (done > limit) break;
+    }
+    text->resize(done);
+    if (done > limit) {
+      text.reset();
+      refusal = "it holds more than " + std::to_string(limit) + " bytes";
+    }
+  }
+  ::close(file);
+  return text;
 }
 
 }  // namespace native

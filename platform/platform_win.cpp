@@ -222,5 +222,38 @@ bool removeFile(const std::string& path) {
   return (isLong(path) ? DeleteFileW(extendedPath(path).c_str()) : DeleteFileA(path.c_str())) != 0;
 }
 
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit,
+                                           std::string& refusal) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  // Without FILE_FLAG_BACKUP_SEMANTICS a folder is not opened at all.
+  const HANDLE file = isLong(path)
+                          ? CreateFileW(extendedPath(path).c_str(), GENERIC_READ, share, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                          : CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<std::string> text;
+  LARGE_INTEGER size{};
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    refusal = "it is not a regular file";
+  } else if (!GetFileSizeEx(file, &size)) {
+  } else if (static_cast<unsigned long long>(size.QuadPart) > limit) {
+    refusal = "it holds more than " + std::to_string(limit) + " bytes";
+  } else {
+    text.emplace(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    DWORD n = 0;
+    while (
+        done < text->size() &&
+        ReadFile(file, text->data() + done, static_cast<DWORD>(text->size() - done), &n, nullptr) &&
+        n > 0) {
+      done += n;
+    }
+    text->resize(done);
+  }
+  CloseHandle(file);
+  return text;
+}
+
 }  // namespace native
 }  // namespace cablog::platform

@@ -30,6 +30,21 @@ void notePluginEvents(Logger& logger, const std::optional<HandleRecord>& last,
   }
 }
 
+// What of the files a run is made from was refused, one line each, for the
+// status file; empty when nothing was.
+std::string refusedInputs(const SettingSources& settings, const ModulePaths& paths,
+                          const std::string& columnsRefusal) {
+  std::string lines;
+  const auto note = [&](const std::string& path, const std::string& reason) {
+    if (!reason.empty())
+      lines += "cablog wrote no log: it refused " + path + ": " + reason + "\r\n";
+  };
+  note(kSharedSettingsPath, settings.shared.refusal());
+  note(paths.settingsPath, settings.own.refusal());
+  note(paths.columnsPath, columnsRefusal);
+  return lines;
+}
+
 }  // namespace
 
 void Plugin::load(const std::string& modulePath) {
@@ -52,18 +67,20 @@ void Plugin::load(const std::string& modulePath) {
 
   ColumnList columns;
   LogBuffer header;
-  readColumns(columns, header, paths.columnsPath);
+  const std::string refused =
+      refusedInputs(settings, paths, readColumns(columns, header, paths.columnsPath));
   std::vector<ValueKey> arrayKeys = arrayKeysNamedBy(columns);
   logger.values.reserve(ValueKey::Events, kEventsCellCapacity);
   // A module whose folder is unknown (no path at all, or a relative one the
   // system could not resolve) writes no log, never one at the root of the
   // file system nor wherever the host's current directory happens to be,
-  // and so keeps no rows either.
+  // and so keeps no rows either. Nor does a run whose files were refused:
+  // its log would not be the one asked for.
   const bool folderKnown = platform::isAbsolutePath(paths.directory, separators);
-  ClaimedName name =
-      folderKnown
-          ? claimLogName(logFilePath(paths.directory, platform::localNow(), separators.front()))
-          : ClaimedName{};
+  const bool logged = folderKnown && refused.empty();
+  std::string plainName =
+      logged ? logFilePath(paths.directory, platform::localNow(), separators.front()) : "";
+  ClaimedName name = logged ? claimLogName(plainName) : ClaimedName{};
 
   // Each Load starts a log of its own; the values the host reported stay.
   // Nothing from here on allocates but the streamed log's copy of the header,
@@ -74,7 +91,7 @@ void Plugin::load(const std::string& modulePath) {
   logger.columns = std::move(columns);
   logger.logBuffer = std::move(header);
   logger.logPath = std::move(name.path);
-  logger.sampleInterval = folderKnown ? interval : 0;
+  logger.sampleInterval = logged ? interval : 0;
   logger.periodMs = periodMs;
   // By time, the first frame is a periodic row.
   logger.framesToSample = logger.periodMs > 0 ? 1 : logger.sampleInterval;
@@ -85,6 +102,7 @@ void Plugin::load(const std::string& modulePath) {
   logger.stream = LogStream{};
   logger.stream.flushSeconds = flushSeconds;
   logger.stream.created = name.created;
+  if (!name.created) logger.stream.claimFrom = std::move(plainName);
   logger.arrayKeys = std::move(arrayKeys);
   forgetPluginReadings(logger.values);
   // The file holds the header from the start, so that a run the host ends
@@ -96,6 +114,8 @@ void Plugin::load(const std::string& modulePath) {
   }
   // Without a folder a chain could be neither found nor reported on.
   if (folderKnown) chain.build(paths, separators, settings);
+  if (folderKnown && !refused.empty())
+    platform::writeSmallFile(paths.chainStatusPath, refused, true);
   if (record) {
     const RecordedModule chained =
         chain.active() ? describeModule(chain.path(), separators) : RecordedModule{};
@@ -109,10 +129,7 @@ std::int32_t Plugin::pluginVersion() {
 }
 
 bool Plugin::finishLog() {
-  if (logger.stream.flushSeconds > 0) {
-    return finishStreaming(logger.stream, logger.logBuffer, logger.logPath);
-  }
-  return writeLogFile(logger.logPath, logger.logBuffer, logger.stream.created);
+  return cablog::finishLog(logger.stream, logger.logBuffer, logger.logPath);
 }
 
 void Plugin::reportReentry() {

@@ -10,24 +10,26 @@ IniFile::IniFile(std::string path)
 
 const std::optional<std::string>& IniFile::text() {
   if (!read_) {
-    text_ = platform::readFile(path_);
+    platform::TextFile file = platform::readTextFile(path_);
+    text_ = std::move(file.text);
+    refusal_ = std::move(file.refusal);
     read_ = true;
   }
   return text_;
 }
 
 std::int32_t IniFile::readInt(const char* section, const char* key, std::int32_t fallback) {
-  if (const auto native = platform::nativeProfileInt(path_, section, key, fallback)) return *native;
   const std::optional<std::string>& bytes = text();
-  return bytes ? lookupProfileInt(*bytes, section, key, fallback) : fallback;
+  if (!bytes) return fallback;
+  if (const auto native = platform::nativeProfileInt(path_, section, key, fallback)) return *native;
+  return lookupProfileInt(*bytes, section, key, fallback);
 }
 
 std::optional<std::string> IniFile::readString(const char* section, const char* key,
                                                std::size_t capacity) {
-  if (!exists_) return std::nullopt;
-  if (auto native = platform::nativeProfileString(path_, section, key, capacity)) return native;
   const std::optional<std::string>& bytes = text();
-  if (!bytes) return std::nullopt;
+  if (!exists_ || !bytes) return std::nullopt;
+  if (auto native = platform::nativeProfileString(path_, section, key, capacity)) return native;
   return lookupProfileString(*bytes, section, key, capacity).value_or(std::string());
 }
 

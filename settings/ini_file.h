@@ -9,15 +9,19 @@
 
 namespace cablog {
 
-// One INI file, asked for any number of settings. Where the system has no
-// lookup of its own the file is read once, at the first question, so that a
-// Load reading all its settings reads each file once.
+// One INI file, asked for any number of settings. The file is read once, at
+// the first question, so that a Load reading all its settings reads each
+// file once; the system's own lookup, where there is one, answers only for a
+// file that reading did not refuse (see platform::readTextFile).
 class IniFile {
  public:
   explicit IniFile(std::string path);
 
   // Whether the file was there when this was made.
   bool exists() const { return exists_; }
+  // Why the file, there, was not read, after the first question; empty when
+  // it was. A refused file answers as a missing one.
+  const std::string& refusal() const { return refusal_; }
 
   // The integer under [section] key=, or `fallback` when the file, the
   // section or the key is missing or the value is empty.
@@ -29,13 +33,14 @@ class IniFile {
   std::optional<std::string> readString(const char* section, const char* key, std::size_t capacity);
 
  private:
-  // The file's bytes, read at the first call; nothing when it cannot be read.
+  // The file's text, read at the first call; nothing when it cannot be read.
   const std::optional<std::string>& text();
 
   std::string path_;
   bool exists_;
   bool read_ = false;
   std::optional<std::string> text_;
+  std::string refusal_;
 };
 
 }  // namespace cablog

@@ -163,13 +163,14 @@ TEST_F(TwoModes, RefusedOpensAndWritesLoseNothing) {
     }
     // The faults are meant for the streamed log only.
     const platform::FileFaults left = platform::injectFileFaults({});
+    const std::string whole = wholeLog();
     plain_.dispose();
     platform::injectFileFaults(c.when == When::BeforeDispose ? c.faults : left);
     streamed_.dispose();
     for (int i = 1; i < c.disposes; ++i) {
       EXPECT_FALSE(streamedFile() == plainFile());
       const std::string onDisk = streamedFile();
-      EXPECT_TRUE(onDisk == "<no log>" || wholeLog().starts_with(onDisk));
+      EXPECT_TRUE(onDisk == "<no log>" || whole.starts_with(onDisk));
       streamed_.dispose();
     }
     EXPECT_TRUE(streamedFile() == plainFile());

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_seams.h"
 
 namespace cablog {
 namespace {
@@ -103,6 +104,46 @@ TEST_F(PluginRun, ASecondLoadWritesTheFirstLogAndStartsACleanOne) {
   plugin_.dispose();
   plugin_.dispose();
   EXPECT_EQ(testing::readBytes(testing::onlyLog(module_.path())), "Speed,\r\n7,\r\n");
+}
+
+// A log written whole at Dispose is the user's: neither a later Dispose nor
+// the next Load writes it again, edited or moved away.
+TEST_F(PluginRun, AFinishedLogIsNeverWrittenAgain) {
+  module_.write("Logger.csv", "speed,Speed\n");
+  cwd_.write("Ats.ini", "[Frame]\nSkip=1\n");
+  for (const bool moved : {false, true}) {
+    plugin_.load(modulePath_);
+    plugin_.elapse({0.0, 5.0f, 1000, 0, 0, 0, 0, 0, 0});
+    plugin_.dispose();
+    const std::filesystem::path log = plugin_.logger.logPath;
+    std::filesystem::remove(log);
+    if (!moved) module_.write(log.filename().string(), "edited");
+    plugin_.dispose();
+    plugin_.load(modulePath_);
+    // In the same second the new run may take the name that was freed.
+    const std::string now = std::filesystem::exists(log) ? testing::readBytes(log) : "";
+    EXPECT_EQ(now, !moved ? "edited" : plugin_.logger.logPath == log ? "Speed,\r\n" : "");
+    std::filesystem::remove(log);
+    std::filesystem::remove(plugin_.logger.logPath);
+  }
+}
+
+// Two runs in the same second whose folder refused new files at Load: each
+// takes its own name once the folder takes files again.
+TEST_F(PluginRun, RunsRefusedTheirNameAtLoadEachGetALog) {
+  module_.write("Logger.csv", "speed,Speed\n");
+  cwd_.write("Ats.ini", "[Frame]\nSkip=1\n");
+  Plugin other;
+  platform::injectFileFaults({2, 0, 0});
+  plugin_.load(modulePath_);
+  other.load(modulePath_);
+  platform::injectFileFaults({});
+  plugin_.elapse({0.0, 5.0f, 1000, 0, 0, 0, 0, 0, 0});
+  other.elapse({0.0, 7.0f, 1000, 0, 0, 0, 0, 0, 0});
+  plugin_.dispose();
+  other.dispose();
+  EXPECT_EQ(testing::readBytes(plugin_.logger.logPath), "Speed,\r\n5,\r\n");
+  EXPECT_EQ(testing::readBytes(other.logger.logPath), "Speed,\r\n7,\r\n");
 }
 
 TEST_F(PluginRun, MissingColumnFileGivesEmptyLines) {

@@ -113,6 +113,16 @@ std::optional<std::string> readFile(const std::string& path) {
   return found->second;
 }
 
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit,
+                                           std::string& refusal) {
+  if (memoryFiles == nullptr) return native::readRegularFile(path, limit, refusal);
+  const auto found = memoryFiles->byPath.find(path);
+  if (found == memoryFiles->byPath.end()) return std::nullopt;
+  if (found->second.size() <= limit) return found->second;
+  refusal = "it holds more than " + std::to_string(limit) + " bytes";
+  return std::nullopt;
+}
+
 void writeSmallFile(const std::string& path, std::string_view text, bool append) {
   if (memoryFiles == nullptr) return native::writeSmallFile(path, text, append);
   std::string& bytes = memoryFiles->byPath[path];
