@@ -7,24 +7,24 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { basename, dirname, join, resolve } from 'node:path';
-import { fileURLToPath } from 'node:url';
+import { basename, join, resolve } from 'node:path';
 import { parseLog } from '../../src/parse.js';
 import { parseRoute } from '../../src/route-file.js';
 import { findingsOf } from '../../src/findings.js';
 import { debrief } from '../../cli/debrief.js';
+import { repoFile } from './logs.js';
 
 const moduleFile = process.env.CABLOG_MODULE && resolve(process.env.CABLOG_MODULE);
 const host = process.env.CABLOG_HOST && resolve(process.env.CABLOG_HOST);
 const skip = moduleFile && host ? false : 'set CABLOG_MODULE and CABLOG_HOST to run it';
-const routeFile = resolve(dirname(fileURLToPath(import.meta.url)), '..', '..', '..', 'examples', 'builtin-route.txt');
+const routeFile = repoFile('examples', 'builtin-route.txt');
 
 test('the stand-in and the debrief give the built-in drive the same stops and findings', { skip }, () => {
   const dir = mkdtempSync(join(tmpdir(), 'cablog-debrief-'));
   try {
     const mod = join(dir, basename(moduleFile));
     copyFileSync(moduleFile, mod);
-    copyFileSync(resolve(dirname(routeFile), '..', 'package', 'cablog.csv'), mod.replace(/\.[^.]*$/, '.csv'));
+    copyFileSync(repoFile('package', 'cablog.csv'), mod.replace(/\.[^.]*$/, '.csv'));
     const out = execFileSync(host, ['--module', mod, '--workdir', dir, '--route', routeFile], { encoding: 'utf8' });
     const bench = [...out.matchAll(/^ {2}(.+) \((\d+) m\): stopped at ([\d.]+) m, ([\d.]+) m (short|long)$/gm)];
     const logPath = join(

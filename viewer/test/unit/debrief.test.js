@@ -10,9 +10,9 @@ import { parseRoute } from '../../src/route-file.js';
 import { parseFindingsFile, THRESHOLDS } from '../../src/finding-rules.js';
 import { SHIPPED_HEADINGS } from '../../src/shipped-headings.js';
 import { debrief } from '../../cli/debrief.js';
+import { repoFile } from './logs.js';
 
-const root = resolve(dirname(fileURLToPath(import.meta.url)), '..', '..', '..');
-const fixture = (name) => resolve(root, 'viewer', 'test', 'fixtures', name);
+const fixture = (name) => resolve(dirname(fileURLToPath(import.meta.url)), '..', 'fixtures', name);
 
 test('a route file, and the line each mistake is named at', () => {
   const route = parseRoute(
@@ -59,14 +59,12 @@ test('a findings file, and the line each mistake is named at', () => {
 });
 
 test('the shipped headings and the thresholds are as the package documents them', () => {
-  const csv = readFileSync(resolve(root, 'package', 'cablog.csv'), 'utf8')
-    .trim()
-    .split(/\r?\n/);
+  const csv = readFileSync(repoFile('package', 'cablog.csv'), 'utf8').trim().split(/\r?\n/);
   assert.deepEqual(
     Object.entries(SHIPPED_HEADINGS).map(([key, label]) => `${key},${label}`),
     csv,
   );
-  const readme = readFileSync(resolve(root, 'package', 'README.txt'), 'utf8');
+  const readme = readFileSync(repoFile('package', 'README.txt'), 'utf8');
   for (const [name, value, unit] of THRESHOLDS)
     assert.match(readme, new RegExp(`^  ${name} +${value} ${unit.replace('/', '\\/')} `, 'm'), name);
 });
