@@ -9,12 +9,24 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <exception>
 #include <memory>
 
 #include "platform/native_file.h"
 #include "platform/platform.h"
 
 namespace cablog::platform {
+namespace {
+
+// The C++ runtime makes its per-thread exception state at the first throw,
+// in thread-local storage that a host which is no C++ program has not
+// reserved; when that first throw is itself for want of memory, the system
+// cannot make it either and aborts the host. Asked for here, as the module
+// is loaded, the state is made then, on the host's thread.
+// Volatile: the call is declared pure, and its result unused.
+[[maybe_unused]] const volatile int exceptionsInFlightAtLoad = std::uncaught_exceptions();
+
+}  // namespace
 
 std::string_view pathSeparators() {
   return "/";

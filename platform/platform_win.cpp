@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <exception>
 
 #include "platform/native_file.h"
 #include "platform/platform.h"
@@ -75,6 +76,17 @@ HMODULE thisModule() {
 }  // namespace
 
 namespace cablog::platform {
+namespace {
+
+// The C++ runtime makes its per-thread exception state at the first throw,
+// in thread-local storage that a host which is no C++ program has not
+// reserved; when that first throw is itself for want of memory, the system
+// cannot make it either and aborts the host. Asked for here, as the module
+// is loaded, the state is made then, on the host's thread.
+// Volatile: the call is declared pure, and its result unused.
+[[maybe_unused]] const volatile int exceptionsInFlightAtLoad = std::uncaught_exceptions();
+
+}  // namespace
 
 std::string_view pathSeparators() {
   return "\\/";
