@@ -74,6 +74,7 @@ export function mount(app) {
     Object.assign(lib, { runs: [], errors: [], files: new Map(logs.map((f) => [f.name, f])) });
     $('library').hidden = false;
     $('library-toggle').disabled = false;
+    $('library-toggle').classList.add('on');
     const bar = $('library-progress');
     bar.max = logs.length;
     bar.value = 0;
@@ -130,7 +131,12 @@ export function mount(app) {
         ...runCells(run).map((text) => el('td', { textContent: text })),
       );
       tr.dataset.serious = String(run.counts[2]);
-      const go = () => app.open([lib.files.get(run.name)]);
+      // The run takes the page; Runs brings the table back.
+      const go = () => {
+        $('library').hidden = true;
+        $('library-toggle').classList.remove('on');
+        app.open([lib.files.get(run.name)]);
+      };
       tr.addEventListener('click', go);
       tr.addEventListener('keydown', (e) => e.key === 'Enter' && go());
       return tr;
