@@ -27,14 +27,17 @@ enum class Event : std::uint8_t {
   PluginPower,
   PluginReverser,
   PluginConstantSpeed,
+  // The chained plug-in's Elapse failed; cablog applied the emergency brake.
+  PluginFault,
 };
 inline constexpr std::string_view kEventNames[] = {
     "SIGNAL",       "BEACON",       "DOOR_OPEN",       "DOOR_CLOSE",
     "KEY_DOWN_",    "KEY_UP_",      "HORN_",           "POWER",
     "BRAKE",        "REVERSER",     "INITIALIZE",      "VEHICLE",
     "PLUGIN_BRAKE", "PLUGIN_POWER", "PLUGIN_REVERSER", "PLUGIN_CONSTANT_SPEED",
+    "PLUGIN_FAULT",
 };
-static_assert(std::size(kEventNames) == static_cast<std::size_t>(Event::PluginConstantSpeed) + 1);
+static_assert(std::size(kEventNames) == static_cast<std::size_t>(Event::PluginFault) + 1);
 
 // Names the cell shows; the rest are counted in a last word "+N".
 inline constexpr std::size_t kEventsShown = 16;

@@ -49,6 +49,12 @@ class CallRecorder {
   void elapseIn(const VehicleState& state, const std::int32_t* panel, const std::int32_t* sound);
   void elapseOut(const HandleRecord& back, const std::int32_t* panel, const std::int32_t* sound,
                  bool untouched);
+  // Between the two halves: the chained plug-in failed on this frame, and
+  // what goes back is cablog's emergency brake.
+  void markFaulted() {
+    if (pendingSize_ != 0)
+      pending_[1] = static_cast<char>(pending_[1] | recording::ElapseFlags::kFaulted);
+  }
 
   // Writes everything waiting and closes the file; calls that follow are
   // still recorded (a host may go on after Dispose) and reopen it.

@@ -3,6 +3,8 @@
 // the host, unloaded at Dispose.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,21 @@
 #include "settings/read_setting.h"
 
 namespace cablog {
+
+// The first call into the chained plug-in that failed, and where the train
+// was: the frame is the count of Elapse calls since Load (0 before the
+// first), the time and location those of the last one.
+struct ChainFault {
+  std::string_view call;
+  std::uint64_t frame = 0;
+  std::int32_t timeMs = 0;
+  double location = 0;
+  std::string what;
+};
+
+// The status file's line for `count` faults, the first of them `first`:
+// "faults:  N; first: CALL at frame F, T s, location L m: WHAT".
+std::string faultLine(std::uint64_t count, const ChainFault& first);
 
 // The ANSI path limit: a longer setting is refused rather than loaded cut
 // short (a cut path could name another module).
@@ -39,20 +56,53 @@ class Chain {
   void release();
 
   // Adds to the status file that the chain leads back to cablog.
-  void noteLoop() const;
+  void noteLoop();
 
   bool active() const { return module_.loaded(); }
-  const EntryPoints& entries() const { return module_; }
+
+  // Each call into the chained plug-in goes through one of these two, which
+  // catch what the plug-in throws at the boundary: it is counted as a fault
+  // and the status file tells the count and the first. A plug-in that failed
+  // is called again on the next call.
+  //
+  // What the plug-in decided for this frame; nothing when its Elapse failed.
+  std::optional<HandleRecord> elapse(const VehicleState& state, std::int32_t* panel,
+                                     std::int32_t* sound) noexcept;
+  // Any other call; false when it failed.
+  template <typename Entry, typename... Args>
+  bool call(Entry EntryPoints::*entry, Args... args) noexcept {
+    try {
+      (module_.*entry)(args...);
+      return true;
+    } catch (...) {
+      noteFault(entryPointName(entry));
+      return false;
+    }
+  }
+  std::uint64_t faults() const { return faults_; }
   // The chained module's file, while there is one.
   const std::string& path() const { return path_; }
 
  private:
   // Empty on success, otherwise why the module was refused.
   std::string attach(const std::string& path);
+  // Counts the exception being handled as a fault of `call` and rewrites
+  // the status file. Called from within a handler only.
+  void noteFault(std::string_view call) noexcept;
+  // The status text and, after a fault, the fault line.
+  void writeStatus() const;
 
   LoadedModule module_;
   std::string path_;
   std::string statusPath_;
+  // What the status file says of the chain, without the fault line.
+  std::string status_;
+  std::uint64_t faults_ = 0;
+  std::optional<ChainFault> firstFault_;
+  // Where the train was at the last Elapse, for a fault's report.
+  std::uint64_t frame_ = 0;
+  std::int32_t timeMs_ = 0;
+  double location_ = 0;
 };
 
 }  // namespace cablog

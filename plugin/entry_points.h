@@ -56,6 +56,18 @@ constexpr void forEachEntryPoint(Entries& e, Visit&& visit) {
 
 inline constexpr std::size_t kEntryPointCount = 16;
 
+// The name of the entry point `member` stands for.
+template <typename Entry>
+std::string_view entryPointName(Entry EntryPoints::*member) {
+  EntryPoints e;
+  const void* const wanted = &(e.*member);
+  std::string_view found;
+  forEachEntryPoint(e, [&](std::string_view name, const auto& entry) {
+    if (static_cast<const void*>(&entry) == wanted) found = name;
+  });
+  return found;
+}
+
 constexpr std::array<std::string_view, kEntryPointCount> entryPointNames() {
   std::array<std::string_view, kEntryPointCount> names{};
   std::size_t n = 0;

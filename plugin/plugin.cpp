@@ -4,6 +4,7 @@
 #include "logging/log_file.h"
 #include "logging/plugin_readings.h"
 #include "platform/platform.h"
+#include "plugin/emergency_brake.h"
 #include "plugin/module_paths.h"
 #include "settings/read_setting.h"
 
@@ -140,7 +141,15 @@ void Plugin::reportReentry() {
 
 HandleRecord Plugin::decideChained(const VehicleState& state, std::int32_t* panel,
                                    std::int32_t* sound) {
-  const HandleRecord decided = chain.entries().Elapse(state, panel, sound);
+  const std::optional<HandleRecord> answer = chain.elapse(state, panel, sound);
+  // The plug-in decided nothing: the train brakes rather than run on the
+  // driver's handles with its safety system silently gone.
+  const HandleRecord decided =
+      answer ? *answer : emergencyBrake(vehicleBrakeNotches_, highestBrake_, echoed());
+  if (!answer) {
+    noteEvent(logger, Event::PluginFault);
+    if (recorder.active()) recorder.markFaulted();
+  }
   notePluginEvents(logger, lastDecided_, decided);
   lastDecided_ = decided;
   decided_ = {decided.brake, decided.power, decided.reverser, decided.constantSpeed, panel, sound};
@@ -177,32 +186,33 @@ void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
   v.setInt(ValueKey::VehicleNotch4, vehicle.notch4);
   v.setInt(ValueKey::VehicleCars, vehicle.cars);
   noteEvent(logger, Event::Vehicle);
-  if (chain.active()) chain.entries().SetVehicleSpec(vehicle);
+  vehicleBrakeNotches_ = vehicle.brakeNotches;
+  if (chain.active()) chain.call(&EntryPoints::SetVehicleSpec, vehicle);
 }
 void Plugin::initialize(std::int32_t brakeMode) {
   if (recorder.active()) recorder.call(recording::CallTag::Initialize, brakeMode);
   logger.values.setInt(ValueKey::Initialize, brakeMode);
   noteEvent(logger, Event::Initialize);
-  if (chain.active()) chain.entries().Initialize(brakeMode);
+  if (chain.active()) chain.call(&EntryPoints::Initialize, brakeMode);
 }
 // A key beyond the KEY_n columns still makes its event.
 void Plugin::keyDown(std::int32_t key) {
   if (recorder.active()) recorder.call(recording::CallTag::KeyDown, key);
   if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, true);
   noteEvent(logger, Event::KeyDown, key);
-  if (chain.active()) chain.entries().KeyDown(key);
+  if (chain.active()) chain.call(&EntryPoints::KeyDown, key);
 }
 void Plugin::keyUp(std::int32_t key) {
   if (recorder.active()) recorder.call(recording::CallTag::KeyUp, key);
   if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, false);
   noteEvent(logger, Event::KeyUp, key);
-  if (chain.active()) chain.entries().KeyUp(key);
+  if (chain.active()) chain.call(&EntryPoints::KeyUp, key);
 }
 void Plugin::hornBlow(std::int32_t horn) {
   if (recorder.active()) recorder.call(recording::CallTag::HornBlow, horn);
   logger.values.setInt(ValueKey::Horn, horn);
   noteEvent(logger, Event::Horn, horn);
-  if (chain.active()) chain.entries().HornBlow(horn);
+  if (chain.active()) chain.call(&EntryPoints::HornBlow, horn);
 }
 
 // The driver's handle is taken first: a call dropped later, when the
@@ -212,7 +222,7 @@ void Plugin::setPower(std::int32_t notch) {
   if (recorder.active()) recorder.call(recording::CallTag::SetPower, notch);
   logger.values.setInt(ValueKey::Power, notch);
   if (changes(lastPower_, notch)) noteEvent(logger, Event::Power);
-  if (chain.active()) chain.entries().SetPower(notch);
+  if (chain.active()) chain.call(&EntryPoints::SetPower, notch);
 }
 
 void Plugin::setBrake(std::int32_t notch) {
@@ -220,7 +230,8 @@ void Plugin::setBrake(std::int32_t notch) {
   if (recorder.active()) recorder.call(recording::CallTag::SetBrake, notch);
   logger.values.setInt(ValueKey::Brake, notch);
   if (changes(lastBrake_, notch)) noteEvent(logger, Event::Brake);
-  if (chain.active()) chain.entries().SetBrake(notch);
+  if (!highestBrake_ || notch > *highestBrake_) highestBrake_ = notch;
+  if (chain.active()) chain.call(&EntryPoints::SetBrake, notch);
 }
 
 void Plugin::setReverser(std::int32_t position) {
@@ -228,14 +239,14 @@ void Plugin::setReverser(std::int32_t position) {
   if (recorder.active()) recorder.call(recording::CallTag::SetReverser, position);
   logger.values.setInt(ValueKey::Reverser, position);
   if (changes(lastReverser_, position)) noteEvent(logger, Event::Reverser);
-  if (chain.active()) chain.entries().SetReverser(position);
+  if (chain.active()) chain.call(&EntryPoints::SetReverser, position);
 }
 
 void Plugin::setSignal(std::int32_t aspect) {
   if (recorder.active()) recorder.call(recording::CallTag::SetSignal, aspect);
   logger.values.setInt(ValueKey::Signal, aspect);
   if (changes(lastSignal_, aspect)) noteEvent(logger, Event::Signal);
-  if (chain.active()) chain.entries().SetSignal(aspect);
+  if (chain.active()) chain.call(&EntryPoints::SetSignal, aspect);
 }
 
 void Plugin::setBeaconData(const BeaconData& beacon) {
@@ -246,7 +257,7 @@ void Plugin::setBeaconData(const BeaconData& beacon) {
   v.setFloat(ValueKey::BeaconDistance, beacon.distance);
   v.setInt(ValueKey::BeaconOptional, beacon.optional);
   noteEvent(logger, Event::Beacon);
-  if (chain.active()) chain.entries().SetBeaconData(beacon);
+  if (chain.active()) chain.call(&EntryPoints::SetBeaconData, beacon);
 }
 
 // The pilot lamp is lit while the doors are shut.
@@ -254,13 +265,13 @@ void Plugin::doorOpen() {
   if (recorder.active()) recorder.call(recording::CallTag::DoorOpen);
   logger.values.setBool(ValueKey::PilotLamp, false);
   noteEvent(logger, Event::DoorOpen);
-  if (chain.active()) chain.entries().DoorOpen();
+  if (chain.active()) chain.call(&EntryPoints::DoorOpen);
 }
 void Plugin::doorClose() {
   if (recorder.active()) recorder.call(recording::CallTag::DoorClose);
   logger.values.setBool(ValueKey::PilotLamp, true);
   noteEvent(logger, Event::DoorClose);
-  if (chain.active()) chain.entries().DoorClose();
+  if (chain.active()) chain.call(&EntryPoints::DoorClose);
 }
 
 }  // namespace cablog

@@ -33,7 +33,8 @@ class Plugin {
 
   // Alone, the host's arrays are never touched and the host's handles come
   // back. Chained, the train plug-in decides: what it returns comes back
-  // unchanged, and it may write the arrays (which it then needs).
+  // unchanged, and it may write the arrays (which it then needs). A frame on
+  // which it fails gets the emergency brake (plugin/emergency_brake.h).
   //
   // The one path of every frame, in every build and mode, in this order: the
   // call recorded as handed in, the chain, the frame counted, its readings
@@ -107,6 +108,11 @@ class Plugin {
   std::optional<std::int32_t> lastReverser_;
   std::optional<std::int32_t> lastSignal_;
   std::optional<HandleRecord> lastDecided_;
+  // For the emergency brake on a frame where the chained plug-in failed:
+  // the brake notches of the last vehicle record, and the highest brake
+  // notch the host has set.
+  std::optional<std::int32_t> vehicleBrakeNotches_;
+  std::optional<std::int32_t> highestBrake_;
   // What the chained plug-in made of the current frame, for its row.
   PluginReadings decided_{};
 

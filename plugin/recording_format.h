@@ -42,6 +42,11 @@
 // | list  | panel array on return (only if kPanelGiven)                   |
 // | list  | sound array on return (only if kSoundGiven)                   |
 //
+// kFaulted marks a frame whose call into the chained plug-in failed: the
+// handle record is cablog's emergency brake, and the arrays on return hold
+// whatever the plug-in wrote before it failed. Recordings without a fault
+// never set it, so they read as before.
+//
 // A list holds the entries that changed: a uint16 count (at most 256), then
 // per entry a uint8 index and the int32 value, indices rising. An array as
 // handed in is told against the same array on return from the last Elapse
@@ -124,7 +129,8 @@ namespace ElapseFlags {
 inline constexpr std::uint8_t kPanelGiven = 1;
 inline constexpr std::uint8_t kSoundGiven = 2;
 inline constexpr std::uint8_t kSameHandles = 4;
-inline constexpr std::uint8_t kAll = 7;
+inline constexpr std::uint8_t kFaulted = 8;
+inline constexpr std::uint8_t kAll = 15;
 }  // namespace ElapseFlags
 
 inline constexpr std::size_t kArraySize = 256;

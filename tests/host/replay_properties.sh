@@ -5,12 +5,15 @@
 # at the first frame whose speed lies between); into cablog itself with the
 # same files (the same log and recording, byte for byte); cut short (every
 # whole call before the cut); foreign, damaged, not a module (exit 2); into a
-# module that crashes (exit 3, with the report).
+# module that crashes (exit 3, with the report). Then records a drive chained
+# to a build that throws out of its third Elapse and every HornBlow: the
+# frame stays, marked, with the emergency brake (the vehicle's 8 notches + 1); replayed into the sound build it differs (exit 1),
+# into the throwing build and cablog chained to it the fault is named (exit 3).
 #
-#   replay_properties.sh WORK_FOLDER MODULE SAMPLE SAMPLE_50 CRASHING HOST_COMMAND...
+#   replay_properties.sh WORK_FOLDER MODULE SAMPLE SAMPLE_50 CRASHING THROWING HOST_COMMAND...
 set -euo pipefail
-work=$1 module=$2 sample=$3 sample50=$4 crashing=$5
-shift 5
+work=$1 module=$2 sample=$3 sample50=$4 crashing=$5 throwing=$6
+shift 6
 host=("$@")
 
 fail() {
@@ -28,10 +31,12 @@ $(cat "$out" "$out.err")"
 
 rm -rf "$work"
 name=$(basename "$module")
-for run in recorded again; do
+for run in recorded again faulty faulty-again; do
   mkdir -p "$work/$run"
-  cp "$module" "$sample" "$work/$run/"
-  printf '[Frame]\r\nSkip=30\r\n[Log]\r\nRecord=1\r\n[Chain]\r\nModule=%s\r\n' "$(basename "$sample")" \
+  chained=$sample
+  [[ $run != faulty* ]] || chained=$throwing
+  cp "$module" "$chained" "$work/$run/"
+  printf '[Frame]\r\nSkip=30\r\n[Log]\r\nRecord=1\r\n[Chain]\r\nModule=%s\r\n' "$(basename "$chained")" \
     >"$work/$run/${name%.*}.ini"
   printf 'TIME_HHMMSS,Clock\r\nSPEED,Speed\r\nPLUGIN_BRAKE,P brake\r\nPANEL_255,Tripped\r\nSOUND_7,S\r\n' \
     >"$work/$run/${name%.*}.csv"
@@ -89,4 +94,21 @@ grep -q "byte $first: expected a call tag from 1 to 16, found 0xff" damaged.out.
 run_host 2 show-damaged.out show damaged.rec
 run_host 2 nomodule.out replay "$rec" --module "$log"
 grep -q "cannot load module" nomodule.out.err || fail "not a module: $(cat nomodule.out.err)"
+# Its exit status is the bench's to give.
+"${host[@]}" --chained --module "$work/faulty/$name" >faulty.out 2>&1 || true
+rec=$(ls faulty/Log_*.rec)
+run_host 0 faulty.txt show "$rec"
+[ "$(grep -c 'fault, emergency brake' faulty.txt)" = 1 ] &&
+  grep -q '^Elapse 3 .*-> fault, emergency brake: brake=9 power=0 ' faulty.txt ||
+  fail "show: $(grep -m 4 '^Elapse' faulty.txt)"
+run_host 1 sound.out replay "$rec" --module "$sample"
+grep -q '^first difference at frame 3,' sound.out && grep -q '^  fault: recorded 1, replayed 0' sound.out ||
+  fail "replay into the sound build: $(cat sound.out)"
+run_host 3 throwing.out replay "$rec" --module "$throwing"
+grep -q '^  fault: recorded 1, replayed 1' throwing.out &&
+  grep -q '^the module failed [1-9][0-9]* times, first in Elapse at frame 3: an exception: planted fault in' throwing.out ||
+  fail "replay into the throwing build: $(cat throwing.out)"
+run_host 3 chained.out replay "$rec" --module "$work/faulty-again/$name"
+grep -q "its status file says: faults:  [1-9][0-9]*; first: Elapse at frame 3, [0-9.]* s, location [0-9.]* m: an exception: planted" \
+  chained.out || fail "replay into cablog chained to the throwing build: $(cat chained.out)"
 echo "replay: same build 0 differences; 50 km/h build first differs at frame $want; log and recording replayed byte for byte"

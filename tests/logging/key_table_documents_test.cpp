@@ -1,13 +1,17 @@
 // The key table is the one list of keys; the files a user gets repeat it and
 // must follow it: the column file names every named key once, and the
-// guide's key table lists every named key and every numbered family.
+// guide's key table lists every named key and every numbered family. The
+// event list likewise: the guide and the internals name every event.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
+#include "logging/event_list.h"
 #include "logging/value_key.h"
 #include "tests/support/temp_dir.h"
 
@@ -58,6 +62,24 @@ TEST(KeyTableDocuments, TheGuideListsEveryKey) {
   std::multiset<std::string> expected = namedKeys();
   for (const KeyFamily& family : kKeyFamilies) expected.insert(std::string(family.prefix) + "n");
   EXPECT_EQ(listed, expected);
+}
+
+// Each event name (n for the number after a prefix) stands as a word in the
+// section on events of both documents.
+TEST(KeyTableDocuments, TheDocumentsNameEveryEvent) {
+  for (const auto& [path, heading, next] :
+       {std::tuple{CABLOG_PACKAGE_DIR "/README.txt", "\nEvents\n---", "\n---"},
+        std::tuple{CABLOG_PACKAGE_DIR "/../docs/internals.md", "\n## Events\n", "\n## "}}) {
+    const std::string text = testing::readBytes(path);
+    const std::size_t start = text.find(heading);
+    ASSERT_NE(start, std::string::npos) << path;
+    const std::string section = text.substr(start, text.find(next, start + 12) - start);
+    for (const std::string_view event : kEventNames) {
+      const std::string word = std::string(event) + (event.ends_with('_') ? "n" : "");
+      const std::regex asWord("(^|[^A-Z_])" + word + "([^A-Z_]|$)");
+      EXPECT_TRUE(std::regex_search(section, asWord)) << path << " does not name " << word;
+    }
+  }
 }
 
 }  // namespace

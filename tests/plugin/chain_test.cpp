@@ -7,10 +7,13 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "platform/platform.h"
+#include "plugin/emergency_brake.h"
 #include "tests/support/module_under_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -24,6 +27,7 @@ constexpr std::int32_t kSentinel = 0x5a5a5a5a;
 const fs::path kSamplePlugin = fs::absolute(CABLOG_SAMPLE_TRAIN_PLUGIN);
 const fs::path kOldSample = fs::absolute(CABLOG_SAMPLE_OLD_VERSION);
 const fs::path kHornlessSample = fs::absolute(CABLOG_SAMPLE_WITHOUT_HORN);
+const fs::path kThrowingSample = fs::absolute(CABLOG_SAMPLE_THROWS);
 const std::string kSample = kSamplePlugin.filename().string();
 
 std::string stem() {
@@ -280,6 +284,54 @@ TEST_F(Chain, TwoCopiesChainingEachOtherEndTheLoopAtTheFirst) {
   const auto text = status();
   ASSERT_TRUE(text);
   EXPECT_NE(text->find("The chain leads back to cablog"), std::string::npos) << *text;
+}
+
+TEST(EmergencyBrake, OneNotchBeyondTheVehiclesOtherwiseTheHighestSet) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  using Notch = std::optional<std::int32_t>;
+  for (const auto& [notches, highest, brake] : {std::tuple<Notch, Notch, std::int32_t>{0, 6, 1},
+                                                {kMax, 6, kMax},
+                                                {-1, 6, 6},
+                                                {{}, {}, 3}}) {
+    const HandleRecord got = emergencyBrake(notches, highest, {3, 5, -1, 2});
+    EXPECT_EQ(std::tie(got.brake, got.power, got.reverser, got.constantSpeed),
+              std::make_tuple(brake, 0, -1, 2));
+  }
+}
+
+// The throwing sample fails in its third Elapse and in every HornBlow:
+// that frame, and only that one, brakes (no vehicle record: at the highest
+// notch set); the next calls it again.
+TEST_F(Chain, APluginThatFailsBrakesTheTrainAndSaysSo) {
+  const std::string name = kThrowingSample.filename().string();
+  folder_.write(stem() + ".ini", "[Frame]\nSkip=9\n[Log]\nEvents=1\n[Chain]\nModule=" + name);
+  folder_.write(stem() + ".csv", "PLUGIN_BRAKE,P brake\nPLUGIN_POWER,P power\nEVENTS,Events\n");
+  SampleRecord sample(placeSample(kThrowingSample, name));
+  {
+    testing::ModuleUnderTest module(folder_.path());
+    module.Load();
+    for (const std::int32_t notch : {6, 2}) module.SetBrake(notch);
+    module.SetPower(5);
+    module.SetReverser(-1);
+    std::array<std::int32_t, 256> panel{};
+    for (int frame = 1; frame <= 4; ++frame) {
+      const HandleRecord got = module.Elapse(
+          {100.25 * frame, 30.0f, frame * 1000, 0, 0, 0, 0, 0, 0}, panel.data(), panel.data());
+      EXPECT_EQ(std::tie(got.brake, got.power, got.reverser),
+                frame == 3 ? std::make_tuple(6, 0, -1) : std::make_tuple(2, 5, -1));
+    }
+    module.HornBlow(1);
+    module.Dispose();
+  }
+  const std::string log = testing::readBytes(testing::onlyLog(folder_.path()));
+  EXPECT_NE(log.find("\r\n6,0,PLUGIN_FAULT PLUGIN_BRAKE PLUGIN_POWER,\r\n2,5,PLUGIN_BRAKE"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(status()->find("\r\nfaults:  2; first: Elapse at frame 3, 3.000 s, location 300.750 m: "
+                           "an exception: planted fault in Elapse\r\nbrake:   "),
+            std::string::npos)
+      << *status();
+  EXPECT_TRUE(sample.calls().ends_with("Elapse 401 30 4000 0 0 0 0 0 0\nHornBlow 1\nDispose\n"));
 }
 
 // Each refusal leaves cablog working alone, and the status file says why.

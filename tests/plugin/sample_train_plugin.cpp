@@ -6,15 +6,18 @@
 // checked for allocation too. Asked to (SampleWatchLog), its Dispose reads the
 // log cablog wrote: one that ends the process there must find it complete.
 //
-// Built four ways: as it is, answering another interface version
-// (SAMPLE_VERSION), without HornBlow (SAMPLE_WITHOUT_HORN), and braking
-// above another speed (SAMPLE_LIMIT_KMH), as a changed build would.
+// Built five ways: as it is, answering another interface version
+// (SAMPLE_VERSION), without HornBlow (SAMPLE_WITHOUT_HORN), braking above
+// another speed (SAMPLE_LIMIT_KMH), as a changed build would, and broken
+// (SAMPLE_THROW_AT_FRAME): its Elapse throws a std::runtime_error on that
+// frame after Load, and its HornBlow throws an int every time.
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #ifndef SAMPLE_VERSION
@@ -64,6 +67,7 @@ std::size_t used = 0;
 bool keepCalls = true;
 VehicleDescription vehicle{};
 Handles driver{};
+int frames = 0;
 std::filesystem::path watchedFolder;
 std::string logAtDispose;
 
@@ -118,6 +122,7 @@ const char* SampleLogAtDispose() {
 }
 
 void Load() {
+  frames = 0;
   record("Load");
 }
 void Dispose() {
@@ -141,6 +146,9 @@ Handles Elapse(State s, std::int32_t* panel, std::int32_t* sound) {
          static_cast<double>(s.speed), s.time, static_cast<double>(s.bc), static_cast<double>(s.mr),
          static_cast<double>(s.er), static_cast<double>(s.bp), static_cast<double>(s.sap),
          static_cast<double>(s.current));
+#ifdef SAMPLE_THROW_AT_FRAME
+  if (++frames == SAMPLE_THROW_AT_FRAME) throw std::runtime_error("planted fault\nin Elapse");
+#endif
   const bool tripped = s.speed > kLimit;
   // Whole km/h; anything out of range (or NaN) shows as 0.
   panel[12] = s.speed > -1e9f && s.speed < 1e9f ? static_cast<std::int32_t>(s.speed) : 0;
@@ -171,6 +179,9 @@ void KeyUp(std::int32_t key) {
 #ifndef SAMPLE_WITHOUT_HORN
 void HornBlow(std::int32_t horn) {
   record("HornBlow %d", horn);
+#ifdef SAMPLE_THROW_AT_FRAME
+  throw horn;
+#endif
 }
 #endif
 void DoorOpen() {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -30,6 +31,7 @@ struct Call {
   std::string bytes;  // the arguments as the plug-in got them
   Array panelIn{}, soundIn{}, panelOut{}, soundOut{};
   cablog::HandleRecord back{};
+  bool faulted = false;
 };
 
 template <typename T>
@@ -38,11 +40,12 @@ std::string bitsOf(const T& value) {
 }
 
 // A chained run with arguments at the edges, made through the plug-in
-// itself; returns the recording and the calls as they were made.
+// itself; returns the recording and the calls as they were made. The
+// chained sample fails on its third frame and in HornBlow.
+const fs::path kSample = fs::absolute(CABLOG_SAMPLE_THROWS);
 std::string record(std::vector<Call>& calls) {
   const cablog::testing::TempDir folder("cablog-recording");
-  folder.write("cablog.ini", "[Log]\nRecord=1\n[Chain]\nModule=" +
-                                 fs::absolute(CABLOG_SAMPLE_TRAIN_PLUGIN).string() + "\n");
+  folder.write("cablog.ini", "[Log]\nRecord=1\n[Chain]\nModule=" + kSample.string() + "\n");
   cablog::Plugin plugin;
   plugin.load(cablog::testing::systemPath(folder.path() / "cablog.dll"));
   const auto add = [&](CallTag tag, std::string bytes, auto call) {
@@ -55,7 +58,9 @@ std::string record(std::vector<Call>& calls) {
   panel[9] = 8;
   const auto elapse = [&](const cablog::VehicleState& state) {
     Call call{CallTag::Elapse, bitsOf(state), panel, sound};
+    const std::uint64_t faults = plugin.chain.faults();
     call.back = plugin.elapse(state, panel.data(), sound.data());
+    call.faulted = plugin.chain.faults() > faults;
     call.panelOut = panel;
     call.soundOut = sound;
     calls.push_back(call);
@@ -119,8 +124,10 @@ std::vector<RecordedCall> readAll(const std::string& bytes, std::vector<std::uin
 TEST(Recording, HoldsEveryCallWithTheExactBitsBothWays) {
   std::istringstream in(kRecording);
   RecordingReader reader(in);
-  EXPECT_EQ(reader.header().moduleName, fs::path(CABLOG_SAMPLE_TRAIN_PLUGIN).filename().string());
-  EXPECT_EQ(reader.header().moduleSize, fs::file_size(CABLOG_SAMPLE_TRAIN_PLUGIN));
+  EXPECT_EQ(reader.header().moduleName, kSample.filename().string());
+  EXPECT_EQ(reader.header().moduleSize, fs::file_size(kSample));
+  EXPECT_EQ(
+      std::count_if(recorded.begin(), recorded.end(), [](const Call& c) { return c.faulted; }), 1);
   RecordedCall got;
   for (const Call& want : recorded) {
     ASSERT_TRUE(reader.next(got));
@@ -128,6 +135,7 @@ TEST(Recording, HoldsEveryCallWithTheExactBitsBothWays) {
     if (want.tag == CallTag::Elapse) {
       EXPECT_EQ(bitsOf(got.state), want.bytes);
       EXPECT_EQ(bitsOf(got.back), bitsOf(want.back));
+      EXPECT_EQ(got.faulted, want.faulted);
       EXPECT_EQ(*got.panelIn, want.panelIn);
       EXPECT_EQ(*got.soundIn, want.soundIn);
       EXPECT_EQ(*got.panelOut, want.panelOut);
@@ -182,7 +190,7 @@ TEST(Recording, DamageIsRefusedAtItsByte) {
       {8, std::string("\2", 1), "byte 8: expected format version 1, found version 2"},
       {12, "\xff\xff", "byte 12: expected the length of cablog's version, at most 4096"},
       {firstCall, std::string("\0", 1), "expected a call tag from 1 to 16, found 0x00"},
-      {frame + 1, "\x08", "Elapse flags from 0 to 7, found 0x08"},
+      {frame + 1, "\x10", "Elapse flags from 0 to 15, found 0x10"},
       {frame + 1, "\x07", "the first Elapse to hold its handle record, found none"},
       {panelList, "\x2c\x01", "a count of panel changes, at most 256, found 300"},
       {panelList + 2 + 5, "\x03", "expected a panel index above 3, found 3"},

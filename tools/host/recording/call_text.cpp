@@ -88,7 +88,10 @@ std::string callText(const RecordedCall& call, std::uint64_t frame) {
       if (!call.changes[kPanelIn].empty() || !call.changes[kSoundIn].empty()) line += " in:";
       appendChanges(line, call, kPanelIn, kSoundIn);
       const HandleRecord& h = call.back;
-      line += " -> brake=" + std::to_string(h.brake) + " power=" + std::to_string(h.power) +
+      // A faulted frame went back with cablog's emergency brake, not with
+      // anything the plug-in decided.
+      line += (call.faulted ? " -> fault, emergency brake: brake=" : " -> brake=") +
+              std::to_string(h.brake) + " power=" + std::to_string(h.power) +
               " reverser=" + std::to_string(h.reverser) +
               " constantSpeed=" + std::to_string(h.constantSpeed);
       if (!call.changes[kPanelOut].empty() || !call.changes[kSoundOut].empty()) line += " out:";

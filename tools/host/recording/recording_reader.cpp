@@ -136,7 +136,9 @@ bool RecordingReader::next(RecordedCall& call) {
       const std::uint64_t flagsAt = consumed_;
       const auto flags = read<std::uint8_t>();
       if ((flags & ~rec::ElapseFlags::kAll) != 0) {
-        throw RecordingError(flagsAt, "Elapse flags from 0 to 7, found " + hexByte(flags));
+        throw RecordingError(flagsAt, "Elapse flags from 0 to " +
+                                          std::to_string(rec::ElapseFlags::kAll) + ", found " +
+                                          hexByte(flags));
       }
       if ((flags & rec::ElapseFlags::kSameHandles) != 0 && !lastBack_) {
         throw RecordingError(flagsAt, "the first Elapse to hold its handle record, found none");
@@ -145,6 +147,7 @@ bool RecordingReader::next(RecordedCall& call) {
       for (auto& list : call.changes) list = {};
       call.panelGiven = (flags & rec::ElapseFlags::kPanelGiven) != 0;
       call.soundGiven = (flags & rec::ElapseFlags::kSoundGiven) != 0;
+      call.faulted = (flags & rec::ElapseFlags::kFaulted) != 0;
       // Told against the arrays on return from the previous Elapse.
       if (call.panelGiven) {
         panelIn_ = panelOut_;

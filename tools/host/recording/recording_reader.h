@@ -58,6 +58,9 @@ struct RecordedCall {
   bool panelGiven = false;
   bool soundGiven = false;
   HandleRecord back{};
+  // The chained plug-in failed on this frame: `back` is cablog's emergency
+  // brake.
+  bool faulted = false;
   const HostArray* panelIn = nullptr;
   const HostArray* soundIn = nullptr;
   const HostArray* panelOut = nullptr;

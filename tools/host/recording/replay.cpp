@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -19,16 +20,48 @@ namespace host {
 namespace {
 
 constexpr std::size_t kArraySize = cablog::recording::kArraySize;
-// Every output compared: the four handle fields, then the panel and the
-// sound entries.
+// Every output compared: the four handle fields, whether the plug-in failed
+// (1) or not (0), then the panel and the sound entries.
 constexpr std::size_t kHandleOutputs = 4;
-constexpr std::size_t kOutputs = kHandleOutputs + 2 * kArraySize;
+constexpr std::size_t kFaultOutput = kHandleOutputs;
+constexpr std::size_t kPanelOutputs = kFaultOutput + 1;
+constexpr std::size_t kOutputs = kPanelOutputs + 2 * kArraySize;
 
 std::string outputName(std::size_t output) {
-  static constexpr const char* kHandles[] = {"brake", "power", "reverser", "constant speed"};
-  if (output < kHandleOutputs) return kHandles[output];
-  output -= kHandleOutputs;
+  static constexpr const char* kNames[] = {"brake", "power", "reverser", "constant speed", "fault"};
+  if (output < kPanelOutputs) return kNames[output];
+  output -= kPanelOutputs;
   return (output < kArraySize ? "panel[" : "sound[") + std::to_string(output % kArraySize) + "]";
+}
+
+// What the exception being handled says, on one line.
+std::string currentExceptionText() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    std::string text = std::string("an exception: ") + error.what();
+    for (char& c : text) c = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    return text;
+  } catch (...) {
+    return "an exception that is not a std::exception";
+  }
+}
+
+// A chained cablog tells of its plug-in's faults only in its status file
+// beside it, in a line "faults:  N; first: ...": that line, if the replay's
+// own Load wrote the file.
+std::string chainFaultLine(const std::filesystem::path& module,
+                           std::filesystem::file_time_type since) {
+  const std::filesystem::path file = std::filesystem::path(module).replace_extension(".chain.txt");
+  std::error_code error;
+  if (std::filesystem::last_write_time(file, error) < since || error) return {};
+  std::ifstream in(file, std::ios::binary);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.starts_with("faults:")) continue;
+    if (line.ends_with('\r')) line.pop_back();
+    return line;
+  }
+  return {};
 }
 
 const char* kUsage =
@@ -198,6 +231,9 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
       << ")\n";
 
   const std::string module = std::filesystem::absolute(options.module).string();
+  // Files keep the time of their last write; anything older is not this
+  // replay's.
+  const auto filesSince = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
   const PluginModule plugin(module);
   if (const auto bytes = cablog::platform::readFile(module)) {
     const std::uint64_t hash = cablog::recording::fnv1a64(*bytes);
@@ -217,12 +253,26 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
   std::array<std::int32_t, kArraySize> panel{};
   std::array<std::int32_t, kArraySize> sound{};
   ReplayResult result;
+  // A call that throws is caught at the boundary, as cablog catches a
+  // chained plug-in's; an Elapse that throws counts as a difference, and
+  // the next call is made all the same.
+  std::string firstFault;
+  const auto noteFault = [&](CallTag tag) {
+    if (result.faults++ == 0) {
+      firstFault = std::string(callName(tag)) + " at frame " + std::to_string(result.frames) +
+                   ": " + currentExceptionText();
+    }
+  };
   RecordedCall recorded;
   std::int64_t firstTime = 0;  // the crash report counts time from the first frame
   const auto start = std::chrono::steady_clock::now();
   while (reader.next(recorded)) {
     if (recorded.tag != CallTag::Elapse) {
-      call(caller, recorded);
+      try {
+        call(caller, recorded);
+      } catch (...) {
+        noteFault(recorded.tag);
+      }
       continue;
     }
     ++result.frames;
@@ -232,9 +282,18 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
     if (result.frames == 1) firstTime = recorded.state.time;
     caller.at(static_cast<std::int64_t>(result.frames), recorded.state.time - firstTime,
               recorded.state.location);
-    const HandleRecord back = caller.call("Elapse", &PluginApi::Elapse, recorded.state,
-                                          recorded.panelGiven ? panel.data() : nullptr,
-                                          recorded.soundGiven ? sound.data() : nullptr);
+    HandleRecord back{};
+    try {
+      back = caller.call("Elapse", &PluginApi::Elapse, recorded.state,
+                         recorded.panelGiven ? panel.data() : nullptr,
+                         recorded.soundGiven ? sound.data() : nullptr);
+    } catch (...) {
+      noteFault(CallTag::Elapse);
+      differences.note(kFaultOutput, recorded.faulted, 1);
+      result.differing += 1;
+      continue;
+    }
+    if (recorded.faulted) differences.note(kFaultOutput, 1, 0);
     const HandleRecord& want = recorded.back;
     if (back.brake != want.brake) differences.note(0, want.brake, back.brake);
     if (back.power != want.power) differences.note(1, want.power, back.power);
@@ -242,9 +301,9 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
     if (back.constantSpeed != want.constantSpeed) {
       differences.note(3, want.constantSpeed, back.constantSpeed);
     }
-    if (recorded.panelGiven) differences.compareArray(kHandleOutputs, *recorded.panelOut, panel);
+    if (recorded.panelGiven) differences.compareArray(kPanelOutputs, *recorded.panelOut, panel);
     if (recorded.soundGiven) {
-      differences.compareArray(kHandleOutputs + kArraySize, *recorded.soundOut, sound);
+      differences.compareArray(kPanelOutputs + kArraySize, *recorded.soundOut, sound);
     }
     result.differing += differences.frameDiffers();
   }
@@ -259,6 +318,14 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
         << " is incomplete; every call before it was replayed\n";
   }
   differences.printSummary(out);
+  if (result.faults > 0) {
+    out << "the module failed " << result.faults << " times, first in " << firstFault << "\n";
+  }
+  result.chainFaults = chainFaultLine(module, filesSince);
+  if (!result.chainFaults.empty()) {
+    out << "the module's chained plug-in failed; its status file says: " << result.chainFaults
+        << "\n";
+  }
   out << "Replay is open loop: every frame gets the state the recorded run had. After the first "
          "difference the real train would have moved otherwise, so later differences may only "
          "follow from the first.\n";
@@ -277,7 +344,9 @@ int replayCommand(const std::vector<std::string>& args, std::ostream& out, std::
   ReplayOptions options;
   try {
     options = parseReplayOptions(args);
-    return replay(options, out).differing > 0 ? kExitFailed : kExitHeld;
+    const ReplayResult result = replay(options, out);
+    if (result.faults > 0 || !result.chainFaults.empty()) return kCrashExitStatus;
+    return result.differing > 0 ? kExitFailed : kExitHeld;
   } catch (const UsageError& error) {
     err << "cablog-host replay: " << error.what() << "\n\n" << kUsage;
   } catch (const RecordingError& error) {

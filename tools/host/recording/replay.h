@@ -23,6 +23,10 @@ struct ReplayResult {
   std::uint64_t differing = 0;
   std::uint64_t firstDifference = 0;  // frame number from 1; 0: none
   double seconds = 0;                 // the calls alone, file reading included
+  // Calls that threw out of the module.
+  std::uint64_t faults = 0;
+  // A chained cablog's line on its plug-in's faults; empty without any.
+  std::string chainFaults;
 };
 
 // Loads the module and replays the recording into it, printing the summary
@@ -31,7 +35,8 @@ struct ReplayResult {
 ReplayResult replay(const ReplayOptions& options, std::ostream& out);
 
 // The whole subcommand: 0 when no frame differs, 1 when one does, 2 when the
-// recording or the module cannot be used (with a message on `err`).
+// recording or the module cannot be used (with a message on `err`), 3 when
+// the module, or the plug-in a chained cablog carries, failed.
 int replayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace host
