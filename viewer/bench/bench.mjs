@@ -26,7 +26,7 @@ import { execFileSync } from 'node:child_process';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import { launch } from '../test/e2e/browser.js';
+import { launch, followByDrop } from '../test/e2e/browser.js';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const buildDir = resolve(here, '..', '..', 'build', 'viewer');
@@ -183,13 +183,7 @@ function lastLine(file) {
   const tab = await browser.newPage();
   await tab.goto(page);
   await tab.waitForFunction(() => document.body.dataset.state === 'idle');
-  const cdp = await tab.context().newCDPSession(tab);
-  const data = { items: [], files: [file], dragOperationsMask: 1 };
-  await cdp.send('Input.dispatchDragEvent', { type: 'dragEnter', x: 10, y: 10, data });
-  const zone = await tab.locator('[data-zone="follow"]').boundingBox();
-  const at = { x: zone.x + zone.width / 2, y: zone.y + zone.height / 2 };
-  await cdp.send('Input.dispatchDragEvent', { type: 'dragOver', ...at, data });
-  await cdp.send('Input.dispatchDragEvent', { type: 'drop', ...at, data });
+  await followByDrop(tab, file);
   await tab.waitForFunction(() => document.body.dataset.state === 'ready', null, { timeout: 120000 });
   const start = await tab.evaluate(() => window.cablogViewer.log.rowCount);
   const appends = 15;

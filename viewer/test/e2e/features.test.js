@@ -6,7 +6,7 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync, appendFileSync, mkdir
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import { launch } from './browser.js';
+import { launch, followByDrop } from './browser.js';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const fixtures = resolve(here, '..', 'fixtures');
@@ -178,13 +178,7 @@ test('a followed log: new rows appear, half-written ones wait, the view follows 
   );
   const page = await openPage();
   // A real drop of the file from disk gives the page a real file handle.
-  const cdp = await page.context().newCDPSession(page);
-  const data = { items: [], files: [file], dragOperationsMask: 1 };
-  await cdp.send('Input.dispatchDragEvent', { type: 'dragEnter', x: 10, y: 10, data });
-  const zone = await page.locator('[data-zone="follow"]').boundingBox();
-  const at = { x: zone.x + zone.width / 2, y: zone.y + zone.height / 2 };
-  await cdp.send('Input.dispatchDragEvent', { type: 'dragOver', ...at, data });
-  await cdp.send('Input.dispatchDragEvent', { type: 'drop', ...at, data });
+  await followByDrop(page, file);
   await page.waitForFunction(() => document.body.dataset.state === 'ready' && window.cablogViewer.log.rowCount === 5);
   assert.match(await page.locator('#fileinfo').textContent(), /Log_growing\.csv/);
 
