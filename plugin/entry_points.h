@@ -1,7 +1,6 @@
 // The sixteen entry points of an ATS plug-in as cablog calls them on another
-// module (a chained train plug-in, or cablog's own module in the tests), and
-// the one place in the code that lists their names. plugin/exports.txt lists
-// them for the linker; a test holds the two together.
+// module (a chained train plug-in, or cablog's own module in the tests), made
+// from the list of host calls (host_calls.h).
 #pragma once
 
 #include <array>
@@ -9,49 +8,52 @@
 #include <cstdint>
 #include <string_view>
 
+#include "plugin/host_calls.h"
 #include "plugin/host_records.h"
 
 namespace cablog {
 
+template <CallShape>
+struct EntrySignature;
+template <>
+struct EntrySignature<CallShape::None> {
+  using type = void();
+};
+template <>
+struct EntrySignature<CallShape::Version> {
+  using type = std::int32_t();
+};
+template <>
+struct EntrySignature<CallShape::Int> {
+  using type = void(std::int32_t);
+};
+template <>
+struct EntrySignature<CallShape::Vehicle> {
+  using type = void(VehicleSpec);
+};
+template <>
+struct EntrySignature<CallShape::Beacon> {
+  using type = void(BeaconData);
+};
+template <>
+struct EntrySignature<CallShape::Frame> {
+  using type = HandleRecord(VehicleState, std::int32_t* panel, std::int32_t* sound);
+};
+template <CallShape shape>
+using EntryFunction = typename EntrySignature<shape>::type*;
+
 struct EntryPoints {
-  void (*Dispose)() = nullptr;
-  void (*DoorClose)() = nullptr;
-  void (*DoorOpen)() = nullptr;
-  HandleRecord (*Elapse)(VehicleState, std::int32_t* panel, std::int32_t* sound) = nullptr;
-  std::int32_t (*GetPluginVersion)() = nullptr;
-  void (*HornBlow)(std::int32_t horn) = nullptr;
-  void (*Initialize)(std::int32_t brakeMode) = nullptr;
-  void (*KeyDown)(std::int32_t key) = nullptr;
-  void (*KeyUp)(std::int32_t key) = nullptr;
-  void (*Load)() = nullptr;
-  void (*SetBeaconData)(BeaconData) = nullptr;
-  void (*SetBrake)(std::int32_t notch) = nullptr;
-  void (*SetPower)(std::int32_t notch) = nullptr;
-  void (*SetReverser)(std::int32_t position) = nullptr;
-  void (*SetSignal)(std::int32_t aspect) = nullptr;
-  void (*SetVehicleSpec)(VehicleSpec) = nullptr;
+#define CABLOG_ENTRY_POINT(name, method, tag, shape) EntryFunction<CallShape::shape> name = nullptr;
+  CABLOG_HOST_CALLS(CABLOG_ENTRY_POINT)
+#undef CABLOG_ENTRY_POINT
 };
 
-// Calls visit(name, pointer) for every entry point, in the export table's
-// order.
+// Calls visit(name, pointer) for every entry point, in the list's order.
 template <typename Entries, typename Visit>
 constexpr void forEachEntryPoint(Entries& e, Visit&& visit) {
-  visit("Dispose", e.Dispose);
-  visit("DoorClose", e.DoorClose);
-  visit("DoorOpen", e.DoorOpen);
-  visit("Elapse", e.Elapse);
-  visit("GetPluginVersion", e.GetPluginVersion);
-  visit("HornBlow", e.HornBlow);
-  visit("Initialize", e.Initialize);
-  visit("KeyDown", e.KeyDown);
-  visit("KeyUp", e.KeyUp);
-  visit("Load", e.Load);
-  visit("SetBeaconData", e.SetBeaconData);
-  visit("SetBrake", e.SetBrake);
-  visit("SetPower", e.SetPower);
-  visit("SetReverser", e.SetReverser);
-  visit("SetSignal", e.SetSignal);
-  visit("SetVehicleSpec", e.SetVehicleSpec);
+#define CABLOG_VISIT_ENTRY_POINT(name, method, tag, shape) visit(#name, e.name);
+  CABLOG_HOST_CALLS(CABLOG_VISIT_ENTRY_POINT)
+#undef CABLOG_VISIT_ENTRY_POINT
 }
 
 inline constexpr std::size_t kEntryPointCount = 16;

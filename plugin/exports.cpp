@@ -1,7 +1,9 @@
-// The sixteen functions the host calls, by their plain names. The export list
-// itself lives in exports.txt, from which the build writes the linker's
-// export files.
+// The sixteen functions the host calls, by their plain names, as the list
+// of host calls (host_calls.h) gives them; each is held to its shape there.
+// The linker's export files are written from exports.txt, which the build
+// holds to the same list.
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/platform.h"
 #include "plugin/entry_points.h"
@@ -113,3 +115,9 @@ void DoorClose() {
 }
 
 }  // extern "C"
+
+#define CABLOG_CHECK_EXPORT(name, method, tag, shape)                                   \
+  static_assert(std::is_same_v<decltype(&::name), cablog::EntryFunction<cablog::CallShape::shape>>, \
+                #name " has the shape the list of host calls gives it");
+CABLOG_HOST_CALLS(CABLOG_CHECK_EXPORT)
+#undef CABLOG_CHECK_EXPORT

@@ -11,6 +11,18 @@
 namespace cablog {
 namespace {
 
+using recording::CallTag;
+
+// The chained plug-in's entry point for each call.
+template <CallTag tag>
+constexpr auto entryOf() {
+#define CABLOG_ENTRY_OF(name, method, number, shape) \
+  if constexpr (tag == CallTag::name) return &EntryPoints::name; else
+  CABLOG_HOST_CALLS(CABLOG_ENTRY_OF)
+#undef CABLOG_ENTRY_OF
+  return nullptr;
+}
+
 // True when `value` differs from the last one (or there was none), which
 // it then becomes.
 bool changes(std::optional<std::int32_t>& last, std::int32_t value) {
@@ -125,7 +137,7 @@ void Plugin::load(const std::string& modulePath) {
 }
 
 std::int32_t Plugin::pluginVersion() {
-  if (recorder.active()) recorder.call(recording::CallTag::GetPluginVersion);
+  if (recorder.active()) recorder.call(CallTag::GetPluginVersion);
   return kInterfaceVersion;
 }
 
@@ -166,7 +178,7 @@ void Plugin::dispose() {
     // The log stays in memory for another Dispose.
   }
   try {
-    if (recorder.active()) recorder.call(recording::CallTag::Dispose);
+    if (recorder.active()) recorder.call(CallTag::Dispose);
     recorder.finish();
   } catch (...) {
     // What of the recording did not fit is lost; the calls before it stay.
@@ -176,102 +188,128 @@ void Plugin::dispose() {
   forgetPluginReadings(logger.values);
 }
 
-// Each call records first, then reaches the chained plug-in.
+// Each call records first, then stores what the log shows of it and its
+// event, then reaches the chained plug-in.
+template <recording::CallTag tag, typename Note, typename... Args>
+void Plugin::report(const Note& note, const Args&... args) {
+  if (recorder.active()) recorder.call(tag, args...);
+  note();
+  if (chain.active()) chain.call(entryOf<tag>(), args...);
+}
+
+void Plugin::noteChange(ValueKey key, std::optional<std::int32_t>& last, Event event,
+                        std::int32_t value) {
+  logger.values.setInt(key, value);
+  if (changes(last, value)) noteEvent(logger, event);
+}
+
 void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
-  if (recorder.active()) recorder.call(recording::CallTag::SetVehicleSpec, vehicle);
-  ValueTable& v = logger.values;
-  v.setInt(ValueKey::VehicleBrakeNotches, vehicle.brakeNotches);
-  v.setInt(ValueKey::VehiclePowerNotches, vehicle.powerNotches);
-  v.setInt(ValueKey::VehicleNotch3, vehicle.notch3);
-  v.setInt(ValueKey::VehicleNotch4, vehicle.notch4);
-  v.setInt(ValueKey::VehicleCars, vehicle.cars);
-  noteEvent(logger, Event::Vehicle);
-  vehicleBrakeNotches_ = vehicle.brakeNotches;
-  if (chain.active()) chain.call(&EntryPoints::SetVehicleSpec, vehicle);
+  report<CallTag::SetVehicleSpec>(
+      [&] {
+        ValueTable& v = logger.values;
+        v.setInt(ValueKey::VehicleBrakeNotches, vehicle.brakeNotches);
+        v.setInt(ValueKey::VehiclePowerNotches, vehicle.powerNotches);
+        v.setInt(ValueKey::VehicleNotch3, vehicle.notch3);
+        v.setInt(ValueKey::VehicleNotch4, vehicle.notch4);
+        v.setInt(ValueKey::VehicleCars, vehicle.cars);
+        noteEvent(logger, Event::Vehicle);
+        vehicleBrakeNotches_ = vehicle.brakeNotches;
+      },
+      vehicle);
 }
+
 void Plugin::initialize(std::int32_t brakeMode) {
-  if (recorder.active()) recorder.call(recording::CallTag::Initialize, brakeMode);
-  logger.values.setInt(ValueKey::Initialize, brakeMode);
-  noteEvent(logger, Event::Initialize);
-  if (chain.active()) chain.call(&EntryPoints::Initialize, brakeMode);
+  report<CallTag::Initialize>(
+      [&] {
+        logger.values.setInt(ValueKey::Initialize, brakeMode);
+        noteEvent(logger, Event::Initialize);
+      },
+      brakeMode);
 }
+
 // A key beyond the KEY_n columns still makes its event.
 void Plugin::keyDown(std::int32_t key) {
-  if (recorder.active()) recorder.call(recording::CallTag::KeyDown, key);
-  if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, true);
-  noteEvent(logger, Event::KeyDown, key);
-  if (chain.active()) chain.call(&EntryPoints::KeyDown, key);
+  report<CallTag::KeyDown>(
+      [&] {
+        if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, true);
+        noteEvent(logger, Event::KeyDown, key);
+      },
+      key);
 }
+
 void Plugin::keyUp(std::int32_t key) {
-  if (recorder.active()) recorder.call(recording::CallTag::KeyUp, key);
-  if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, false);
-  noteEvent(logger, Event::KeyUp, key);
-  if (chain.active()) chain.call(&EntryPoints::KeyUp, key);
+  report<CallTag::KeyUp>(
+      [&] {
+        if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, false);
+        noteEvent(logger, Event::KeyUp, key);
+      },
+      key);
 }
+
 void Plugin::hornBlow(std::int32_t horn) {
-  if (recorder.active()) recorder.call(recording::CallTag::HornBlow, horn);
-  logger.values.setInt(ValueKey::Horn, horn);
-  noteEvent(logger, Event::Horn, horn);
-  if (chain.active()) chain.call(&EntryPoints::HornBlow, horn);
+  report<CallTag::HornBlow>(
+      [&] {
+        logger.values.setInt(ValueKey::Horn, horn);
+        noteEvent(logger, Event::Horn, horn);
+      },
+      horn);
 }
 
 // The driver's handle is taken first: a call dropped later, when the
 // recording finds no memory, must not leave the host a stale position.
 void Plugin::setPower(std::int32_t notch) {
   echo.power = notch;
-  if (recorder.active()) recorder.call(recording::CallTag::SetPower, notch);
-  logger.values.setInt(ValueKey::Power, notch);
-  if (changes(lastPower_, notch)) noteEvent(logger, Event::Power);
-  if (chain.active()) chain.call(&EntryPoints::SetPower, notch);
+  report<CallTag::SetPower>([&] { noteChange(ValueKey::Power, lastPower_, Event::Power, notch); },
+                            notch);
 }
 
 void Plugin::setBrake(std::int32_t notch) {
   echo.brake = notch;
-  if (recorder.active()) recorder.call(recording::CallTag::SetBrake, notch);
-  logger.values.setInt(ValueKey::Brake, notch);
-  if (changes(lastBrake_, notch)) noteEvent(logger, Event::Brake);
-  if (!highestBrake_ || notch > *highestBrake_) highestBrake_ = notch;
-  if (chain.active()) chain.call(&EntryPoints::SetBrake, notch);
+  report<CallTag::SetBrake>(
+      [&] {
+        noteChange(ValueKey::Brake, lastBrake_, Event::Brake, notch);
+        if (!highestBrake_ || notch > *highestBrake_) highestBrake_ = notch;
+      },
+      notch);
 }
 
 void Plugin::setReverser(std::int32_t position) {
   echo.reverser = position;
-  if (recorder.active()) recorder.call(recording::CallTag::SetReverser, position);
-  logger.values.setInt(ValueKey::Reverser, position);
-  if (changes(lastReverser_, position)) noteEvent(logger, Event::Reverser);
-  if (chain.active()) chain.call(&EntryPoints::SetReverser, position);
+  report<CallTag::SetReverser>(
+      [&] { noteChange(ValueKey::Reverser, lastReverser_, Event::Reverser, position); }, position);
 }
 
 void Plugin::setSignal(std::int32_t aspect) {
-  if (recorder.active()) recorder.call(recording::CallTag::SetSignal, aspect);
-  logger.values.setInt(ValueKey::Signal, aspect);
-  if (changes(lastSignal_, aspect)) noteEvent(logger, Event::Signal);
-  if (chain.active()) chain.call(&EntryPoints::SetSignal, aspect);
+  report<CallTag::SetSignal>(
+      [&] { noteChange(ValueKey::Signal, lastSignal_, Event::Signal, aspect); }, aspect);
 }
 
 void Plugin::setBeaconData(const BeaconData& beacon) {
-  if (recorder.active()) recorder.call(recording::CallTag::SetBeaconData, beacon);
-  ValueTable& v = logger.values;
-  v.setInt(ValueKey::BeaconType, beacon.type);
-  v.setInt(ValueKey::BeaconSignal, beacon.signal);
-  v.setFloat(ValueKey::BeaconDistance, beacon.distance);
-  v.setInt(ValueKey::BeaconOptional, beacon.optional);
-  noteEvent(logger, Event::Beacon);
-  if (chain.active()) chain.call(&EntryPoints::SetBeaconData, beacon);
+  report<CallTag::SetBeaconData>(
+      [&] {
+        ValueTable& v = logger.values;
+        v.setInt(ValueKey::BeaconType, beacon.type);
+        v.setInt(ValueKey::BeaconSignal, beacon.signal);
+        v.setFloat(ValueKey::BeaconDistance, beacon.distance);
+        v.setInt(ValueKey::BeaconOptional, beacon.optional);
+        noteEvent(logger, Event::Beacon);
+      },
+      beacon);
 }
 
 // The pilot lamp is lit while the doors are shut.
 void Plugin::doorOpen() {
-  if (recorder.active()) recorder.call(recording::CallTag::DoorOpen);
-  logger.values.setBool(ValueKey::PilotLamp, false);
-  noteEvent(logger, Event::DoorOpen);
-  if (chain.active()) chain.call(&EntryPoints::DoorOpen);
+  report<CallTag::DoorOpen>([&] {
+    logger.values.setBool(ValueKey::PilotLamp, false);
+    noteEvent(logger, Event::DoorOpen);
+  });
 }
+
 void Plugin::doorClose() {
-  if (recorder.active()) recorder.call(recording::CallTag::DoorClose);
-  logger.values.setBool(ValueKey::PilotLamp, true);
-  noteEvent(logger, Event::DoorClose);
-  if (chain.active()) chain.call(&EntryPoints::DoorClose);
+  report<CallTag::DoorClose>([&] {
+    logger.values.setBool(ValueKey::PilotLamp, true);
+    noteEvent(logger, Event::DoorClose);
+  });
 }
 
 }  // namespace cablog

@@ -98,6 +98,13 @@ class Plugin {
   CallRecorder recorder;
 
  private:
+  // A call the host makes to report something: recorded, noted (`note`
+  // stores its values and events) and handed on to the chained plug-in.
+  template <recording::CallTag tag, typename Note, typename... Args>
+  void report(const Note& note, const Args&... args);
+  // A handle or the signal: stored, and an event when it changed.
+  void noteChange(ValueKey key, std::optional<std::int32_t>& last, Event event, std::int32_t value);
+
   // The chained plug-in's Elapse, and the events of what it decided.
   HandleRecord decideChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);
 

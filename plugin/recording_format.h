@@ -2,8 +2,9 @@
 // cablog, with the exact bits of every argument, so that a run can be played
 // again into a train plug-in. This header is the one description of the
 // format: cablog writes it (plugin/call_recorder.cpp) and cablog-host reads
-// it (tools/host/recording/recording_reader.cpp), which is why the stand-in may include
-// this one file of ours. It holds constants only.
+// it (tools/host/recording/recording_reader.cpp), which is why the stand-in
+// may include this file of ours and the list of calls it takes its tags
+// from (host_calls.h). It holds constants only.
 //
 // All numbers are little-endian; floats are stored as their IEEE bits.
 //
@@ -62,28 +63,18 @@
 #include <cstdint>
 #include <string_view>
 
+#include "plugin/host_calls.h"
+
 namespace cablog::recording {
 
 inline constexpr std::string_view kRecordingMagic = "CABLOGRC";
 inline constexpr std::uint32_t kRecordingFormatVersion = 1;
 
+// One tag per host call, numbered as plugin/host_calls.h lists them.
 enum class CallTag : std::uint8_t {
-  Load = 1,
-  Dispose,
-  GetPluginVersion,
-  SetVehicleSpec,
-  Initialize,
-  Elapse,
-  SetPower,
-  SetBrake,
-  SetReverser,
-  KeyDown,
-  KeyUp,
-  HornBlow,
-  DoorOpen,
-  DoorClose,
-  SetSignal,
-  SetBeaconData,
+#define CABLOG_CALL_TAG(name, method, tag, shape) name = tag,
+  CABLOG_HOST_CALLS(CABLOG_CALL_TAG)
+#undef CABLOG_CALL_TAG
 };
 
 // Each tag with the entry point it stands for and the bytes of its fixed
@@ -94,22 +85,10 @@ struct CallKind {
   std::size_t argumentBytes;
 };
 inline constexpr CallKind kCallKinds[] = {
-    {CallTag::Load, "Load", 0},
-    {CallTag::Dispose, "Dispose", 0},
-    {CallTag::GetPluginVersion, "GetPluginVersion", 0},
-    {CallTag::SetVehicleSpec, "SetVehicleSpec", 20},
-    {CallTag::Initialize, "Initialize", 4},
-    {CallTag::Elapse, "Elapse", 41},
-    {CallTag::SetPower, "SetPower", 4},
-    {CallTag::SetBrake, "SetBrake", 4},
-    {CallTag::SetReverser, "SetReverser", 4},
-    {CallTag::KeyDown, "KeyDown", 4},
-    {CallTag::KeyUp, "KeyUp", 4},
-    {CallTag::HornBlow, "HornBlow", 4},
-    {CallTag::DoorOpen, "DoorOpen", 0},
-    {CallTag::DoorClose, "DoorClose", 0},
-    {CallTag::SetSignal, "SetSignal", 4},
-    {CallTag::SetBeaconData, "SetBeaconData", 16},
+#define CABLOG_CALL_KIND(name, method, tag, shape) \
+  {CallTag::name, #name, recordedArgumentBytes(CallShape::shape)},
+    CABLOG_HOST_CALLS(CABLOG_CALL_KIND)
+#undef CABLOG_CALL_KIND
 };
 static_assert(std::size(kCallKinds) == 16, "one kind per entry point");
 

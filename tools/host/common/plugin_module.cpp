@@ -7,31 +7,6 @@
 
 namespace host {
 
-namespace {
-
-// Calls visit(name, pointer) for every entry point the stand-in resolves.
-template <typename Visit>
-void forEachEntryPoint(PluginApi& api, Visit&& visit) {
-  visit("Load", api.Load);
-  visit("Dispose", api.Dispose);
-  visit("GetPluginVersion", api.GetPluginVersion);
-  visit("SetVehicleSpec", api.SetVehicleSpec);
-  visit("Initialize", api.Initialize);
-  visit("Elapse", api.Elapse);
-  visit("SetPower", api.SetPower);
-  visit("SetBrake", api.SetBrake);
-  visit("SetReverser", api.SetReverser);
-  visit("KeyDown", api.KeyDown);
-  visit("KeyUp", api.KeyUp);
-  visit("HornBlow", api.HornBlow);
-  visit("DoorOpen", api.DoorOpen);
-  visit("DoorClose", api.DoorClose);
-  visit("SetSignal", api.SetSignal);
-  visit("SetBeaconData", api.SetBeaconData);
-}
-
-}  // namespace
-
 std::string moduleFileName(const std::string& stem) {
   return stem + std::string(cablog::platform::libraryFileExtension());
 }

@@ -134,56 +134,31 @@ const char* callName(CallTag tag) {
   return cablog::recording::kCallKinds[static_cast<int>(tag) - 1].name.data();
 }
 
+// A recorded call other than Elapse (which is compared, below), with the
+// arguments its shape takes.
+template <cablog::CallShape shape, typename Function>
+void replayCall(const Caller& module, const char* name, Function PluginApi::*entry,
+                const RecordedCall& c) {
+  using cablog::CallShape;
+  if constexpr (shape == CallShape::Int) {
+    module.call(name, entry, c.value);
+  } else if constexpr (shape == CallShape::Vehicle) {
+    module.call(name, entry, c.vehicle);
+  } else if constexpr (shape == CallShape::Beacon) {
+    module.call(name, entry, c.beacon);
+  } else if constexpr (shape != CallShape::Frame) {
+    module.call(name, entry);
+  }
+}
+
 void call(const Caller& module, const RecordedCall& c) {
-  const char* name = callName(c.tag);
   switch (c.tag) {
-    case CallTag::Load:
-      module.call(name, &PluginApi::Load);
-      break;
-    case CallTag::Dispose:
-      module.call(name, &PluginApi::Dispose);
-      break;
-    case CallTag::GetPluginVersion:
-      module.call(name, &PluginApi::GetPluginVersion);
-      break;
-    case CallTag::SetVehicleSpec:
-      module.call(name, &PluginApi::SetVehicleSpec, c.vehicle);
-      break;
-    case CallTag::Initialize:
-      module.call(name, &PluginApi::Initialize, c.value);
-      break;
-    case CallTag::SetPower:
-      module.call(name, &PluginApi::SetPower, c.value);
-      break;
-    case CallTag::SetBrake:
-      module.call(name, &PluginApi::SetBrake, c.value);
-      break;
-    case CallTag::SetReverser:
-      module.call(name, &PluginApi::SetReverser, c.value);
-      break;
-    case CallTag::KeyDown:
-      module.call(name, &PluginApi::KeyDown, c.value);
-      break;
-    case CallTag::KeyUp:
-      module.call(name, &PluginApi::KeyUp, c.value);
-      break;
-    case CallTag::HornBlow:
-      module.call(name, &PluginApi::HornBlow, c.value);
-      break;
-    case CallTag::DoorOpen:
-      module.call(name, &PluginApi::DoorOpen);
-      break;
-    case CallTag::DoorClose:
-      module.call(name, &PluginApi::DoorClose);
-      break;
-    case CallTag::SetSignal:
-      module.call(name, &PluginApi::SetSignal, c.value);
-      break;
-    case CallTag::SetBeaconData:
-      module.call(name, &PluginApi::SetBeaconData, c.beacon);
-      break;
-    case CallTag::Elapse:
-      break;  // with the comparison, below
+#define HOST_REPLAY_CALL(name, method, tag, shape)                                     \
+  case CallTag::name:                                                                  \
+    replayCall<cablog::CallShape::shape>(module, #name, &PluginApi::name, c);          \
+    break;
+    CABLOG_HOST_CALLS(HOST_REPLAY_CALL)
+#undef HOST_REPLAY_CALL
   }
 }
 
