@@ -55,6 +55,7 @@ void Chain::build(const ModulePaths& paths, std::string_view separators, Setting
   statusPath_ = paths.chainStatusPath;
   status_.clear();
   faults_ = 0;
+  brakedFrames_ = 0;
   firstFault_.reset();
   frame_ = 0;
   timeMs_ = 0;
@@ -88,9 +89,8 @@ void Chain::writeStatus() const {
   if (statusPath_.empty()) return;
   std::string text = status_;
   if (firstFault_) {
-    text += faultLine(faults_, *firstFault_) +
-            "brake:   on each frame whose Elapse failed, cablog handed the simulator the "
-            "emergency brake\r\n";
+    text += faultLine(faults_, *firstFault_) + "brake:   on " + std::to_string(brakedFrames_) +
+            " frames whose Elapse failed, cablog handed the simulator the emergency brake\r\n";
   }
   platform::writeSmallFile(statusPath_, text, false);
 }
@@ -103,6 +103,7 @@ std::optional<HandleRecord> Chain::elapse(const VehicleState& state, std::int32_
   try {
     return module_.Elapse(state, panel, sound);
   } catch (...) {
+    ++brakedFrames_;
     noteFault("Elapse");
     return std::nullopt;
   }

@@ -98,6 +98,7 @@ class Chain {
   // What the status file says of the chain, without the fault line.
   std::string status_;
   std::uint64_t faults_ = 0;
+  std::uint64_t brakedFrames_ = 0;
   std::optional<ChainFault> firstFault_;
   // Where the train was at the last Elapse, for a fault's report.
   std::uint64_t frame_ = 0;

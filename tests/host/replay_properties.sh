@@ -109,6 +109,6 @@ grep -q '^  fault: recorded 1, replayed 1' throwing.out &&
   grep -q '^the module failed [1-9][0-9]* times, first in Elapse at frame 3: an exception: planted fault in' throwing.out ||
   fail "replay into the throwing build: $(cat throwing.out)"
 run_host 3 chained.out replay "$rec" --module "$work/faulty-again/$name"
-grep -q "its status file says: faults:  [1-9][0-9]*; first: Elapse at frame 3, [0-9.]* s, location [0-9.]* m: an exception: planted" \
+grep -q '^  fault: recorded 1, replayed 1' chained.out && grep -q "its status file says: faults:  [1-9][0-9]*; first: Elapse at frame 3, [0-9.]* s, location [0-9.]* m: an exception: planted" \
   chained.out || fail "replay into cablog chained to the throwing build: $(cat chained.out)"
 echo "replay: same build 0 differences; 50 km/h build first differs at frame $want; log and recording replayed byte for byte"

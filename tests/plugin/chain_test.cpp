@@ -328,7 +328,7 @@ TEST_F(Chain, APluginThatFailsBrakesTheTrainAndSaysSo) {
             std::string::npos)
       << log;
   EXPECT_NE(status()->find("\r\nfaults:  2; first: Elapse at frame 3, 3.000 s, location 300.750 m: "
-                           "an exception: planted fault in Elapse\r\nbrake:   "),
+                           "an exception: planted fault in Elapse\r\nbrake:   on 1 frames "),
             std::string::npos)
       << *status();
   EXPECT_TRUE(sample.calls().ends_with("Elapse 401 30 4000 0 0 0 0 0 0\nHornBlow 1\nDispose\n"));

@@ -48,21 +48,42 @@ std::string currentExceptionText() {
 }
 
 // A chained cablog tells of its plug-in's faults only in its status file
-// beside it, in a line "faults:  N; first: ...": that line, if the replay's
-// own Load wrote the file.
-std::string chainFaultLine(const std::filesystem::path& module,
-                           std::filesystem::file_time_type since) {
-  const std::filesystem::path file = std::filesystem::path(module).replace_extension(".chain.txt");
-  std::error_code error;
-  if (std::filesystem::last_write_time(file, error) < since || error) return {};
-  std::ifstream in(file, std::ios::binary);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.starts_with("faults:")) continue;
-    if (line.ends_with('\r')) line.pop_back();
-    return line;
+// beside it: "faults:  N; first: ..." and "brake:   on E frames ...". Only a
+// file the replay's own Load wrote counts.
+class ChainStatus {
+ public:
+  ChainStatus(const std::filesystem::path& module, std::filesystem::file_time_type since)
+      : file_(std::filesystem::path(module).replace_extension(".chain.txt")), since_(since) {}
+
+  // Whether cablog braked for its plug-in since the last look.
+  bool brakedAgain() {
+    const std::uint64_t before = braked_;
+    read();
+    return braked_ > before;
   }
-  return {};
-}
+  // The fault line, empty without a fault.
+  const std::string& faultLine() {
+    read();
+    return faultLine_;
+  }
+
+ private:
+  void read() {
+    std::error_code error;
+    if (std::filesystem::last_write_time(file_, error) < since_ || error) return;
+    std::ifstream in(file_, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+      if (line.ends_with('\r')) line.pop_back();
+      if (line.starts_with("faults:")) faultLine_ = line;
+      if (line.starts_with("brake:   on ")) braked_ = std::strtoull(line.c_str() + 12, nullptr, 10);
+    }
+  }
+
+  std::filesystem::path file_;
+  std::filesystem::file_time_type since_;
+  std::uint64_t braked_ = 0;
+  std::string faultLine_;
+};
 
 const char* kUsage =
     "usage: cablog-host replay RECORDING --module PATH [--report FILE]\n"
@@ -166,6 +187,79 @@ std::string fileFacts(std::uint64_t size, std::uint64_t hash) {
   return std::to_string(size) + " bytes, fnv1a64 " + hex64(hash);
 }
 
+// Makes the recorded calls and compares each Elapse. A call that throws is
+// caught at the boundary, as cablog catches a chained plug-in's: an Elapse
+// that throws counts as a difference, `fault`, and the next call is made all
+// the same.
+class Replayer {
+ public:
+  Replayer(const PluginApi& api, Differences& differences, ChainStatus& chain)
+      : caller_(api), differences_(differences), chain_(chain) {}
+
+  void replay(const RecordedCall& recorded) {
+    if (recorded.tag != CallTag::Elapse) {
+      try {
+        call(caller_, recorded);
+      } catch (...) {
+        noteFault(recorded.tag);
+      }
+      return;
+    }
+    ++result.frames;
+    differences_.startFrame(result.frames, recorded.state);
+    if (result.frames == 1) firstTime_ = recorded.state.time;
+    caller_.at(static_cast<std::int64_t>(result.frames), recorded.state.time - firstTime_,
+               recorded.state.location);
+    if (recorded.panelGiven) panel_ = *recorded.panelIn;
+    if (recorded.soundGiven) sound_ = *recorded.soundIn;
+    try {
+      const HandleRecord back = caller_.call("Elapse", &PluginApi::Elapse, recorded.state,
+                                             recorded.panelGiven ? panel_.data() : nullptr,
+                                             recorded.soundGiven ? sound_.data() : nullptr);
+      compare(recorded, back);
+    } catch (...) {
+      noteFault(CallTag::Elapse);
+      differences_.note(kFaultOutput, recorded.faulted, 1);
+    }
+    result.differing += differences_.frameDiffers();
+  }
+
+  ReplayResult result;
+  std::string firstFault;
+
+ private:
+  void compare(const RecordedCall& recorded, const HandleRecord& back) {
+    const HandleRecord& want = recorded.back;
+    if (back.brake != want.brake) differences_.note(0, want.brake, back.brake);
+    if (back.power != want.power) differences_.note(1, want.power, back.power);
+    if (back.reverser != want.reverser) differences_.note(2, want.reverser, back.reverser);
+    if (back.constantSpeed != want.constantSpeed) {
+      differences_.note(3, want.constantSpeed, back.constantSpeed);
+    }
+    if (recorded.panelGiven) differences_.compareArray(kPanelOutputs, *recorded.panelOut, panel_);
+    if (recorded.soundGiven) {
+      differences_.compareArray(kPanelOutputs + kArraySize, *recorded.soundOut, sound_);
+    }
+    // Into cablog chained, its plug-in's fault shows only in the status
+    // file, read on the frames where one may be.
+    const bool braked = (recorded.faulted || differences_.frameDiffers()) && chain_.brakedAgain();
+    if (recorded.faulted || braked) differences_.note(kFaultOutput, recorded.faulted, braked);
+  }
+
+  void noteFault(CallTag tag) {
+    if (result.faults++ > 0) return;
+    firstFault = std::string(callName(tag)) + " at frame " + std::to_string(result.frames) + ": " +
+                 currentExceptionText();
+  }
+
+  const Caller caller_;
+  Differences& differences_;
+  ChainStatus& chain_;
+  std::array<std::int32_t, kArraySize> panel_{};
+  std::array<std::int32_t, kArraySize> sound_{};
+  std::int64_t firstTime_ = 0;  // the crash report counts time from the first frame
+};
+
 }  // namespace
 
 ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
@@ -224,64 +318,12 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
   }
   Differences differences(options.report.empty() ? nullptr : &reportFile);
 
-  const Caller caller(plugin.api());
-  std::array<std::int32_t, kArraySize> panel{};
-  std::array<std::int32_t, kArraySize> sound{};
-  ReplayResult result;
-  // A call that throws is caught at the boundary, as cablog catches a
-  // chained plug-in's; an Elapse that throws counts as a difference, and
-  // the next call is made all the same.
-  std::string firstFault;
-  const auto noteFault = [&](CallTag tag) {
-    if (result.faults++ == 0) {
-      firstFault = std::string(callName(tag)) + " at frame " + std::to_string(result.frames) +
-                   ": " + currentExceptionText();
-    }
-  };
+  ChainStatus chain(module, filesSince);
+  Replayer replayer(plugin.api(), differences, chain);
   RecordedCall recorded;
-  std::int64_t firstTime = 0;  // the crash report counts time from the first frame
   const auto start = std::chrono::steady_clock::now();
-  while (reader.next(recorded)) {
-    if (recorded.tag != CallTag::Elapse) {
-      try {
-        call(caller, recorded);
-      } catch (...) {
-        noteFault(recorded.tag);
-      }
-      continue;
-    }
-    ++result.frames;
-    differences.startFrame(result.frames, recorded.state);
-    if (recorded.panelGiven) panel = *recorded.panelIn;
-    if (recorded.soundGiven) sound = *recorded.soundIn;
-    if (result.frames == 1) firstTime = recorded.state.time;
-    caller.at(static_cast<std::int64_t>(result.frames), recorded.state.time - firstTime,
-              recorded.state.location);
-    HandleRecord back{};
-    try {
-      back = caller.call("Elapse", &PluginApi::Elapse, recorded.state,
-                         recorded.panelGiven ? panel.data() : nullptr,
-                         recorded.soundGiven ? sound.data() : nullptr);
-    } catch (...) {
-      noteFault(CallTag::Elapse);
-      differences.note(kFaultOutput, recorded.faulted, 1);
-      result.differing += 1;
-      continue;
-    }
-    if (recorded.faulted) differences.note(kFaultOutput, 1, 0);
-    const HandleRecord& want = recorded.back;
-    if (back.brake != want.brake) differences.note(0, want.brake, back.brake);
-    if (back.power != want.power) differences.note(1, want.power, back.power);
-    if (back.reverser != want.reverser) differences.note(2, want.reverser, back.reverser);
-    if (back.constantSpeed != want.constantSpeed) {
-      differences.note(3, want.constantSpeed, back.constantSpeed);
-    }
-    if (recorded.panelGiven) differences.compareArray(kPanelOutputs, *recorded.panelOut, panel);
-    if (recorded.soundGiven) {
-      differences.compareArray(kPanelOutputs + kArraySize, *recorded.soundOut, sound);
-    }
-    result.differing += differences.frameDiffers();
-  }
+  while (reader.next(recorded)) replayer.replay(recorded);
+  ReplayResult result = replayer.result;
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.firstDifference = differences.first();
   if (reportFile.is_open() && !reportFile.flush()) {
@@ -294,9 +336,10 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
   }
   differences.printSummary(out);
   if (result.faults > 0) {
-    out << "the module failed " << result.faults << " times, first in " << firstFault << "\n";
+    out << "the module failed " << result.faults << " times, first in " << replayer.firstFault
+        << "\n";
   }
-  result.chainFaults = chainFaultLine(module, filesSince);
+  result.chainFaults = chain.faultLine();
   if (!result.chainFaults.empty()) {
     out << "the module's chained plug-in failed; its status file says: " << result.chainFaults
         << "\n";
