@@ -7,7 +7,7 @@ import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { parseRoute } from '../../src/route-file.js';
-import { parseFindingsFile, THRESHOLDS } from '../../src/finding-rules.js';
+import { parseFindingsFile, THRESHOLDS, OPERATORS } from '../../src/finding-rules.js';
 import { SHIPPED_HEADINGS } from '../../src/shipped-headings.js';
 import { debrief } from '../../cli/debrief.js';
 import { repoFile } from './logs.js';
@@ -45,7 +45,16 @@ test('a findings file, and the line each mistake is named at', () => {
   assert.deepEqual(rules.userFindings, [
     { name: 'slow', column: 'Speed [km/h]', op: '<', value: 5, seconds: 0, severity: 1 },
   ]);
+  assert.equal(parseFindingsFile('finding q when "a ""b""" > 1').userFindings[0].column, 'a "b"');
+  const holds = Object.values(OPERATORS).map((op) => [1, 2, 3].filter((v) => op(v, 2)));
+  assert.deepEqual(holds, [[2], [1, 3], [1], [1, 2], [3], [2, 3]]);
   for (const [text, message] of [
+    ['set stop_tolerance 1x', "'1x' is not a number"],
+    ['set stop_tolerance', "'set' takes a threshold's name and a value"],
+    ['finding 1a when BC > 4', "'1a' is not a name"],
+    ['finding a when BC > 4\nfinding a when BC < 1', "line 2: a finding is named 'a' already"],
+    ['finding a if BC > 4', 'a finding reads'],
+    ['finding a when BC > 4 for -1', "'for' must not be below 0"],
     ['set stop_margin 1', "no threshold is named 'stop_margin'"],
     ['set stop_tolerance -1', 'must not be below 0'],
     ['finding a when BC >> 4', "'>>' is not one of"],
