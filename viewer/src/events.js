@@ -24,6 +24,7 @@ const STYLES = {
   PLUGIN_POWER: ['plus', '#bcbd22'],
   PLUGIN_REVERSER: ['bar', '#bcbd22'],
   PLUGIN_CONSTANT_SPEED: ['diamond', '#bcbd22'],
+  PLUGIN_FAULT: ['cross', '#7b1fa2'],
 };
 const OTHER = ['circle', '#999999'];
 export const KIND_ORDER = Object.keys(STYLES);
