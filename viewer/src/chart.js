@@ -68,6 +68,91 @@ function nearestRow(xs, x) {
   return x - xs[i - 1] <= xs[i] - x ? i - 1 : i;
 }
 
+// The x and y ranges of a panel of `list`. uPlot ranges y while the new x
+// range is still pending, before u.scales.x holds it, so the x range is
+// caught as uPlot settles it.
+function panelRanges(list) {
+  let xNow = [-Infinity, Infinity];
+  const x = (u, min, max) => {
+    xNow = min == null ? [-Infinity, Infinity] : [min, max];
+    return min == null ? [null, null] : [min, max];
+  };
+  const y = (u) => {
+    let lo = Infinity;
+    let hi = -Infinity;
+    list.forEach((s, k) => {
+      if (!u.series[k + 1].show) return;
+      const [i0, i1] = visibleRows(s.xs, xNow[0], xNow[1]);
+      if (i1 < i0) return;
+      const r = rangeOf(s.column.values, levelsOf(s.column), i0, i1);
+      if (r && r[0] < lo) lo = r[0];
+      if (r && r[1] > hi) hi = r[1];
+    });
+    return lo <= hi ? yLimits(lo, hi, (a, b) => uPlot.rangeNum(a, b, 0.1, true)) : [0, 1];
+  };
+  return { x: { time: false, range: x }, y: { range: y } };
+}
+
+// A series of the scene as uPlot options; `xs` is the x that uPlot's data hold.
+function seriesOptions(s, xs) {
+  return {
+    label: s.label,
+    stroke: s.color,
+    dash: s.dash && s.dash.length ? s.dash : undefined,
+    width: s.width || 1,
+    // The series' uPlot data are stand-ins; its own rows are drawn by paths.
+    points: { show: false },
+    show: !s.hidden,
+    // The panel's y range comes from panelRanges, not from uPlot scanning
+    // every visible row of every series on each zoom step.
+    auto: false,
+    value: (u, v, si, i) => {
+      if (i == null) return '–';
+      const row = s.xs === xs ? i : nearestRow(s.xs, xs[i]);
+      return row == null ? '–' : formatCell(s.column, row, s.column.values[row]);
+    },
+    paths: seriesPaths(() => ({
+      xs: s.xs,
+      ys: s.column.values,
+      levels: levelsOf(s.column),
+      stepped: s.stepped(),
+    })),
+  };
+}
+
+function axesOptions(scene, list, yWidth, strip) {
+  const yClock = list.length > 0 && list.every((s) => s.column.kind === KIND_CLOCK);
+  const ticks = (clock) => (u, splits, ai, space, incr) =>
+    splits.map((v) => (clock ? formatClockTick(v, incr) : formatNumberTick(v, incr)));
+  return [
+    {
+      space: scene.x.isClock ? 90 : 60,
+      incrs: scene.x.isClock ? CLOCK_INCRS : undefined,
+      values: ticks(scene.x.isClock),
+      // The event marks' strip sits between the panel and the tick labels.
+      ...(strip.height ? { ticks: { size: 4 }, gap: strip.height + 2, size: 34 + strip.height } : {}),
+    },
+    { size: yWidth, values: ticks(yClock) },
+  ];
+}
+
+const cursorOptions = (on) => ({
+  // Only x is shared; a horizontal hair would mean nothing in the panels
+  // the mouse is not over.
+  sync: { key: SYNC_KEY, scales: ['x', null] },
+  y: false,
+  // The series data are stand-ins (each series draws its own rows), so
+  // uPlot's hover points would sit in the wrong place.
+  points: { show: false },
+  drag: { x: true, y: false, setScale: true },
+  bind: {
+    dblclick: () => () => {
+      on.reset();
+      return null;
+    },
+  },
+});
+
 /**
  * Draws the scene into `container`, one uPlot per panel, all sharing the
  * x scale and the cursor. `on` holds the page's handlers:
@@ -83,111 +168,33 @@ export function drawScene(container, scene, on, hiddenKinds = new Set()) {
   const yWidth = yAxisWidth(scene.panels.flatMap((p) => p.series.map((s) => s.column)));
   const strip = markStrip(scene);
   let syncing = false;
+  const syncX = (u, key) => {
+    if (key !== 'x' || syncing) return;
+    syncing = true;
+    const { min, max } = u.scales.x;
+    for (const other of plots) if (other !== u) other.setScale('x', { min, max });
+    syncing = false;
+    on.zoom(min, max);
+  };
 
   scene.panels.forEach((panel, p) => {
     const list = panel.series;
-    // uPlot ranges y while the new x range is still pending, before
-    // u.scales.x holds it, so the x range is caught as uPlot settles it.
-    let xNow = [-Infinity, Infinity];
-    const xRange = (u, min, max) => {
-      xNow = min == null ? [-Infinity, Infinity] : [min, max];
-      return min == null ? [null, null] : [min, max];
-    };
-    const yRange = (u) => {
-      let lo = Infinity;
-      let hi = -Infinity;
-      list.forEach((s, k) => {
-        if (!u.series[k + 1].show) return;
-        const [i0, i1] = visibleRows(s.xs, xNow[0], xNow[1]);
-        if (i1 < i0) return;
-        const r = rangeOf(s.column.values, levelsOf(s.column), i0, i1);
-        if (r && r[0] < lo) lo = r[0];
-        if (r && r[1] > hi) hi = r[1];
-      });
-      return lo <= hi ? yLimits(lo, hi, (a, b) => uPlot.rangeNum(a, b, 0.1, true)) : [0, 1];
-    };
-    const yClock = list.length > 0 && list.every((s) => s.column.kind === KIND_CLOCK);
     const opts = {
       ...size,
       series: [
         { label: scene.x.label, value: (u, v, s, i) => (v == null ? '–' : scene.x.format(v, i)) },
-        ...list.map((s) => ({
-          label: s.label,
-          stroke: s.color,
-          dash: s.dash && s.dash.length ? s.dash : undefined,
-          width: s.width || 1,
-          // The series' uPlot data are stand-ins; its own rows are drawn by paths.
-          points: { show: false },
-          show: !s.hidden,
-          // The panel's y range comes from yRange, not from uPlot scanning
-          // every visible row of every series on each zoom step.
-          auto: false,
-          value: (u, v, si, i) => {
-            if (i == null) return '–';
-            const row = s.xs === xs ? i : nearestRow(s.xs, xs[i]);
-            return row == null ? '–' : formatCell(s.column, row, s.column.values[row]);
-          },
-          paths: seriesPaths(() => ({
-            xs: s.xs,
-            ys: s.column.values,
-            levels: levelsOf(s.column),
-            stepped: s.stepped(),
-          })),
-        })),
+        ...list.map((s) => seriesOptions(s, xs)),
       ],
-      scales: { x: { time: false, range: xRange }, y: { range: yRange } },
-      axes: [
-        {
-          space: scene.x.isClock ? 90 : 60,
-          incrs: scene.x.isClock ? CLOCK_INCRS : undefined,
-          values: (u, splits, ai, space, incr) =>
-            splits.map((v) => (scene.x.isClock ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
-          // The event marks' strip sits between the panel and the tick labels.
-          ...(strip.height ? { ticks: { size: 4 }, gap: strip.height + 2, size: 34 + strip.height } : {}),
-        },
-        {
-          size: yWidth,
-          values: (u, splits, ai, space, incr) =>
-            splits.map((v) => (yClock ? formatClockTick(v, incr) : formatNumberTick(v, incr))),
-        },
-      ],
-      cursor: {
-        // Only x is shared; a horizontal hair would mean nothing in the
-        // panels the mouse is not over.
-        sync: { key: SYNC_KEY, scales: ['x', null] },
-        y: false,
-        // The series data are stand-ins (each series draws its own rows),
-        // so uPlot's hover points would sit in the wrong place.
-        points: { show: false },
-        drag: { x: true, y: false, setScale: true },
-        bind: {
-          dblclick: () => () => {
-            on.reset();
-            return null;
-          },
-        },
-      },
+      scales: panelRanges(list),
+      axes: axesOptions(scene, list, yWidth, strip),
+      cursor: cursorOptions(on),
       // A legend marker says the run by its border as the line does by its dash.
       legend: { live: true, markers: { width: 2, dash: (u, i) => borderStyle(u.series[i].dash) } },
       hooks: {
         ...markHooks(scene, hiddenKinds, (v, i) => xText(scene.x, v, i)),
         ...bandHooks(scene),
-        setScale: [
-          (u, key) => {
-            if (key !== 'x' || syncing) return;
-            syncing = true;
-            const { min, max } = u.scales.x;
-            for (const other of plots) if (other !== u) other.setScale('x', { min, max });
-            syncing = false;
-            on.zoom(min, max);
-          },
-        ],
-        setSeries: [
-          (u, si, o) => {
-            if (si == null || !o || o.show === undefined) return;
-            on.toggle(list[si - 1], o.show);
-          },
-        ],
+        setScale: [syncX],
+        setSeries: [(u, si, o) => si != null && o?.show !== undefined && on.toggle(list[si - 1], o.show)],
       },
     };
     const box = document.createElement('div');

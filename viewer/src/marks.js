@@ -33,6 +33,58 @@ function firstFrom(rows, xs, x) {
   return lo;
 }
 
+// One run's events in the x range: a line across the panel in the first
+// kind's colour, and marks(px, kinds) for the kinds not hidden.
+function drawRun(u, run, hidden, marks) {
+  const { ctx, bbox } = u;
+  const { xs, rows } = run;
+  if (!rows.length) return;
+  const ratio = window.devicePixelRatio || 1;
+  ctx.setLineDash(run.dash.map((d) => d * ratio));
+  let lastPx = NaN;
+  let lastKinds = '';
+  for (let k = firstFrom(rows, xs, u.scales.x.min); k < rows.length; k++) {
+    const e = rows[k];
+    const x = xs[e.row];
+    if (x > u.scales.x.max) break;
+    const kinds = e.kinds.filter((kind) => !hidden.has(kind));
+    if (!kinds.length) continue;
+    const px = Math.round(u.valToPos(x, 'x', true));
+    const key = kinds.join();
+    // Events closer than a pixel draw once.
+    if (px === lastPx && key === lastKinds) continue;
+    lastPx = px;
+    lastKinds = key;
+    ctx.globalAlpha = 0.35;
+    ctx.strokeStyle = eventStyle(kinds[0]).color;
+    ctx.lineWidth = ratio;
+    ctx.beginPath();
+    ctx.moveTo(px + 0.5, bbox.top);
+    ctx.lineTo(px + 0.5, bbox.top + bbox.height);
+    ctx.stroke();
+    ctx.globalAlpha = 1;
+    marks(px, kinds);
+  }
+}
+
+// The events nearest the cursor, within a few pixels, in every run.
+function eventsNear(u, scene, hidden, left) {
+  const found = [];
+  for (const run of scene.events || []) {
+    const { xs, rows } = run;
+    if (!rows.length) continue;
+    const k = firstFrom(rows, xs, u.posToVal(left, 'x'));
+    let best = null;
+    for (const c of [k - 1, k]) {
+      if (c < 0 || c >= rows.length) continue;
+      const d = Math.abs(u.valToPos(xs[rows[c].row], 'x') - left);
+      if (d <= HOVER_PX && (!best || d < best.d)) best = { d, e: rows[c] };
+    }
+    if (best && best.e.kinds.some((kind) => !hidden.has(kind))) found.push({ run, e: best.e });
+  }
+  return found;
+}
+
 /**
  * uPlot hooks that draw `scene.events` and show their names under the
  * cursor. `hidden` is the set of kinds switched off (read at each draw).
@@ -67,61 +119,14 @@ export function markHooks(scene, hidden, formatX) {
     ctx.beginPath();
     ctx.rect(bbox.left, bbox.top, bbox.width, bbox.height + (strip.height + 2) * ratio);
     ctx.clip();
-    for (const run of scene.events || []) {
-      const { xs, rows } = run;
-      if (!rows.length) continue;
-      ctx.setLineDash(run.dash.map((d) => d * ratio));
-      let lastPx = NaN;
-      let lastKinds = '';
-      const first = firstFrom(rows, xs, u.scales.x.min);
-      for (let k = first; k < rows.length; k++) {
-        const e = rows[k];
-        const x = xs[e.row];
-        if (x > u.scales.x.max) break;
-        const kinds = e.kinds.filter((kind) => !hidden.has(kind));
-        if (!kinds.length) continue;
-        const px = Math.round(u.valToPos(x, 'x', true));
-        const key = kinds.join();
-        // Events closer than a pixel draw once.
-        if (px === lastPx && key === lastKinds) continue;
-        lastPx = px;
-        lastKinds = key;
-        ctx.globalAlpha = 0.35;
-        ctx.strokeStyle = eventStyle(kinds[0]).color;
-        ctx.lineWidth = ratio;
-        ctx.beginPath();
-        ctx.moveTo(px + 0.5, bbox.top);
-        ctx.lineTo(px + 0.5, bbox.top + bbox.height);
-        ctx.stroke();
-        ctx.globalAlpha = 1;
-        drawMarks(ctx, bbox, px, kinds, ratio);
-      }
-    }
+    for (const run of scene.events || [])
+      drawRun(u, run, hidden, (px, kinds) => drawMarks(ctx, bbox, px, kinds, ratio));
     ctx.restore();
-  };
-
-  // The events nearest the cursor, within a few pixels, in every run.
-  const near = (u, left) => {
-    const found = [];
-    for (const run of scene.events || []) {
-      const { xs, rows } = run;
-      if (!rows.length) continue;
-      const x = u.posToVal(left, 'x');
-      const k = firstFrom(rows, xs, x);
-      let best = null;
-      for (const c of [k - 1, k]) {
-        if (c < 0 || c >= rows.length) continue;
-        const d = Math.abs(u.valToPos(xs[rows[c].row], 'x') - left);
-        if (d <= HOVER_PX && (!best || d < best.d)) best = { d, e: rows[c] };
-      }
-      if (best && best.e.kinds.some((kind) => !hidden.has(kind))) found.push({ run, e: best.e });
-    }
-    return found;
   };
 
   const setCursor = (u) => {
     const { left, top } = u.cursor;
-    const found = left == null || left < 0 ? [] : near(u, left);
+    const found = left == null || left < 0 ? [] : eventsNear(u, scene, hidden, left);
     if (!found.length) {
       if (tip) tip.hidden = true;
       return;

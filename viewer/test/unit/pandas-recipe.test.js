@@ -5,16 +5,20 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const read = (...path) => readFileSync(resolve(here, ...path), 'latin1');
+// The repository: above this folder, or above the copy that mutation testing runs.
+const repo = (function up(dir) {
+  return existsSync(join(dir, 'package', 'README.txt')) || dir === dirname(dir) ? dir : up(dirname(dir));
+})(here);
 // The indented block from "import pandas as pd" to its call of read_log, unindented.
 function recipeIn(file) {
-  const lines = read('..', '..', '..', file).split('\n');
+  const lines = readFileSync(join(repo, file), 'latin1').split('\n');
   const from = lines.findIndex((l) => /^ +import pandas as pd$/.test(l));
   const to = lines.findIndex((l, i) => i > from && /^ *log = read_log\(/.test(l));
   return lines.slice(from, to).map((l) => l.slice(lines[from].indexOf('import')));
