@@ -36,7 +36,7 @@ export function runLabels(fileNames) {
 export function nameRuns(runs) {
   const labels = runLabels(runs.map((r) => r.name));
   runs.forEach((run, r) => {
-    if (run.label === undefined || run.label === run.defaultLabel) run.label = labels[r];
+    if (run.label === run.defaultLabel) run.label = labels[r];
     run.defaultLabel = labels[r];
   });
 }

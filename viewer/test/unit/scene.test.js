@@ -3,9 +3,8 @@ import assert from 'node:assert/strict';
 import { parseLog } from '../../src/parse.js';
 import { guessRoles } from '../../src/roles.js';
 import { ROW_X } from '../../src/view.js';
-import { DASHES, ALIGN_LOCATION, ALIGN_TIME } from '../../src/compare.js';
-import { buildScene, rowNumbers, colorOf, xText } from '../../src/scene.js';
-import { runShade, runLabels } from '../../src/run-identity.js';
+import { ALIGN_LOCATION, ALIGN_TIME } from '../../src/compare.js';
+import { buildScene, rowNumbers, xText, COLORS } from '../../src/scene.js';
 
 const logOf = (...lines) => parseLog(new TextEncoder().encode(lines.map((l) => l + '\r\n').join('')));
 const run = (label, log) => ({ name: label, label, log, roles: guessRoles(log) });
@@ -15,20 +14,24 @@ const A = run(
 );
 const B = run(
   'B',
-  logOf('Clock,Speed [km/h],Location [m],BC [kPa],', '11:00:00.000,0,-2,300,', '11:00:02.000,18,10,0,'),
+  logOf(
+    'Clock,Speed [km/h],Location [m],BC [kPa],Spare,MR [kPa],',
+    '11:00:00.000,0,-2,300,,800,',
+    '11:00:02.000,18,10,0,,790,',
+  ),
 );
 const C = run('C', logOf('Speed [km/h],', '0,', '9,'));
 const view = (x, panels, hidden = []) => ({ x, panels, hidden });
 const summary = (scene) =>
-  scene.panels.map((p) => [p.title ?? '', ...p.series.map((s) => `${s.label}|${s.color}|${s.dash}|${s.hidden}`)]);
+  scene.panels.map((p) => [
+    p.title ?? '',
+    ...p.series.map((s) => `${s.id}|${s.label}|${s.color}|${s.dash}|${s.hidden}|${s.stepped()}`),
+  ]);
 
 test('the scene of one run or several', () => {
-  const c0 = colorOf(0);
-  const c1 = colorOf(1);
-  const c2 = colorOf(2);
-  const diff = (label, dash) => `${label}|#d62728|${dash}|false`;
+  // Series as id|label|colour|dash|hidden|stepped.
   const cases = [
-    // name, runs, view, align, x label, clock axis, range, panels
+    // name, runs, view, align, [x label, clock axis, range], panels
     [
       'one run by row, a hidden column, an empty label',
       [A],
@@ -36,8 +39,8 @@ test('the scene of one run or several', () => {
       ALIGN_LOCATION,
       ['Row', false, [1, 3]],
       [
-        ['', `Speed [km/h]|${c2}||false`],
-        ['', `Location [m]|${c1}||false`, `(column 4)|${colorOf(3)}||true`],
+        ['', '2|Speed [km/h]|#2ca02c||false|false'],
+        ['', '1|Location [m]|#d62728||false|true', '3|(column 4)|#ff7f0e||true|true'],
       ],
     ],
     [
@@ -46,19 +49,40 @@ test('the scene of one run or several', () => {
       view(0, [[2]]),
       ALIGN_TIME,
       ['Clock', true, [36000, 36003]],
-      [['', `Speed [km/h]|${c2}||false`]],
+      [['', '2|Speed [km/h]|#2ca02c||false|false']],
     ],
     [
-      'two runs by location: the time difference first, columns joined by label, one only the second has',
+      'one run by location',
+      [A],
+      view(1, [[2]]),
+      ALIGN_TIME,
+      ['Location [m]', false, [0, 20]],
+      [['', '2|Speed [km/h]|#2ca02c||false|false']],
+    ],
+    [
+      'two runs by location: the time difference first, columns joined by label, those only the second has',
       [A, B],
       view(0, [[2], [1]], [1]),
       ALIGN_LOCATION,
       ['Location [m] (A)', false, [-2, 20]],
       [
-        ['Time difference [s]', diff('B behind A [s]', DASHES[1])],
-        ['', `Speed [km/h] · A|${c2}||false`, `Speed [km/h] · B|${runShade(c2, 1)}|${DASHES[1]}|false`],
-        ['', `Location [m] · A|${c1}||true`, `Location [m] · B|${runShade(c1, 1)}|${DASHES[1]}|true`],
-        ['', `BC [kPa] · B|${runShade(colorOf(4), 1)}|${DASHES[1]}|false`],
+        ['Time difference [s]', 'diff:1|B behind A [s]|#d62728|8,4|false|false'],
+        ['', '0:2|Speed [km/h] · A|#2ca02c||false|false', '1:1|Speed [km/h] · B|#1a601a|8,4|false|true'],
+        ['', '0:1|Location [m] · A|#d62728||true|true', '1:2|Location [m] · B|#801718|8,4|true|true'],
+        ['', '1:3|BC [kPa] · B|#593e71|8,4|false|false'],
+        ['', '1:5|MR [kPa] · B|#884774|8,4|false|true'],
+      ],
+    ],
+    [
+      'the run that starts furthest back sets the start of the range',
+      [B, A],
+      view(0, [[1]]),
+      ALIGN_LOCATION,
+      ['Location [m] (B)', false, [-2, 20]],
+      [
+        ['Time difference [s]', 'diff:1|A behind B [s]|#d62728|8,4|false|false'],
+        ['', '0:1|Speed [km/h] · B|#d62728||false|true', '1:2|Speed [km/h] · A|#801718|8,4|false|false'],
+        ['', '1:3|(no label) · A|#884774|8,4|false|true'],
       ],
     ],
     [
@@ -67,7 +91,7 @@ test('the scene of one run or several', () => {
       view(0, [[2]]),
       ALIGN_LOCATION,
       ['Time since start', true, [0, 3]],
-      [['', `Speed [km/h] · A|${c2}||false`, `Speed [km/h] · C|${runShade(c2, 1)}|${DASHES[1]}|false`]],
+      [['', '0:2|Speed [km/h] · A|#2ca02c||false|false', '1:0|Speed [km/h] · C|#1a601a|8,4|false|true']],
     ],
     [
       'a column that is empty in a run is left out for it',
@@ -75,10 +99,9 @@ test('the scene of one run or several', () => {
       view(0, [[2]]),
       ALIGN_TIME,
       ['Time since start', true, [0, 3]],
-      [['', `Speed [km/h] · A|${c2}||false`]],
+      [['', '0:2|Speed [km/h] · A|#2ca02c||false|false']],
     ],
   ];
-  assert.equal(c0, '#1f77b4');
   for (const [name, runs, v, align, [xLabel, isClock, range], panels] of cases) {
     const scene = buildScene(runs, v, align);
     assert.deepEqual([scene.x.label, scene.x.isClock, scene.range], [xLabel, isClock, range], name);
@@ -87,6 +110,7 @@ test('the scene of one run or several', () => {
       assert.equal(s.xs.length, s.column.values.length, `${name}: ${s.label} has an x for every row`);
     }
   }
+  assert.equal(new Set(COLORS.filter((c) => /^#[0-9a-f]{6}$/.test(c))).size, COLORS.length, 'colours of their own');
 });
 
 test('runs compared by location keep their own x values; the time difference reads to the millisecond', () => {
@@ -115,30 +139,4 @@ test('x values as text with their unit', () => {
     [[A, B], view(0, [[2]]), ALIGN_TIME, 2, 1, '00:00:02.000'],
   ];
   for (const [runs, v, align, x, row, text] of cases) assert.equal(xText(buildScene(runs, v, align).x, x, row), text);
-});
-
-test('runs look different and have names of their own', () => {
-  const shades = [0, 1, 2, 3, 4].map((r) => runShade('#1f77b4', r));
-  assert.equal(shades[0], '#1f77b4');
-  assert.equal(new Set(shades).size, 5, `every run its own shade: ${shades}`);
-  assert.equal(new Set(DASHES.map(String)).size, 5);
-  const cases = [
-    [
-      ['Log_261210-063329.csv', 'Log_261210-063329-2.csv'],
-      ['12-10 06:33:29', '12-10 06:33:29 #2'],
-    ],
-    [
-      ['Log_261210-063329.csv', 'Log_261210-063329.csv', 'Log_261210-063329.csv'],
-      ['12-10 06:33:29 #1', '12-10 06:33:29 #2', '12-10 06:33:29 #3'],
-    ],
-    [
-      ['Log_261210-063329.csv', 'Log_261210-063329-2.csv', 'Log_261210-063329.csv'],
-      ['12-10 06:33:29 #1', '12-10 06:33:29 #2', '12-10 06:33:29 #3'],
-    ],
-    [
-      ['run.csv', 'other.CSV'],
-      ['run', 'other'],
-    ],
-  ];
-  for (const [names, labels] of cases) assert.deepEqual(runLabels(names), labels);
 });
