@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 #include <tuple>
 
 #include "platform/platform.h"
@@ -27,6 +28,10 @@ constexpr std::size_t kArrayBytes = recording::kArraySize * sizeof(std::int32_t)
 // 0.13 s, well inside the second between writes.
 constexpr std::uint32_t kFramesPerClockLook = 8;
 constexpr char kNoChanges[2] = {0, 0};
+// While the file takes nothing, the most the recording holds waiting: past
+// it, calls are counted for a gap instead, so that the memory a failing disk
+// leaves goes to the log's rows, which come first.
+constexpr std::size_t kMostWaiting = LogBuffer::kBlockSize;
 
 // Writes the entries of `now` that differ from `before` as a change list at
 // `out`, brings `before` up to date and returns the bytes written. Most
@@ -76,34 +81,66 @@ void CallRecorder::start(const std::string& path, std::int32_t flushSeconds,
                          const RecordedModule& chained) {
   stop();
   if (path.empty()) return;
+  // The header and the first block are had before anything is recorded, so
+  // that no recording lacks its header: without memory for them, the run
+  // is not recorded at all.
+  try {
+    std::string header(recording::kRecordingMagic);
+    appendNumber(header, recording::kRecordingFormatVersion);
+    appendText(header, CABLOG_VERSION_TEXT);
+    appendText(header, chained.fileName);
+    appendNumber(header, chained.size);
+    appendNumber(header, chained.hash);
+    path_ = path;
+    buffer_.appendBytes(header);
+    stream_ = LogStream{};
+    stream_.flushSeconds = flushSeconds > 0 ? flushSeconds : 1;
+    startStreaming(stream_, buffer_, path_);
+  } catch (const std::bad_alloc&) {
+    stop();
+    return;
+  }
   active_ = true;
-  path_ = path;
-  stream_ = LogStream{};
-  stream_.flushSeconds = flushSeconds > 0 ? flushSeconds : 1;
-  std::string header(recording::kRecordingMagic);
-  appendNumber(header, recording::kRecordingFormatVersion);
-  appendText(header, CABLOG_VERSION_TEXT);
-  appendText(header, chained.fileName);
-  appendNumber(header, chained.size);
-  appendNumber(header, chained.hash);
-  buffer_.appendBytes(header);
-  startStreaming(stream_, buffer_, path_);
   call(CallTag::Load);
 }
 
 void CallRecorder::callWith(CallTag tag, const void* bytes, std::size_t size) {
+  if (gapOpen()) forgetArrays();
   char record[1 + 32];
   record[0] = static_cast<char>(tag);
-  std::memcpy(record + 1, bytes, size);
-  append(record, 1 + size);
+  if (size > 0) std::memcpy(record + 1, bytes, size);
+  if (!append(record, 1 + size)) ++missedCalls_;
 }
 
-void CallRecorder::append(const void* bytes, std::size_t size) {
-  buffer_.appendBytes(std::string_view(static_cast<const char*>(bytes), size));
+bool CallRecorder::append(const void* bytes, std::size_t size) {
+  if (buffer_.pending() > kMostWaiting) return false;
+  const LogBuffer::Mark mark = buffer_.mark();
+  try {
+    if (gapOpen()) {
+      char gap[1 + recording::kGapBytes];
+      gap[0] = static_cast<char>(recording::kGapTag);
+      std::memcpy(gap + 1, &missedFrames_, sizeof missedFrames_);
+      std::memcpy(gap + 5, &missedCalls_, sizeof missedCalls_);
+      buffer_.appendBytes(std::string_view(gap, sizeof gap));
+    }
+    buffer_.appendBytes(std::string_view(static_cast<const char*>(bytes), size));
+  } catch (const std::bad_alloc&) {
+    buffer_.rollBack(mark);
+    return false;
+  }
+  missedFrames_ = missedCalls_ = 0;
+  return true;
+}
+
+void CallRecorder::forgetArrays() {
+  panel_.fill(0);
+  sound_.fill(0);
+  anyBack_ = false;
 }
 
 void CallRecorder::elapseIn(const VehicleState& state, const std::int32_t* panel,
                             const std::int32_t* sound) {
+  if (gapOpen()) forgetArrays();
   char* out = pending_.data();
   out[0] = static_cast<char>(CallTag::Elapse);
   out[1] = static_cast<char>((panel != nullptr ? ElapseFlags::kPanelGiven : 0) |
@@ -140,12 +177,16 @@ void CallRecorder::elapseOut(const HandleRecord& back, const std::int32_t* panel
     }
   }
   pendingSize_ = 0;
-  append(out, size);
+  if (!append(out, size)) ++missedFrames_;
   if (++frames_ % kFramesPerClockLook == 0) flushIfDue(stream_, buffer_, path_);
 }
 
 void CallRecorder::finish() {
-  if (active_) finishStreaming(stream_, buffer_, path_);
+  if (!active_) return;
+  // A gap at the end is said by a record of its own.
+  if (gapOpen()) append("", 0);
+  // One more attempt when writing fails, as for the log.
+  if (!finishStreaming(stream_, buffer_, path_)) finishStreaming(stream_, buffer_, path_);
 }
 
 void CallRecorder::stop() {
@@ -159,6 +200,7 @@ void CallRecorder::stop() {
   anyBack_ = false;
   pendingSize_ = 0;
   frames_ = 0;
+  missedFrames_ = missedCalls_ = 0;
 }
 
 }  // namespace cablog

@@ -34,8 +34,11 @@ class CallRecorder {
   // then the Load call. Written every `flushSeconds`, or every second for 0.
   void start(const std::string& path, std::int32_t flushSeconds, const RecordedModule& chained);
 
-  // A call without arguments, with one integer, or with a record.
-  void call(recording::CallTag tag) { append(&tag, 1); }
+  // A call without arguments, with one integer, or with a record. A call
+  // that cannot be stored (no memory, or the most the recording may hold
+  // waiting) is counted for the gap record that comes before the next one
+  // stored; nothing is thrown, so the call goes on to the log and the chain.
+  void call(recording::CallTag tag) { callWith(tag, nullptr, 0); }
   void call(recording::CallTag tag, std::int32_t value) { callWith(tag, &value, sizeof value); }
   template <typename Record>
   void call(recording::CallTag tag, const Record& record) {
@@ -56,15 +59,23 @@ class CallRecorder {
       pending_[1] = static_cast<char>(pending_[1] | recording::ElapseFlags::kFaulted);
   }
 
-  // Writes everything waiting and closes the file; calls that follow are
-  // still recorded (a host may go on after Dispose) and reopen it.
+  // Writes everything waiting (a gap still open ends the recording) and
+  // closes the file; calls that follow are still recorded (a host may go on
+  // after Dispose) and reopen it.
   void finish();
   // Finishes, and records nothing more until the next start.
   void stop();
 
  private:
   void callWith(recording::CallTag tag, const void* bytes, std::size_t size);
-  void append(const void* bytes, std::size_t size);
+  // Appends a record whole, after the gap record if one is open, or nothing
+  // at all; whether it was stored.
+  bool append(const void* bytes, std::size_t size);
+  bool gapOpen() const { return missedFrames_ > 0 || missedCalls_ > 0; }
+  // What a reader knows after a gap record: all-zero arrays, no handles.
+  // Every record is built after this when a gap is open, so the copies an
+  // Elapse that could not be stored changed are never told against.
+  void forgetArrays();
 
   bool active_ = false;
   std::string path_;
@@ -81,6 +92,9 @@ class CallRecorder {
   std::array<char, 64 + 4 * (2 + recording::kArraySize * recording::kChangeBytes)> pending_;
   std::size_t pendingSize_ = 0;
   std::uint32_t frames_ = 0;
+  // Calls since the last one stored that could not be.
+  std::uint32_t missedFrames_ = 0;
+  std::uint32_t missedCalls_ = 0;
 };
 
 }  // namespace cablog

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -48,11 +49,16 @@ class Plugin {
     const bool chained = chain.active();
     const HandleRecord back = chained ? decideChained(state, panel, sound) : echoed();
     // Per-frame state goes here.
-    takeFrame(logger, state.time, [&] {
-      FrameReadings readings = readingsOf(state);
-      if (chained) readings.plugin = &decided_;
-      return readings;
-    });
+    try {
+      takeFrame(logger, state.time, [&] {
+        FrameReadings readings = readingsOf(state);
+        if (chained) readings.plugin = &decided_;
+        return readings;
+      });
+    } catch (const std::bad_alloc&) {
+      // A row that found no memory is not kept (rows are whole or absent);
+      // the frame still goes back as decided, and is recorded.
+    }
     if (recorded) recorder.elapseOut(back, panel, sound, !chained);
     return back;
   }

@@ -55,6 +55,20 @@
 // against the same array as handed in to this Elapse. A frame where nothing
 // changes costs 50 bytes.
 //
+// Where calls could not be stored (no memory, or writes failing for so long
+// that the recording gave up its memory to the log), a gap record stands
+// for them, before the next call that was stored:
+//
+// | bytes | what                                                          |
+// |-------|---------------------------------------------------------------|
+// | 1     | tag kGapTag                                                   |
+// | 4     | uint32: Elapse calls missing                                  |
+// | 4     | uint32: other calls missing                                   |
+//
+// After a gap nothing is told against what came before it: the arrays are
+// all zero again and the next Elapse holds its handle record, so that the
+// rest decodes exactly. A recording without gaps is as it always was.
+//
 // The file grows a whole record at a time, so a recording cut short by a
 // crash ends at a record boundary and every call in it can be replayed.
 #pragma once
@@ -75,6 +89,8 @@ enum class CallTag : std::uint8_t {
 #define CABLOG_CALL_TAG(name, method, tag, shape) name = tag,
   CABLOG_HOST_CALLS(CABLOG_CALL_TAG)
 #undef CABLOG_CALL_TAG
+  // No host call: the gap record.
+  Gap,
 };
 
 // Each tag with the entry point it stands for and the bytes of its fixed
@@ -91,6 +107,11 @@ inline constexpr CallKind kCallKinds[] = {
 #undef CABLOG_CALL_KIND
 };
 static_assert(std::size(kCallKinds) == 16, "one kind per entry point");
+
+// The gap record's tag, beyond the entry points', and its arguments' bytes.
+inline constexpr std::uint8_t kGapTag = static_cast<std::uint8_t>(CallTag::Gap);
+static_assert(kGapTag == std::size(kCallKinds) + 1);
+inline constexpr std::size_t kGapBytes = 8;
 
 constexpr const CallKind* callKind(std::uint8_t tag) {
   if (tag < 1 || tag > std::size(kCallKinds)) return nullptr;

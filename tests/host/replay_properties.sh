@@ -89,7 +89,7 @@ name_length=$(od -An -tu2 -j$((14 + version_length)) -N2 "$rec" | tr -d ' ')
 first=$((14 + version_length + 2 + name_length + 16))
 { head -c "$first" "$rec"; printf '\377'; tail -c +$((first + 2)) "$rec"; } >damaged.rec
 run_host 2 damaged.out replay damaged.rec --module "$sample"
-grep -q "byte $first: expected a call tag from 1 to 16, found 0xff" damaged.out.err ||
+grep -q "byte $first: expected a call tag from 1 to 17, found 0xff" damaged.out.err ||
   fail "damaged file: $(cat damaged.out.err)"
 run_host 2 show-damaged.out show damaged.rec
 run_host 2 nomodule.out replay "$rec" --module "$log"

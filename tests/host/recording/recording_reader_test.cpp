@@ -3,6 +3,7 @@
 // byte yields exactly the whole calls before the cut; damage is refused at
 // its byte with what was expected there.
 #include "recording_reader.h"
+#include "show.h"
 
 #include <gtest/gtest.h>
 
@@ -189,7 +190,7 @@ TEST(Recording, DamageIsRefusedAtItsByte) {
       {0, "X", "byte 0: expected \"CABLOGRC\""},
       {8, std::string("\2", 1), "byte 8: expected format version 1, found version 2"},
       {12, "\xff\xff", "byte 12: expected the length of cablog's version, at most 4096"},
-      {firstCall, std::string("\0", 1), "expected a call tag from 1 to 16, found 0x00"},
+      {firstCall, std::string("\0", 1), "expected a call tag from 1 to 17, found 0x00"},
       {frame + 1, "\x10", "Elapse flags from 0 to 15, found 0x10"},
       {frame + 1, "\x07", "the first Elapse to hold its handle record, found none"},
       {panelList, "\x2c\x01", "a count of panel changes, at most 256, found 300"},
@@ -205,6 +206,40 @@ TEST(Recording, DamageIsRefusedAtItsByte) {
       EXPECT_NE(std::string(error.what()).find(damage.message), std::string::npos) << error.what();
     }
   }
+}
+
+}  // namespace
+}  // namespace host
+
+namespace host {
+namespace {
+
+// A gap record names the frames missing, keeps the numbers of the frames
+// after it, and leaves nothing to be told against: an Elapse after it that
+// leans on the handles before it is damage.
+TEST(Recording, AGapIsShownWithTheFramesItLacksAndStartsAfresh) {
+  const std::vector<RecordedCall> whole = readAll(kRecording, nullptr);
+  std::string gap(1, static_cast<char>(cablog::recording::kGapTag));
+  for (const std::uint32_t missed : {3u, 1u}) gap += bitsOf(missed);
+  std::string bytes = kRecording;
+  bytes.insert(whole.back().offset, gap);
+  std::istringstream in(bytes);
+  std::ostringstream shown;
+  showRecording(in, shown);
+  EXPECT_NE(shown.str().find("# frames 8-10 were not recorded, nor 1 other call among them\n"
+                             "Dispose\n"),
+            std::string::npos)
+      << shown.str();
+
+  std::size_t leaning = 0;
+  while (whole[leaning].tag != CallTag::Elapse || whole[leaning].offset == whole[0].offset ||
+         (static_cast<std::uint8_t>(kRecording[whole[leaning].offset + 1]) &
+          cablog::recording::ElapseFlags::kSameHandles) == 0) {
+    ++leaning;
+  }
+  bytes = kRecording;
+  bytes.insert(whole[leaning].offset, gap);
+  EXPECT_THROW(readAll(bytes, nullptr), RecordingError);
 }
 
 }  // namespace

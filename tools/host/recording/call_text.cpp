@@ -58,7 +58,18 @@ std::string headerText(const RecordingHeader& header) {
          " bytes, fnv1a64 " + hex64(header.moduleHash) + "\n";
 }
 
+std::string gapText(const RecordedCall& gap, std::uint64_t frame) {
+  const std::string others =
+      std::to_string(gap.missedCalls) + (gap.missedCalls == 1 ? " other call" : " other calls");
+  if (gap.missedFrames == 0)
+    return others + " after frame " + std::to_string(frame) + " not recorded";
+  std::string text = "frames " + std::to_string(frame + 1) + "-" +
+                     std::to_string(frame + gap.missedFrames) + " were not recorded";
+  return gap.missedCalls == 0 ? text : text + ", nor " + others + " among them";
+}
+
 std::string callText(const RecordedCall& call, std::uint64_t frame) {
+  if (call.tag == CallTag::Gap) return "# " + gapText(call, frame);
   const std::string name(cablog::recording::kCallKinds[static_cast<int>(call.tag) - 1].name);
   switch (call.tag) {
     case CallTag::SetVehicleSpec: {

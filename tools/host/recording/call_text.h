@@ -22,4 +22,8 @@ std::string headerText(const RecordingHeader& header);
 // One line for one call; `frame` numbers the Elapse calls from 1.
 std::string callText(const RecordedCall& call, std::uint64_t frame);
 
+// What a gap record says, after frame `frame`: "frames F-G were not
+// recorded", or the other calls when no frame is missing.
+std::string gapText(const RecordedCall& gap, std::uint64_t frame);
+
 }  // namespace host

@@ -116,11 +116,22 @@ bool RecordingReader::next(RecordedCall& call) {
     return false;
   }
   const auto tag = read<std::uint8_t>();
+  if (tag == rec::kGapTag) {
+    if (!ensure(rec::kGapBytes)) return cut();
+    call.tag = CallTag::Gap;
+    call.offset = start;
+    call.missedFrames = read<std::uint32_t>();
+    call.missedCalls = read<std::uint32_t>();
+    // Nothing after a gap is told against what came before it.
+    lastBack_.reset();
+    panelOut_.fill(0);
+    soundOut_.fill(0);
+    return true;
+  }
   const rec::CallKind* kind = rec::callKind(tag);
   if (kind == nullptr) {
-    throw RecordingError(start, "a call tag from 1 to " +
-                                    std::to_string(std::size(rec::kCallKinds)) + ", found " +
-                                    hexByte(tag));
+    throw RecordingError(
+        start, "a call tag from 1 to " + std::to_string(rec::kGapTag) + ", found " + hexByte(tag));
   }
   if (!ensure(kind->argumentBytes)) return cut();
   call.tag = kind->tag;

@@ -66,6 +66,9 @@ struct RecordedCall {
   const HostArray* panelOut = nullptr;
   const HostArray* soundOut = nullptr;
   std::span<const ArrayChange> changes[kChangeLists];
+  // A gap (CallTag::Gap): the calls that were not recorded there.
+  std::uint32_t missedFrames = 0;
+  std::uint32_t missedCalls = 0;
 };
 
 class RecordingReader {

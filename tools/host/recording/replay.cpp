@@ -174,12 +174,14 @@ void replayCall(const Caller& module, const char* name, Function PluginApi::*ent
 
 void call(const Caller& module, const RecordedCall& c) {
   switch (c.tag) {
-#define HOST_REPLAY_CALL(name, method, tag, shape)                                     \
-  case CallTag::name:                                                                  \
-    replayCall<cablog::CallShape::shape>(module, #name, &PluginApi::name, c);          \
+#define HOST_REPLAY_CALL(name, method, tag, shape)                            \
+  case CallTag::name:                                                         \
+    replayCall<cablog::CallShape::shape>(module, #name, &PluginApi::name, c); \
     break;
     CABLOG_HOST_CALLS(HOST_REPLAY_CALL)
 #undef HOST_REPLAY_CALL
+    case CallTag::Gap:
+      break;  // with the comparison, below
   }
 }
 
@@ -197,6 +199,12 @@ class Replayer {
       : caller_(api), differences_(differences), chain_(chain) {}
 
   void replay(const RecordedCall& recorded) {
+    if (recorded.tag == CallTag::Gap) {
+      gaps +=
+          "the recording has a gap: " + gapText(recorded, frame()) + "; they are not compared\n";
+      result.missing += recorded.missedFrames;
+      return;
+    }
     if (recorded.tag != CallTag::Elapse) {
       try {
         call(caller_, recorded);
@@ -206,9 +214,9 @@ class Replayer {
       return;
     }
     ++result.frames;
-    differences_.startFrame(result.frames, recorded.state);
+    differences_.startFrame(frame(), recorded.state);
     if (result.frames == 1) firstTime_ = recorded.state.time;
-    caller_.at(static_cast<std::int64_t>(result.frames), recorded.state.time - firstTime_,
+    caller_.at(static_cast<std::int64_t>(frame()), recorded.state.time - firstTime_,
                recorded.state.location);
     if (recorded.panelGiven) panel_ = *recorded.panelIn;
     if (recorded.soundGiven) sound_ = *recorded.soundIn;
@@ -226,6 +234,8 @@ class Replayer {
 
   ReplayResult result;
   std::string firstFault;
+  // A line for each gap in the recording.
+  std::string gaps;
 
  private:
   void compare(const RecordedCall& recorded, const HandleRecord& back) {
@@ -246,9 +256,12 @@ class Replayer {
     if (recorded.faulted || braked) differences_.note(kFaultOutput, recorded.faulted, braked);
   }
 
+  // The frame's number in the recorded run, the frames of gaps counted.
+  std::uint64_t frame() const { return result.frames + result.missing; }
+
   void noteFault(CallTag tag) {
     if (result.faults++ > 0) return;
-    firstFault = std::string(callName(tag)) + " at frame " + std::to_string(result.frames) + ": " +
+    firstFault = std::string(callName(tag)) + " at frame " + std::to_string(frame()) + ": " +
                  currentExceptionText();
   }
 
@@ -334,6 +347,7 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
     out << "the recording is cut short: the call at byte " << reader.offset()
         << " is incomplete; every call before it was replayed\n";
   }
+  out << replayer.gaps;
   differences.printSummary(out);
   if (result.faults > 0) {
     out << "the module failed " << result.faults << " times, first in " << replayer.firstFault
@@ -354,6 +368,8 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
   out << speed << "replayed " << result.frames << " frames: " << result.frames - result.differing
       << " identical, " << result.differing << " differ, first difference at frame "
       << (result.firstDifference == 0 ? std::string("-") : std::to_string(result.firstDifference))
+      << (result.missing == 0 ? std::string()
+                              : ", " + std::to_string(result.missing) + " not recorded")
       << "\n";
   return result;
 }

@@ -27,6 +27,9 @@ struct ReplayResult {
   std::uint64_t faults = 0;
   // A chained cablog's line on its plug-in's faults; empty without any.
   std::string chainFaults;
+  // Frames of the recorded run that the recording lacks (gap records):
+  // neither replayed nor compared, but counted in the frame numbers.
+  std::uint64_t missing = 0;
 };
 
 // Loads the module and replays the recording into it, printing the summary

@@ -15,6 +15,8 @@ void showRecording(std::istream& in, std::ostream& out) {
   while (reader.next(call)) {
     if (call.tag == CallTag::Elapse) ++frame;
     out << callText(call, frame) << '\n';
+    // The frames that follow keep the numbers of the recorded run.
+    if (call.tag == CallTag::Gap) frame += call.missedFrames;
   }
   if (reader.cutShort()) {
     out << "# cut short: the call at byte " << reader.offset() << " is incomplete\n";
