@@ -13,14 +13,14 @@ bool EventList::startName() {
   return true;
 }
 
-void EventList::add(Event event) {
+void EventList::add(LogEvent event) {
   if (!startName()) return;
   const std::string_view name = kEventNames[static_cast<std::size_t>(event)];
   std::memcpy(text_ + size_, name.data(), name.size());
   size_ += name.size();
 }
 
-void EventList::add(Event event, std::int32_t number) {
+void EventList::add(LogEvent event, std::int32_t number) {
   if (!startName()) return;
   const std::string_view prefix = kEventNames[static_cast<std::size_t>(event)];
   std::memcpy(text_ + size_, prefix.data(), prefix.size());

@@ -9,8 +9,10 @@
 
 namespace cablog {
 
-// The one list of event names. Those ending in "_" take the call's number.
-enum class Event : std::uint8_t {
+// The one list of event names, an entry of the EVENTS cell each (the stand-in
+// has timed actions of a drive script, which are something else). Those
+// ending in "_" take the call's number.
+enum class LogEvent : std::uint8_t {
   Signal,
   Beacon,
   DoorOpen,
@@ -37,7 +39,7 @@ inline constexpr std::string_view kEventNames[] = {
     "PLUGIN_BRAKE", "PLUGIN_POWER", "PLUGIN_REVERSER", "PLUGIN_CONSTANT_SPEED",
     "PLUGIN_FAULT",
 };
-static_assert(std::size(kEventNames) == static_cast<std::size_t>(Event::PluginFault) + 1);
+static_assert(std::size(kEventNames) == static_cast<std::size_t>(LogEvent::PluginFault) + 1);
 
 // Names the cell shows; the rest are counted in a last word "+N".
 inline constexpr std::size_t kEventsShown = 16;
@@ -48,9 +50,9 @@ inline constexpr std::size_t kEventsCellCapacity = kEventsShown * kEventNameCapa
 
 class EventList {
  public:
-  void add(Event event);
+  void add(LogEvent event);
   // For the events whose name ends in the call's number.
-  void add(Event event, std::int32_t number);
+  void add(LogEvent event, std::int32_t number);
 
   bool empty() const { return count_ == 0; }
   void clear() {

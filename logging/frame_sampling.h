@@ -60,11 +60,11 @@ inline void lookAtNextFrame(Logger& logger) {
 }
 
 // Records an event for the next row's EVENTS cell.
-inline void noteEvent(Logger& logger, Event event) {
+inline void noteEvent(Logger& logger, LogEvent event) {
   logger.events.add(event);
   lookAtNextFrame(logger);
 }
-inline void noteEvent(Logger& logger, Event event, std::int32_t number) {
+inline void noteEvent(Logger& logger, LogEvent event, std::int32_t number) {
   logger.events.add(event, number);
   lookAtNextFrame(logger);
 }

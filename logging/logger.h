@@ -1,4 +1,7 @@
-// All lasting state of the plug-in, from Load to unload.
+// What the log keeps from Load to unload: how frames become rows, the values
+// and events of the next row, the columns, and the log's text and file. The
+// rest of the plug-in's state (the handle echo, the chain, the recorder) is
+// Plugin's (plugin/plugin.h).
 #pragma once
 
 #include <cstdint>

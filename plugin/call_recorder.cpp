@@ -106,7 +106,7 @@ void CallRecorder::start(const std::string& path, std::int32_t flushSeconds,
 
 void CallRecorder::callWith(CallTag tag, const void* bytes, std::size_t size) {
   if (gapOpen()) forgetArrays();
-  char record[1 + 32];
+  char record[1 + recording::kLongestWholeArguments];
   record[0] = static_cast<char>(tag);
   if (size > 0) std::memcpy(record + 1, bytes, size);
   if (!append(record, 1 + size)) ++missedCalls_;

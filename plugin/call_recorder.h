@@ -42,6 +42,7 @@ class CallRecorder {
   void call(recording::CallTag tag, std::int32_t value) { callWith(tag, &value, sizeof value); }
   template <typename Record>
   void call(recording::CallTag tag, const Record& record) {
+    static_assert(sizeof record <= recording::kLongestWholeArguments);
     callWith(tag, &record, sizeof record);
   }
 
@@ -89,7 +90,7 @@ class CallRecorder {
   bool anyBack_ = false;
   // The Elapse record being put together, at most a state, four full
   // change lists and a handle record long.
-  std::array<char, 64 + 4 * (2 + recording::kArraySize * recording::kChangeBytes)> pending_;
+  std::array<char, recording::kLongestElapseRecord> pending_;
   std::size_t pendingSize_ = 0;
   std::uint32_t frames_ = 0;
   // Calls since the last one stored that could not be.

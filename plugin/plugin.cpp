@@ -35,11 +35,11 @@ bool changes(std::optional<std::int32_t>& last, std::int32_t value) {
 // previous frame's.
 void notePluginEvents(Logger& logger, const std::optional<HandleRecord>& last,
                       const HandleRecord& decided) {
-  if (!last || last->brake != decided.brake) noteEvent(logger, Event::PluginBrake);
-  if (!last || last->power != decided.power) noteEvent(logger, Event::PluginPower);
-  if (!last || last->reverser != decided.reverser) noteEvent(logger, Event::PluginReverser);
+  if (!last || last->brake != decided.brake) noteEvent(logger, LogEvent::PluginBrake);
+  if (!last || last->power != decided.power) noteEvent(logger, LogEvent::PluginPower);
+  if (!last || last->reverser != decided.reverser) noteEvent(logger, LogEvent::PluginReverser);
   if (!last || last->constantSpeed != decided.constantSpeed) {
-    noteEvent(logger, Event::PluginConstantSpeed);
+    noteEvent(logger, LogEvent::PluginConstantSpeed);
   }
 }
 
@@ -58,6 +58,66 @@ std::string refusedInputs(const SettingSources& settings, const ModulePaths& pat
   return lines;
 }
 
+// The settings of a Load, each from its files, held to its range
+// (settings/settings_table.h).
+struct LoadSettings {
+  std::int32_t interval;
+  std::int32_t flushSeconds;
+  std::int32_t periodMs;
+  bool eventRows;
+  bool record;
+};
+
+LoadSettings readLoadSettings(SettingSources& settings) {
+  return {readIntSetting(Setting::Skip, settings), readIntSetting(Setting::Flush, settings),
+          readIntSetting(Setting::Period, settings),
+          readIntSetting(Setting::Events, settings) != 0,
+          readIntSetting(Setting::Record, settings) > 0};
+}
+
+// What a Load makes ready before it touches the running log, so that a Load
+// that finds no memory leaves the earlier log going on as it was.
+struct NewLog {
+  ColumnList columns;
+  LogBuffer header;
+  std::vector<ValueKey> arrayKeys;
+  bool logged = false;  // whether it writes a file at all
+  std::string plainName;
+  ClaimedName name;
+};
+
+// Each Load starts a log of its own; the values the host reported stay.
+// Nothing here allocates but the streamed log's copy of the header, which it
+// can do without.
+void startLog(Logger& logger, const LoadSettings& chosen, NewLog&& log) {
+  logger.framesAfterEventLook = 0;
+  logger.lastTime = 0;
+  logger.lastSpeed = 0.0f;
+  logger.columns = std::move(log.columns);
+  logger.logBuffer = std::move(log.header);
+  logger.logPath = std::move(log.name.path);
+  logger.sampleInterval = log.logged ? chosen.interval : 0;
+  logger.periodMs = chosen.periodMs;
+  // By time, the first frame is a periodic row.
+  logger.framesToSample = logger.periodMs > 0 ? 1 : logger.sampleInterval;
+  logger.firstRowDue = logger.periodMs > 0;
+  logger.eventRows = chosen.eventRows;
+  logger.events.clear();
+  logger.stream = LogStream{};
+  logger.stream.flushSeconds = chosen.flushSeconds;
+  logger.stream.created = log.name.created;
+  if (!log.name.created) logger.stream.claimFrom = std::move(log.plainName);
+  logger.arrayKeys = std::move(log.arrayKeys);
+  forgetPluginReadings(logger.values);
+  // The file holds the header from the start, so that a run the host ends
+  // without Dispose still leaves a log.
+  if (logger.stream.flushSeconds > 0) {
+    startStreaming(logger.stream, logger.logBuffer, logger.logPath);
+  } else if (log.name.created) {
+    writeLogFile(logger.logPath, logger.logBuffer, logger.stream.created);
+  }
+}
+
 }  // namespace
 
 void Plugin::load(const std::string& modulePath) {
@@ -68,21 +128,14 @@ void Plugin::load(const std::string& modulePath) {
   chain.release();
   const std::string_view separators = platform::pathSeparators();
   const ModulePaths paths = deriveModulePaths(modulePath, separators);
-
-  // Each setting from its files, held to its range (settings/settings_table.h).
   SettingSources settings(paths.settingsPath);
-  const std::int32_t interval = readIntSetting(Setting::Skip, settings);
-  const std::int32_t flushSeconds = readIntSetting(Setting::Flush, settings);
-  const std::int32_t periodMs = readIntSetting(Setting::Period, settings);
-  const bool eventRows = readIntSetting(Setting::Events, settings) != 0;
-  const bool record = readIntSetting(Setting::Record, settings) > 0;
+  const LoadSettings chosen = readLoadSettings(settings);
   recorder.stop();
 
-  ColumnList columns;
-  LogBuffer header;
+  NewLog log;
   const std::string refused =
-      refusedInputs(settings, paths, readColumns(columns, header, paths.columnsPath));
-  std::vector<ValueKey> arrayKeys = arrayKeysNamedBy(columns);
+      refusedInputs(settings, paths, readColumns(log.columns, log.header, paths.columnsPath));
+  log.arrayKeys = arrayKeysNamedBy(log.columns);
   logger.values.reserve(ValueKey::Events, kEventsCellCapacity);
   // A module whose folder is unknown (no path at all, or a relative one the
   // system could not resolve) writes no log, never one at the root of the
@@ -90,46 +143,18 @@ void Plugin::load(const std::string& modulePath) {
   // and so keeps no rows either. Nor does a run whose files were refused:
   // its log would not be the one asked for.
   const bool folderKnown = platform::isAbsolutePath(paths.directory, separators);
-  const bool logged = folderKnown && refused.empty();
-  std::string plainName =
-      logged ? logFilePath(paths.directory, platform::localNow(), separators.front()) : "";
-  ClaimedName name = logged ? claimLogName(plainName) : ClaimedName{};
-
-  // Each Load starts a log of its own; the values the host reported stay.
-  // Nothing from here on allocates but the streamed log's copy of the header,
-  // which it can do without.
-  logger.framesAfterEventLook = 0;
-  logger.lastTime = 0;
-  logger.lastSpeed = 0.0f;
-  logger.columns = std::move(columns);
-  logger.logBuffer = std::move(header);
-  logger.logPath = std::move(name.path);
-  logger.sampleInterval = logged ? interval : 0;
-  logger.periodMs = periodMs;
-  // By time, the first frame is a periodic row.
-  logger.framesToSample = logger.periodMs > 0 ? 1 : logger.sampleInterval;
-  logger.firstRowDue = logger.periodMs > 0;
-  logger.eventRows = eventRows;
-  logger.events.clear();
-  lastDecided_.reset();
-  logger.stream = LogStream{};
-  logger.stream.flushSeconds = flushSeconds;
-  logger.stream.created = name.created;
-  if (!name.created) logger.stream.claimFrom = std::move(plainName);
-  logger.arrayKeys = std::move(arrayKeys);
-  forgetPluginReadings(logger.values);
-  // The file holds the header from the start, so that a run the host ends
-  // without Dispose still leaves a log.
-  if (logger.stream.flushSeconds > 0) {
-    startStreaming(logger.stream, logger.logBuffer, logger.logPath);
-  } else if (name.created) {
-    writeLogFile(logger.logPath, logger.logBuffer, logger.stream.created);
+  log.logged = folderKnown && refused.empty();
+  if (log.logged) {
+    log.plainName = logFilePath(paths.directory, platform::localNow(), separators.front());
+    log.name = claimLogName(log.plainName);
   }
+  startLog(logger, chosen, std::move(log));
+  lastDecided_.reset();
   // Without a folder a chain could be neither found nor reported on.
   if (folderKnown) chain.build(paths, separators, settings);
   if (folderKnown && !refused.empty())
     platform::writeSmallFile(paths.chainStatusPath, refused, true);
-  if (record) {
+  if (chosen.record) {
     const RecordedModule chained =
         chain.active() ? describeModule(chain.path(), separators) : RecordedModule{};
     recorder.start(recordingPathFor(logger.logPath), logger.stream.flushSeconds, chained);
@@ -159,7 +184,7 @@ HandleRecord Plugin::decideChained(const VehicleState& state, std::int32_t* pane
   const HandleRecord decided =
       answer ? *answer : emergencyBrake(vehicleBrakeNotches_, highestBrake_, echoed());
   if (!answer) {
-    noteEvent(logger, Event::PluginFault);
+    noteEvent(logger, LogEvent::PluginFault);
     if (recorder.active()) recorder.markFaulted();
   }
   notePluginEvents(logger, lastDecided_, decided);
@@ -197,7 +222,7 @@ void Plugin::report(const Note& note, const Args&... args) {
   if (chain.active()) chain.call(entryOf<tag>(), args...);
 }
 
-void Plugin::noteChange(ValueKey key, std::optional<std::int32_t>& last, Event event,
+void Plugin::noteChange(ValueKey key, std::optional<std::int32_t>& last, LogEvent event,
                         std::int32_t value) {
   logger.values.setInt(key, value);
   if (changes(last, value)) noteEvent(logger, event);
@@ -212,7 +237,7 @@ void Plugin::setVehicleSpec(const VehicleSpec& vehicle) {
         v.setInt(ValueKey::VehicleNotch3, vehicle.notch3);
         v.setInt(ValueKey::VehicleNotch4, vehicle.notch4);
         v.setInt(ValueKey::VehicleCars, vehicle.cars);
-        noteEvent(logger, Event::Vehicle);
+        noteEvent(logger, LogEvent::Vehicle);
         vehicleBrakeNotches_ = vehicle.brakeNotches;
       },
       vehicle);
@@ -222,7 +247,7 @@ void Plugin::initialize(std::int32_t brakeMode) {
   report<CallTag::Initialize>(
       [&] {
         logger.values.setInt(ValueKey::Initialize, brakeMode);
-        noteEvent(logger, Event::Initialize);
+        noteEvent(logger, LogEvent::Initialize);
       },
       brakeMode);
 }
@@ -232,7 +257,7 @@ void Plugin::keyDown(std::int32_t key) {
   report<CallTag::KeyDown>(
       [&] {
         if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, true);
-        noteEvent(logger, Event::KeyDown, key);
+        noteEvent(logger, LogEvent::KeyDown, key);
       },
       key);
 }
@@ -241,7 +266,7 @@ void Plugin::keyUp(std::int32_t key) {
   report<CallTag::KeyUp>(
       [&] {
         if (const auto slot = keySlotOf(key)) logger.values.setBool(*slot, false);
-        noteEvent(logger, Event::KeyUp, key);
+        noteEvent(logger, LogEvent::KeyUp, key);
       },
       key);
 }
@@ -250,7 +275,7 @@ void Plugin::hornBlow(std::int32_t horn) {
   report<CallTag::HornBlow>(
       [&] {
         logger.values.setInt(ValueKey::Horn, horn);
-        noteEvent(logger, Event::Horn, horn);
+        noteEvent(logger, LogEvent::Horn, horn);
       },
       horn);
 }
@@ -259,7 +284,7 @@ void Plugin::hornBlow(std::int32_t horn) {
 // recording finds no memory, must not leave the host a stale position.
 void Plugin::setPower(std::int32_t notch) {
   echo.power = notch;
-  report<CallTag::SetPower>([&] { noteChange(ValueKey::Power, lastPower_, Event::Power, notch); },
+  report<CallTag::SetPower>([&] { noteChange(ValueKey::Power, lastPower_, LogEvent::Power, notch); },
                             notch);
 }
 
@@ -267,7 +292,7 @@ void Plugin::setBrake(std::int32_t notch) {
   echo.brake = notch;
   report<CallTag::SetBrake>(
       [&] {
-        noteChange(ValueKey::Brake, lastBrake_, Event::Brake, notch);
+        noteChange(ValueKey::Brake, lastBrake_, LogEvent::Brake, notch);
         if (!highestBrake_ || notch > *highestBrake_) highestBrake_ = notch;
       },
       notch);
@@ -276,12 +301,12 @@ void Plugin::setBrake(std::int32_t notch) {
 void Plugin::setReverser(std::int32_t position) {
   echo.reverser = position;
   report<CallTag::SetReverser>(
-      [&] { noteChange(ValueKey::Reverser, lastReverser_, Event::Reverser, position); }, position);
+      [&] { noteChange(ValueKey::Reverser, lastReverser_, LogEvent::Reverser, position); }, position);
 }
 
 void Plugin::setSignal(std::int32_t aspect) {
   report<CallTag::SetSignal>(
-      [&] { noteChange(ValueKey::Signal, lastSignal_, Event::Signal, aspect); }, aspect);
+      [&] { noteChange(ValueKey::Signal, lastSignal_, LogEvent::Signal, aspect); }, aspect);
 }
 
 void Plugin::setBeaconData(const BeaconData& beacon) {
@@ -292,7 +317,7 @@ void Plugin::setBeaconData(const BeaconData& beacon) {
         v.setInt(ValueKey::BeaconSignal, beacon.signal);
         v.setFloat(ValueKey::BeaconDistance, beacon.distance);
         v.setInt(ValueKey::BeaconOptional, beacon.optional);
-        noteEvent(logger, Event::Beacon);
+        noteEvent(logger, LogEvent::Beacon);
       },
       beacon);
 }
@@ -301,14 +326,14 @@ void Plugin::setBeaconData(const BeaconData& beacon) {
 void Plugin::doorOpen() {
   report<CallTag::DoorOpen>([&] {
     logger.values.setBool(ValueKey::PilotLamp, false);
-    noteEvent(logger, Event::DoorOpen);
+    noteEvent(logger, LogEvent::DoorOpen);
   });
 }
 
 void Plugin::doorClose() {
   report<CallTag::DoorClose>([&] {
     logger.values.setBool(ValueKey::PilotLamp, true);
-    noteEvent(logger, Event::DoorClose);
+    noteEvent(logger, LogEvent::DoorClose);
   });
 }
 

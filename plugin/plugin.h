@@ -109,7 +109,7 @@ class Plugin {
   template <recording::CallTag tag, typename Note, typename... Args>
   void report(const Note& note, const Args&... args);
   // A handle or the signal: stored, and an event when it changed.
-  void noteChange(ValueKey key, std::optional<std::int32_t>& last, Event event, std::int32_t value);
+  void noteChange(ValueKey key, std::optional<std::int32_t>& last, LogEvent event, std::int32_t value);
 
   // The chained plug-in's Elapse, and the events of what it decided.
   HandleRecord decideChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);

@@ -137,6 +137,25 @@ inline constexpr std::size_t kArraySize = 256;
 inline constexpr std::size_t kStateBytes = 40;
 inline constexpr std::size_t kHandleBytes = 16;
 inline constexpr std::size_t kChangeBytes = 5;  // uint8 index, int32 value
+
+// The longest arguments of a call recorded whole, as it came (all but
+// Elapse).
+constexpr std::size_t longestWholeArguments() {
+  std::size_t longest = 0;
+  for (const CallKind& kind : kCallKinds) {
+    if (kind.tag != CallTag::Elapse && kind.argumentBytes > longest) longest = kind.argumentBytes;
+  }
+  return longest;
+}
+inline constexpr std::size_t kLongestWholeArguments = longestWholeArguments();
+// The longest an Elapse record can be: its tag, flags and state, four full
+// change lists and a handle record.
+inline constexpr std::size_t kLongestElapseRecord =
+    1 + kCallKinds[static_cast<std::size_t>(CallTag::Elapse) - 1].argumentBytes + kHandleBytes +
+    4 * (2 + kArraySize * kChangeBytes);
+static_assert(kCallKinds[static_cast<std::size_t>(CallTag::Elapse) - 1].argumentBytes ==
+                  1 + kStateBytes,
+              "Elapse's fixed part is its flags and the state");
 // The longest a header's texts may be; anything longer is damage.
 inline constexpr std::size_t kMaxHeaderText = 4096;
 
