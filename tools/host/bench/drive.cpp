@@ -23,9 +23,9 @@ namespace {
 constexpr std::int32_t kSentinel = 0x5a5a5a5a;
 
 // Versions and array entries in the stand-in's messages. cablog's chain
-// status has its own, with upper-case digits: the stand-in includes nothing
-// of the plug-in's, and the platform layer they share holds system calls
-// only.
+// status has its own, with upper-case digits: of the plug-in the stand-in
+// includes only constants (the recording format, the list of host calls),
+// and the platform layer they share holds system calls only.
 std::string hex(std::int32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(value));
