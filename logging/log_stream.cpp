@@ -56,12 +56,21 @@ SharedFile openForWaiting(LogStream& stream, const LogBuffer& log, std::string& 
   return file;
 }
 
+// A file that must not be remade under what is waiting is checked for
+// before each write that would add to it (see LogStream::restartWhenGone).
+bool foundGone(LogStream& stream, const LogBuffer& log, const std::string& path) {
+  if (!stream.restartWhenGone || log.written() == 0 || platform::fileExists(path)) return false;
+  stream.file.close();
+  stream.gone = true;
+  return true;
+}
+
 // Writes what is waiting, opening the file if need be; returns whether all
 // of it went.
 bool writePending(LogStream& stream, LogBuffer& log, std::string& path) {
   if (log.pending() == 0) return true;
   // No free name was left: what is logged stays in memory.
-  if (path.empty()) return false;
+  if (path.empty() || foundGone(stream, log, path)) return false;
   if (!stream.file.isOpen()) {
     stream.file = openForWaiting(stream, log, path);
     if (!stream.file.isOpen()) return false;
@@ -102,11 +111,15 @@ bool finishStreaming(LogStream& stream, LogBuffer& log, std::string& path) {
     stream.failing = false;
     return true;
   }
-  if (path.empty()) return false;
+  if (path.empty() || foundGone(stream, log, path)) return false;
   if (!stream.file.isOpen()) stream.file = openForWaiting(stream, log, path);
   std::size_t sent = stream.file.isOpen() ? writeWaiting(stream.file, log) : 0;
   stream.file.close();
   if (sent > 0 && !platform::fileExists(path)) {
+    if (stream.restartWhenGone) {
+      stream.gone = true;
+      return false;
+    }
     // The file was deleted while open (or its folder removed), and took the
     // last bytes with it: they are still here, so they get a file again,
     // under the header. Rows written to it before are gone with it.

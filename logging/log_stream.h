@@ -41,6 +41,12 @@ struct LogStream {
   // plain name each attempt claims a name from again; empty for a name that
   // is no log's (a recording's).
   std::string claimFrom;
+  // For a file whose bytes mean nothing without those before them (a
+  // recording): before writing to a file that had bytes, whether it is
+  // still there; when it is gone, nothing is written and `gone` is set, for
+  // the writer to start again.
+  bool restartWhenGone = false;
+  bool gone = false;
   // The log reached its file whole at a Dispose and its memory was let go:
   // the file is never written again but for rows the host still sends after
   // that Dispose, added to its end at the next.

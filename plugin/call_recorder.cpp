@@ -95,6 +95,7 @@ void CallRecorder::start(const std::string& path, std::int32_t flushSeconds,
     buffer_.appendBytes(header);
     stream_ = LogStream{};
     stream_.flushSeconds = flushSeconds > 0 ? flushSeconds : 1;
+    stream_.restartWhenGone = true;
     startStreaming(stream_, buffer_, path_);
   } catch (const std::bad_alloc&) {
     stop();
@@ -109,7 +110,11 @@ void CallRecorder::callWith(CallTag tag, const void* bytes, std::size_t size) {
   char record[1 + recording::kLongestWholeArguments];
   record[0] = static_cast<char>(tag);
   if (size > 0) std::memcpy(record + 1, bytes, size);
-  if (!append(record, 1 + size)) ++missedCalls_;
+  if (append(record, 1 + size)) {
+    ++storedCalls_;
+  } else {
+    ++missedCalls_;
+  }
 }
 
 bool CallRecorder::append(const void* bytes, std::size_t size) {
@@ -177,16 +182,51 @@ void CallRecorder::elapseOut(const HandleRecord& back, const std::int32_t* panel
     }
   }
   pendingSize_ = 0;
-  if (!append(out, size)) ++missedFrames_;
-  if (++frames_ % kFramesPerClockLook == 0) flushIfDue(stream_, buffer_, path_);
+  if (append(out, size)) {
+    ++storedFrames_;
+  } else {
+    ++missedFrames_;
+  }
+  if (++frames_ % kFramesPerClockLook == 0) flushIfDue();
+}
+
+void CallRecorder::flushIfDue() {
+  cablog::flushIfDue(stream_, buffer_, path_);
+  if (stream_.gone) startAgain();
+}
+
+// The file went (deleted, or its folder removed) with every call it held,
+// and what waits was told against them: the recording starts again, its
+// header, then a gap for every call before, then whole records.
+void CallRecorder::startAgain() {
+  stream_.gone = false;
+  stream_.created = false;
+  buffer_.clear();
+  try {
+    buffer_.appendBytes(stream_.header);
+  } catch (const std::bad_alloc&) {
+    buffer_.clear();
+    active_ = false;
+    return;
+  }
+  missedFrames_ += storedFrames_;
+  missedCalls_ += storedCalls_;
+  storedFrames_ = storedCalls_ = 0;
+  forgetArrays();
 }
 
 void CallRecorder::finish() {
   if (!active_) return;
   // A gap at the end is said by a record of its own.
   if (gapOpen()) append("", 0);
-  // One more attempt when writing fails, as for the log.
-  if (!finishStreaming(stream_, buffer_, path_)) finishStreaming(stream_, buffer_, path_);
+  // One more attempt when writing fails, as for the log; a file that went
+  // is begun again, with a gap record for what it held.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (finishStreaming(stream_, buffer_, path_)) return;
+    if (!stream_.gone) continue;
+    startAgain();
+    if (active_) append("", 0);
+  }
 }
 
 void CallRecorder::stop() {
@@ -201,6 +241,7 @@ void CallRecorder::stop() {
   pendingSize_ = 0;
   frames_ = 0;
   missedFrames_ = missedCalls_ = 0;
+  storedFrames_ = storedCalls_ = 0;
 }
 
 }  // namespace cablog

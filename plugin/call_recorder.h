@@ -73,6 +73,10 @@ class CallRecorder {
   // at all; whether it was stored.
   bool append(const void* bytes, std::size_t size);
   bool gapOpen() const { return missedFrames_ > 0 || missedCalls_ > 0; }
+  // Writes what is waiting when it is due, or starts again when the file
+  // went (see LogStream::restartWhenGone).
+  void flushIfDue();
+  void startAgain();
   // What a reader knows after a gap record: all-zero arrays, no handles.
   // Every record is built after this when a gap is open, so the copies an
   // Elapse that could not be stored changed are never told against.
@@ -96,6 +100,10 @@ class CallRecorder {
   // Calls since the last one stored that could not be.
   std::uint32_t missedFrames_ = 0;
   std::uint32_t missedCalls_ = 0;
+  // Calls stored since the file was begun, which a file that went takes
+  // with it.
+  std::uint32_t storedFrames_ = 0;
+  std::uint32_t storedCalls_ = 0;
 };
 
 }  // namespace cablog
