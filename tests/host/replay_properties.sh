@@ -92,10 +92,24 @@ run_host 2 damaged.out replay damaged.rec --module "$sample"
 grep -q "byte $first: expected a call tag from 1 to 17, found 0xff" damaged.out.err ||
   fail "damaged file: $(cat damaged.out.err)"
 run_host 2 show-damaged.out show damaged.rec
+head -c "$first" "$rec" >empty.rec
+run_host 2 empty.out replay empty.rec --module "$sample"
+grep -q "holds no frame" empty.out.err || fail "a recording of no frame: $(cat empty.out.err)"
+
+# The stand-in's own recording of a plug-in it drives replays into the same
+# build without a difference, and into the changed one with some.
+run_host 0 own.out --plugin "$sample" --record own.rec
+run_host 0 own-same.out replay own.rec --module "$sample"
+tail -n 1 own-same.out | grep -Eq "^replayed ([0-9]+) frames: \1 identical, 0 differ" ||
+  fail "the stand-in's recording, replayed: $(tail -n 1 own-same.out)"
+run_host 1 own-other.out replay own.rec --module "$sample50"
 run_host 2 nomodule.out replay "$rec" --module "$log"
 grep -q "cannot load module" nomodule.out.err || fail "not a module: $(cat nomodule.out.err)"
-# Its exit status is the bench's to give.
-"${host[@]}" --chained --module "$work/faulty/$name" >faulty.out 2>&1 || true
+# The bench names the plug-in that faulted, the first fault and the brake.
+run_host 3 faulty.out --chained --module "$work/faulty/$name"
+grep -q 'the chained train plug-in faulted: .*sample_train_plugin_throws' faulty.out.err &&
+  grep -q '^  first:  Elapse at frame 3, [0-9.]* s, location [0-9.]* m: an exception: planted' faulty.out.err &&
+  grep -q 'cablog applied the emergency brake' faulty.out.err || fail "chained fault: $(cat faulty.out.err)"
 rec=$(ls faulty/Log_*.rec)
 run_host 0 faulty.txt show "$rec"
 [ "$(grep -c 'fault, emergency brake' faulty.txt)" = 1 ] &&

@@ -39,7 +39,7 @@ TEST(DriveScript, ReadsEveryAction) {
       "5 keyup 2\n"
       "6 horn 1\n"
       "90.125 end\n");
-  ASSERT_EQ(script.events.size(), 10u);
+  ASSERT_EQ(script.actions.size(), 10u);
   EXPECT_EQ(script.endMs, 90125);
   const struct {
     std::int64_t timeMs;
@@ -51,13 +51,13 @@ TEST(DriveScript, ReadsEveryAction) {
       {4000, Action::kDoorClose, 0}, {5000, Action::kKeyDown, 2}, {5000, Action::kKeyUp, 2},
       {6000, Action::kHorn, 1},
   };
-  for (std::size_t i = 0; i < script.events.size(); ++i) {
+  for (std::size_t i = 0; i < script.actions.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(script.events[i].timeMs, expected[i].timeMs);
-    EXPECT_EQ(script.events[i].action, expected[i].action);
-    EXPECT_EQ(script.events[i].value, expected[i].value);
+    EXPECT_EQ(script.actions[i].timeMs, expected[i].timeMs);
+    EXPECT_EQ(script.actions[i].action, expected[i].action);
+    EXPECT_EQ(script.actions[i].value, expected[i].value);
   }
-  const BeaconData& beacon = script.events[4].beacon;
+  const BeaconData& beacon = script.actions[4].beacon;
   EXPECT_EQ(beacon.type, 1);
   EXPECT_EQ(beacon.signal, -2);
   EXPECT_EQ(beacon.distance, 612.5f);
@@ -132,7 +132,7 @@ TEST(DriveScript, BuiltInDriveIsFourMinutesAndEndsWithTheDoorsShut) {
   const Script script = parseScript(builtinDrive(), std::string(kBuiltinDriveName), kTrain);
   EXPECT_EQ(script.endMs, 240000);
   bool closed = false;
-  for (const Event& event : script.events) {
+  for (const TimedAction& event : script.actions) {
     if (event.action == Action::kDoorOpen) closed = false;
     if (event.action == Action::kDoorClose) closed = true;
   }
@@ -142,7 +142,7 @@ TEST(DriveScript, BuiltInDriveIsFourMinutesAndEndsWithTheDoorsShut) {
 TEST(DriveScript, SampleScriptParses) {
   const Script script = readScript(CABLOG_SAMPLE_SCRIPT, kTrain);
   EXPECT_GT(script.endMs, 0);
-  EXPECT_FALSE(script.events.empty());
+  EXPECT_FALSE(script.actions.empty());
 }
 
 }  // namespace

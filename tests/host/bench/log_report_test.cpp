@@ -11,34 +11,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(LogReport, PicksTheNewestLogWrittenSinceTheStart) {
+TEST(LogReport, TakesTheOneLogTheLoadCreatedAndNoOtherRunsLog) {
   const cablog::testing::TempDir folder("host-logs");
-  const auto now = fs::file_time_type::clock::now();
-  const struct {
-    const char* name;
-    int ageSeconds;
-  } files[] = {
-      {"Log_240101-100000.csv", 3600},  // an earlier run's
-      {"Log_240101-110000.csv", 5},
-      {"Log_240101-110001.csv", 5},     // same time: the later Load's name wins,
-      {"Log_240101-110001-2.csv", 5},   // a suffix after none,
-      {"Log_240101-110001-10.csv", 5},  // -10 after -2,
-      {"Log_240101-110000-99.csv", 5},  // the stamp before the suffix
-      {"Log_240101-105959.csv", 6},
-      {"notes.csv", 0},
-      {"Log_240101-110002.txt", 0},
-  };
-  for (const auto& file : files) {
-    folder.write(file.name, "header,\r\n");
-    fs::last_write_time(folder.path() / file.name, now - std::chrono::seconds(file.ageSeconds));
+  for (const char* name :
+       {"Log_240101-100000.csv", "Log_240101-110001-2.csv", "notes.csv", "Log_240101-110002.txt"}) {
+    folder.write(name, "header,\r\n");
   }
-  const auto since = now - std::chrono::seconds(60);
-  const auto newest = newestLog(folder.path(), since);
-  ASSERT_TRUE(newest.has_value());
-  EXPECT_EQ(newest->filename(), "Log_240101-110001-10.csv");
+  const std::set<std::string> before = logsIn(folder.path());
+  EXPECT_EQ(before, (std::set<std::string>{"Log_240101-100000.csv", "Log_240101-110001-2.csv"}));
+  folder.write("Log_240101-110001.csv", "");
+  EXPECT_EQ(newLog(before, logsIn(folder.path())), "Log_240101-110001.csv");
+  EXPECT_FALSE(newLog(before, before).has_value());
+  // Two new logs: another process's Load ran at the same time.
+  folder.write("Log_240101-110001-3.csv", "");
+  EXPECT_FALSE(newLog(before, logsIn(folder.path())).has_value());
+  EXPECT_TRUE(logsIn(folder.path() / "missing").empty());
+}
 
-  EXPECT_FALSE(newestLog(folder.path(), now + std::chrono::seconds(60)).has_value());
-  EXPECT_FALSE(newestLog(folder.path() / "missing", since).has_value());
+TEST(LogReport, TheLoadLockIsHeldByOneAtATime) {
+  const cablog::testing::TempDir folder("host-lock");
+  LoadLock lock(folder.path());
+  EXPECT_TRUE(fs::is_directory(folder.path() / ".cablog-host-load.lock"));
+  lock.release();
+  EXPECT_FALSE(fs::exists(folder.path() / ".cablog-host-load.lock"));
+  const LoadLock again(folder.path());  // would wait if the first were still held
 }
 
 TEST(LogReport, CountsTheRowsBelowTheHeader) {

@@ -1,8 +1,47 @@
 #include "chain_status.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <string_view>
 
 namespace host {
+
+namespace {
+
+// The text after "name:" at the start of `line`, without the spaces before it.
+std::optional<std::string> field(const std::string& line, std::string_view name) {
+  if (line.size() <= name.size() || line.compare(0, name.size(), name) != 0 ||
+      line[name.size()] != ':') {
+    return std::nullopt;
+  }
+  const std::size_t start = line.find_first_not_of(' ', name.size() + 1);
+  return start == std::string::npos ? std::string() : line.substr(start);
+}
+
+}  // namespace
+
+void readStatusLine(const std::string& line, ChainStatus& status) {
+  if (auto reason = field(line, "reason")) status.reason = *reason;
+  if (auto module = field(line, "module")) status.module = *module;
+  if (auto faults = field(line, "faults")) {
+    const std::size_t first = faults->find("first:");
+    status.faults = std::atoll(faults->c_str());
+    if (first != std::string::npos) {
+      status.firstFault = faults->substr(faults->find_first_not_of(' ', first + 6));
+    }
+  }
+}
+
+std::string faultReport(const ChainStatus& status) {
+  if (status.faults <= 0) return {};
+  return "cablog-host: the chained train plug-in faulted: " +
+         (status.module.empty() ? std::string("(module not named)") : status.module) +
+         "\n  first:  " + (status.firstFault.empty() ? "(not told)" : status.firstFault) +
+         "\n  faults: " + std::to_string(status.faults) +
+         " calls failed; on each frame whose Elapse failed cablog applied the emergency brake "
+         "(" +
+         status.file.filename().string() + ")\n";
+}
 
 std::optional<ChainStatus> readChainStatus(const std::filesystem::path& module,
                                            std::filesystem::file_time_type since) {
@@ -19,7 +58,7 @@ std::optional<ChainStatus> readChainStatus(const std::filesystem::path& module,
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (status.lines.empty()) status.chained = line.rfind("cablog chained", 0) == 0;
-    if (line.rfind("reason:", 0) == 0) status.reason = line.substr(line.find_first_not_of(' ', 7));
+    readStatusLine(line, status);
     status.lines.push_back(line);
   }
   return status;

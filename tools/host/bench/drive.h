@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "drive_script.h"
+#include "host_recorder.h"
 #include "plugin_api.h"
 #include "records.h"
 
@@ -38,22 +39,36 @@ struct Pacing {
   std::int64_t crashAtMs = -1;  // before the first frame at or past it, crash
 };
 
+// Everything about a drive but the module and the script.
+struct DriveSetup {
+  int fps = 60;
+  // The module may hand back other handles and write the panel and sound
+  // arrays: a train's own plug-in, driven directly or chained behind cablog.
+  bool trainRules = false;
+  Pacing pacing;
+  HostRecorder* recorder = nullptr;  // --record: every call made, and what came back
+  // Runs once Load and GetPluginVersion have returned; if it throws, the
+  // module gets Dispose and the exception goes on.
+  std::function<void()> afterLoad;
+};
+
 // Number of frames needed to reach the end of the script.
 std::int64_t framesFor(const Script& script, int fps);
 
 // Throws ModuleError, naming the frame, if the module answers the wrong
-// version, does not hand back the handles it was given, or writes into the
-// panel or sound arrays. A `chained` module (a logger with a train's own
-// plug-in behind it) may do the last two, as a train plug-in does: the
-// arrays then keep what the module left in them from frame to frame, as a
-// host's do, and the frames whose handles differ are counted instead.
+// version, or if a logger does not hand back the handles it was given or
+// writes into the panel or sound arrays. Under `trainRules` the arrays keep
+// what the module left in them from frame to frame, as a host's do, and the
+// frames whose handles differ from the driver's are counted instead.
 // Either way the train runs on the brake, power and reverser Elapse handed
-// back, from the next frame on; the constant-speed field moves nothing.
-// `afterLoad` runs once Load and GetPluginVersion have returned; if it
-// throws, the module gets Dispose and the exception goes on. A crash
-// (`pacing`) ends the process there and then, without Dispose and without
-// unwinding.
-DriveResult drive(const PluginApi& api, const Script& script, int fps, bool chained = false,
-                  const Pacing& pacing = {}, const std::function<void()>& afterLoad = {});
+// back, from the next frame on; the constant-speed field moves nothing. A
+// crash (`pacing`) ends the process there and then, without Dispose and
+// without unwinding.
+DriveResult drive(const PluginApi& api, const Script& script, const DriveSetup& setup);
+
+inline DriveResult drive(const PluginApi& api, const Script& script, int fps,
+                         bool trainRules = false) {
+  return drive(api, script, DriveSetup{fps, trainRules, {}, nullptr, {}});
+}
 
 }  // namespace host

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "host_error.h"
 #include "script_line.h"
@@ -12,7 +13,8 @@ namespace {
 
 // Fills `event` from the words after the time; false for "end". Notches are
 // checked against the train once the whole script is read.
-bool readAction(const ScriptLine& line, const std::vector<std::string_view>& words, Event& event) {
+bool readAction(const ScriptLine& line, const std::vector<std::string_view>& words,
+                TimedAction& event) {
   const std::string_view name = words[1];
   if (name == "end") {
     line.expectCount(words, 2, 0, "no values");
@@ -76,7 +78,7 @@ std::string secondsText(std::int64_t ms) {
 // What can only be checked once every line is read: notches against the
 // train, times against the end, locations against the line's ends.
 void checkWhole(const Script& script) {
-  for (const Event& event : script.events) {
+  for (const TimedAction& event : script.actions) {
     const ScriptLine line(script.source, event.line);
     if (event.action == Action::kPower) {
       line.whole(std::to_string(event.value), 0, script.vehicle.powerNotches, "power notch");
@@ -111,16 +113,105 @@ void checkWhole(const Script& script) {
 
 }  // namespace
 
+namespace {
+
+// Reads a script line by line, remembering what must be said at most once.
+class ScriptReader {
+ public:
+  ScriptReader(const std::string& source, const VehicleSpec& vehicle) {
+    script_.source = source;
+    script_.vehicle = vehicle;
+  }
+
+  void read(const ScriptLine& line, const std::vector<std::string_view>& words) {
+    if (!readUntimed(line, words)) readTimed(line, words);
+  }
+  Script finish();
+
+ private:
+  // Untimed lines, each said at most once where that matters.
+  void once(const ScriptLine& line, std::string_view word, int& seen) const {
+    if (seen != 0) {
+      line.fail("'" + std::string(word) + "' was set already on line " + std::to_string(seen));
+    }
+    seen = line.number();
+  }
+  bool readUntimed(const ScriptLine& line, const std::vector<std::string_view>& words);
+  void readTimed(const ScriptLine& line, const std::vector<std::string_view>& words);
+
+  Script script_;
+  bool ended_ = false;
+  bool anyAction_ = false;
+  int startLine_ = 0;
+  int vehicleLine_ = 0;
+  int initializeLine_ = 0;
+  int lineLine_ = 0;
+};
+
+bool ScriptReader::readUntimed(const ScriptLine& line, const std::vector<std::string_view>& words) {
+  const std::string_view word = words[0];
+  if (word == "vehicle") {
+    once(line, word, vehicleLine_);
+    script_.vehicle = readVehicle(line, words);
+  } else if (word == "initialize") {
+    once(line, word, initializeLine_);
+    line.expectCount(words, 1, 1, "one number");
+    script_.initializeWith = line.anyWhole(words[1], "Initialize argument");
+  } else if (word == "start") {
+    once(line, word, startLine_);
+    line.expectCount(words, 1, 2, "a location (m) and a speed (km/h)");
+    script_.startLocation = line.number(words[1], "location");
+    script_.startSpeed = line.number(words[2], "speed");
+  } else if (word == "line") {
+    once(line, word, lineLine_);
+    script_.route.line = parseLineEnds(line, words);
+  } else if (word == "at") {
+    addRouteItem(line, words, script_.route);
+  } else if (word == "expect") {
+    script_.expectations.push_back(parseExpectation(line, words, kPanelSize));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void ScriptReader::readTimed(const ScriptLine& line, const std::vector<std::string_view>& words) {
+  if (words.size() < 2) line.fail("expected a time in seconds and an action");
+  if (ended_) line.fail("no timed action may follow 'end'");
+  TimedAction action;
+  action.line = line.number();
+  action.timeMs = line.seconds(words[0]);
+  if (action.timeMs > kLongestDriveMs) line.fail("time is past the 24-hour limit");
+  if (action.timeMs < script_.endMs) {
+    line.fail("time " + std::string(words[0]) + " is earlier than the line before");
+  }
+  script_.endMs = action.timeMs;
+  anyAction_ = true;
+  if (readAction(line, words, action)) {
+    script_.actions.push_back(action);
+  } else {
+    ended_ = true;
+  }
+}
+
+Script ScriptReader::finish() {
+  const std::string& source = script_.source;
+  if (!anyAction_) throw HostError(source + ": no actions, nothing to drive");
+  if (script_.endMs == 0) {
+    throw HostError(source + ": the drive ends at 0 s (add a later 'end' line)");
+  }
+  if (script_.route.line && !script_.route.line->contains(script_.startLocation)) {
+    throw HostError(source + ":" + std::to_string(startLine_ != 0 ? startLine_ : lineLine_) +
+                    ": the start location lies beyond the line's ends");
+  }
+  checkWhole(script_);
+  return std::move(script_);
+}
+
+}  // namespace
+
 Script parseScript(std::string_view text, const std::string& source, const VehicleSpec& vehicle) {
-  Script script;
-  script.source = source;
-  script.vehicle = vehicle;
-  bool ended = false;
-  bool anyAction = false;
-  int startLine = 0;
-  int vehicleLine = 0;
-  int initializeLine = 0;
-  int lineLine = 0;
+  ScriptReader reader(source, vehicle);
   int lineNumber = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -129,78 +220,12 @@ Script parseScript(std::string_view text, const std::string& source, const Vehic
     std::string_view content = text.substr(pos, next - pos);
     pos = next + 1;
     ++lineNumber;
-
     content = content.substr(0, content.find('#'));
     if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
     const std::vector<std::string_view> words = splitWords(content);
-    if (words.empty()) continue;
-    const ScriptLine line(source, lineNumber);
-
-    // Untimed lines, each said at most once where that matters.
-    const auto once = [&](int& seen) {
-      if (seen != 0)
-        line.fail("'" + std::string(words[0]) + "' was set already on line " +
-                  std::to_string(seen));
-      seen = lineNumber;
-    };
-    if (words[0] == "vehicle") {
-      once(vehicleLine);
-      script.vehicle = readVehicle(line, words);
-      continue;
-    }
-    if (words[0] == "initialize") {
-      once(initializeLine);
-      line.expectCount(words, 1, 1, "one number");
-      script.initializeWith = line.anyWhole(words[1], "Initialize argument");
-      continue;
-    }
-    if (words[0] == "start") {
-      once(startLine);
-      line.expectCount(words, 1, 2, "a location (m) and a speed (km/h)");
-      script.startLocation = line.number(words[1], "location");
-      script.startSpeed = line.number(words[2], "speed");
-      continue;
-    }
-    if (words[0] == "line") {
-      once(lineLine);
-      script.route.line = parseLineEnds(line, words);
-      continue;
-    }
-    if (words[0] == "at") {
-      addRouteItem(line, words, script.route);
-      continue;
-    }
-    if (words[0] == "expect") {
-      script.expectations.push_back(parseExpectation(line, words, kPanelSize));
-      continue;
-    }
-
-    if (words.size() < 2) line.fail("expected a time in seconds and an action");
-    if (ended) line.fail("no timed action may follow 'end'");
-    Event event;
-    event.line = lineNumber;
-    event.timeMs = line.seconds(words[0]);
-    if (event.timeMs > kLongestDriveMs) line.fail("time is past the 24-hour limit");
-    if (event.timeMs < script.endMs) {
-      line.fail("time " + std::string(words[0]) + " is earlier than the line before");
-    }
-    script.endMs = event.timeMs;
-    anyAction = true;
-    if (readAction(line, words, event)) {
-      script.events.push_back(event);
-    } else {
-      ended = true;
-    }
+    if (!words.empty()) reader.read(ScriptLine(source, lineNumber), words);
   }
-  if (!anyAction) throw HostError(source + ": no actions, nothing to drive");
-  if (script.endMs == 0)
-    throw HostError(source + ": the drive ends at 0 s (add a later 'end' line)");
-  if (script.route.line && !script.route.line->contains(script.startLocation)) {
-    throw HostError(source + ":" + std::to_string(startLine != 0 ? startLine : lineLine) +
-                    ": the start location lies beyond the line's ends");
-  }
-  checkWhole(script);
-  return script;
+  return reader.finish();
 }
 
 Script readScript(const std::string& path, const VehicleSpec& vehicle) {

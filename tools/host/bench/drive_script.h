@@ -42,7 +42,8 @@ enum class Action {
   kHorn,
 };
 
-struct Event {
+// A timed line of the script: what the driver (or the line) does, and when.
+struct TimedAction {
   std::int64_t timeMs = 0;
   Action action = Action::kPower;
   std::int32_t value = 0;  // notch, position, aspect, key or horn
@@ -55,9 +56,9 @@ struct Event {
 inline constexpr std::int32_t kStartWithServiceBrake = 1;
 
 struct Script {
-  std::string source;         // the file name, for messages
-  std::vector<Event> events;  // in time order
-  std::int64_t endMs = 0;     // the drive runs until this time
+  std::string source;                // the file name, for messages
+  std::vector<TimedAction> actions;  // in time order
+  std::int64_t endMs = 0;            // the drive runs until this time
   VehicleSpec vehicle{};
   std::int32_t initializeWith = kStartWithServiceBrake;
   double startLocation = 0;  // m

@@ -19,6 +19,16 @@ int parseFps(const std::string& text) {
   return fps;
 }
 
+std::int64_t parseTimeout(const std::string& text) {
+  std::int64_t seconds = -1;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, seconds);
+  if (ec != std::errc() || ptr != end || seconds < 0 || seconds > 86400) {
+    throw UsageError("--timeout '" + text + "': expected whole seconds from 0 (no limit) to 86400");
+  }
+  return seconds;
+}
+
 // Seconds of simulated time, with up to three decimals, as in scripts.
 std::int64_t parseCrashAt(const std::string& text) {
   double seconds = -1;
@@ -28,6 +38,57 @@ std::int64_t parseCrashAt(const std::string& text) {
     throw UsageError("--crash-at '" + text + "': expected seconds of simulated time, 0 or more");
   }
   return static_cast<std::int64_t>(seconds * 1000 + 0.5);
+}
+
+// A lone option; false if `arg` is none of them.
+bool parseFlag(const std::string& arg, Options& options) {
+  if (arg == "-h" || arg == "--help") {
+    options.help = true;
+  } else if (arg == "--print-builtin") {
+    options.printBuiltin = true;
+  } else if (arg == "--chained") {
+    options.chained = true;
+  } else if (arg == "--realtime") {
+    options.realtime = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// An option with a value; false if `arg` is none of them.
+// `value` takes the word after `arg`.
+template <typename Value>
+bool parseValued(const std::string& arg, const Value& value, Options& options) {
+  if (arg == "--module") {
+    options.module = value();
+  } else if (arg == "--plugin") {
+    options.plugin = value();
+  } else if (arg == "--record") {
+    options.record = value();
+  } else if (arg == "--fps") {
+    options.fps = parseFps(value());
+  } else if (arg == "--route") {
+    options.route = value();
+  } else if (arg == "--workdir") {
+    options.workdir = value();
+  } else if (arg == "--timeout") {
+    options.timeoutSeconds = parseTimeout(value());
+  } else if (arg == "--crash-at") {
+    options.crashAtMs = parseCrashAt(value());
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void checkTogether(const Options& options) {
+  if (!options.plugin.empty() && !options.module.empty()) {
+    throw UsageError("--plugin or --module, not both");
+  }
+  if (!options.plugin.empty() && options.chained) {
+    throw UsageError("--chained is for cablog with a plug-in behind it, not for --plugin");
+  }
 }
 
 }  // namespace
@@ -40,25 +101,8 @@ Options parseOptions(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
       return args[++i];
     };
-    if (arg == "-h" || arg == "--help") {
-      options.help = true;
-    } else if (arg == "--print-builtin") {
-      options.printBuiltin = true;
-    } else if (arg == "--chained") {
-      options.chained = true;
-    } else if (arg == "--module") {
-      options.module = value();
-    } else if (arg == "--fps") {
-      options.fps = parseFps(value());
-    } else if (arg == "--route") {
-      options.route = value();
-    } else if (arg == "--workdir") {
-      options.workdir = value();
-    } else if (arg == "--realtime") {
-      options.realtime = true;
-    } else if (arg == "--crash-at") {
-      options.crashAtMs = parseCrashAt(value());
-    } else if (arg.size() > 1 && arg[0] == '-') {
+    if (parseFlag(arg, options) || parseValued(arg, value, options)) continue;
+    if (arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option " + arg);
     } else if (!options.script.empty()) {
       throw UsageError("only one drive script, please (got " + options.script + " and " + arg +
@@ -67,6 +111,7 @@ Options parseOptions(const std::vector<std::string>& args) {
       options.script = arg;
     }
   }
+  checkTogether(options);
   return options;
 }
 

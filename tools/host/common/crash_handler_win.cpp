@@ -1,6 +1,10 @@
 // The crash report on Windows: the unhandled-exception filter sees what no
-// handler of the module's own caught, and nothing that it did catch.
+// handler of the module's own caught, and nothing that it did catch. A stack
+// overflow is caught first, by a vectored handler, on the stack the thread
+// keeps in reserve for it.
 #include <windows.h>
+
+#include <csignal>
 
 #include "crash_report.h"
 
@@ -22,21 +26,66 @@ constexpr Fatal kFatal[] = {
     {EXCEPTION_DATATYPE_MISALIGNMENT, "misaligned access"},
 };
 
-LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
+// Enough for the report: the handler runs on what is left of the stack.
+constexpr ULONG kStackReserve = 64 * 1024;
+
+[[noreturn]] void report(const EXCEPTION_RECORD& record) {
   const char* name = "unhandled exception";
   for (const Fatal& fatal : kFatal) {
-    if (fatal.code == exception->ExceptionRecord->ExceptionCode) name = fatal.name;
+    if (fatal.code == record.ExceptionCode) name = fatal.name;
   }
-  char report[512];
-  const std::size_t length = formatCrashReport(callSite(), name, report, sizeof report);
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), report, static_cast<DWORD>(length), &written, nullptr);
   // No DLL detach: the module's state is not to be trusted any more.
-  TerminateProcess(GetCurrentProcess(), kCrashExitStatus);
-  return EXCEPTION_EXECUTE_HANDLER;
+  reportFault({name, record.ExceptionAddress});
 }
 
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* exception) {
+  report(*exception->ExceptionRecord);
+}
+
+// Only a stack overflow: any other exception may be one the module handles
+// itself.
+LONG WINAPI onStackOverflow(EXCEPTION_POINTERS* exception) {
+  if (exception->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) {
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  report(*exception->ExceptionRecord);
+}
+
+// abort() and a failed assert reach the C runtime's SIGABRT, which the
+// module shares with the stand-in.
+extern "C" void onAbort(int) {
+  reportFault({"abort"});
+}
+
+char modulePath[MAX_PATH + 1];
+
 }  // namespace
+
+void writeError(const char* text, std::size_t length) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
+}
+
+bool moduleOfAddress(const void* address, const char*& path, std::uintptr_t& offset,
+                     std::uintptr_t& linkedBase) {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          static_cast<LPCSTR>(address), &module)) {
+    return false;
+  }
+  const DWORD length = GetModuleFileNameA(module, modulePath, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  modulePath[length] = '\0';
+  path = modulePath;
+  offset = reinterpret_cast<std::uintptr_t>(address) - reinterpret_cast<std::uintptr_t>(module);
+  // The loaded image starts with its own headers.
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(module);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const char*>(module) +
+                                                             dos->e_lfanew);
+  linkedBase = static_cast<std::uintptr_t>(nt->OptionalHeader.ImageBase);
+  return true;
+}
 
 void endProcessAbruptly(int status) {
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
@@ -45,7 +94,11 @@ void endProcessAbruptly(int status) {
 }
 
 void installCrashReport() {
+  ULONG reserve = kStackReserve;
+  SetThreadStackGuarantee(&reserve);
+  AddVectoredExceptionHandler(1, onStackOverflow);
   SetUnhandledExceptionFilter(onUnhandledException);
+  std::signal(SIGABRT, onAbort);
 }
 
 }  // namespace host

@@ -27,9 +27,11 @@ class ModuleError : public HostError {
   using HostError::HostError;
 };
 
-// Exit statuses, for CI.
+// Exit statuses, for CI: the same for drives, replay and test.
 inline constexpr int kExitHeld = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitCannotRun = 2;
+inline constexpr int kExitFailed = 1;     // an expectation failed, a host rule was broken
+inline constexpr int kExitCannotRun = 2;  // bad usage, script, module or recording
+inline constexpr int kExitCrashed = 3;    // the module crashed, or a chained plug-in faulted
+inline constexpr int kExitTimedOut = 4;   // a call did not return within --timeout
 
 }  // namespace host

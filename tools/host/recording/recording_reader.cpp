@@ -103,6 +103,51 @@ bool RecordingReader::readChanges(HostArray& array, ChangeList list, RecordedCal
   return true;
 }
 
+bool RecordingReader::readElapse(RecordedCall& call) {
+  const std::uint64_t flagsAt = consumed_;
+  const auto flags = read<std::uint8_t>();
+  if ((flags & ~rec::ElapseFlags::kAll) != 0) {
+    throw RecordingError(flagsAt, "Elapse flags from 0 to " +
+                                      std::to_string(rec::ElapseFlags::kAll) + ", found " +
+                                      hexByte(flags));
+  }
+  if ((flags & rec::ElapseFlags::kSameHandles) != 0 && !lastBack_) {
+    throw RecordingError(flagsAt, "the first Elapse to hold its handle record, found none");
+  }
+  call.state = read<VehicleState>();
+  for (auto& list : call.changes) list = {};
+  call.panelGiven = (flags & rec::ElapseFlags::kPanelGiven) != 0;
+  call.soundGiven = (flags & rec::ElapseFlags::kSoundGiven) != 0;
+  call.faulted = (flags & rec::ElapseFlags::kFaulted) != 0;
+  // Told against the arrays on return from the previous Elapse.
+  if (call.panelGiven) {
+    panelIn_ = panelOut_;
+    if (!readChanges(panelIn_, kPanelIn, call)) return false;
+  }
+  if (call.soundGiven) {
+    soundIn_ = soundOut_;
+    if (!readChanges(soundIn_, kSoundIn, call)) return false;
+  }
+  if ((flags & rec::ElapseFlags::kSameHandles) == 0) {
+    if (!ensure(rec::kHandleBytes)) return false;
+    lastBack_ = read<HandleRecord>();
+  }
+  call.back = *lastBack_;
+  if (call.panelGiven) {
+    panelOut_ = panelIn_;
+    if (!readChanges(panelOut_, kPanelOut, call)) return false;
+  }
+  if (call.soundGiven) {
+    soundOut_ = soundIn_;
+    if (!readChanges(soundOut_, kSoundOut, call)) return false;
+  }
+  call.panelIn = &panelIn_;
+  call.soundIn = &soundIn_;
+  call.panelOut = &panelOut_;
+  call.soundOut = &soundOut_;
+  return true;
+}
+
 bool RecordingReader::next(RecordedCall& call) {
   if (cutShort_) return false;
   const std::uint64_t start = consumed_;
@@ -143,50 +188,9 @@ bool RecordingReader::next(RecordedCall& call) {
     case CallTag::SetBeaconData:
       call.beacon = read<BeaconData>();
       break;
-    case CallTag::Elapse: {
-      const std::uint64_t flagsAt = consumed_;
-      const auto flags = read<std::uint8_t>();
-      if ((flags & ~rec::ElapseFlags::kAll) != 0) {
-        throw RecordingError(flagsAt, "Elapse flags from 0 to " +
-                                          std::to_string(rec::ElapseFlags::kAll) + ", found " +
-                                          hexByte(flags));
-      }
-      if ((flags & rec::ElapseFlags::kSameHandles) != 0 && !lastBack_) {
-        throw RecordingError(flagsAt, "the first Elapse to hold its handle record, found none");
-      }
-      call.state = read<VehicleState>();
-      for (auto& list : call.changes) list = {};
-      call.panelGiven = (flags & rec::ElapseFlags::kPanelGiven) != 0;
-      call.soundGiven = (flags & rec::ElapseFlags::kSoundGiven) != 0;
-      call.faulted = (flags & rec::ElapseFlags::kFaulted) != 0;
-      // Told against the arrays on return from the previous Elapse.
-      if (call.panelGiven) {
-        panelIn_ = panelOut_;
-        if (!readChanges(panelIn_, kPanelIn, call)) return cut();
-      }
-      if (call.soundGiven) {
-        soundIn_ = soundOut_;
-        if (!readChanges(soundIn_, kSoundIn, call)) return cut();
-      }
-      if ((flags & rec::ElapseFlags::kSameHandles) == 0) {
-        if (!ensure(rec::kHandleBytes)) return cut();
-        lastBack_ = read<HandleRecord>();
-      }
-      call.back = *lastBack_;
-      if (call.panelGiven) {
-        panelOut_ = panelIn_;
-        if (!readChanges(panelOut_, kPanelOut, call)) return cut();
-      }
-      if (call.soundGiven) {
-        soundOut_ = soundIn_;
-        if (!readChanges(soundOut_, kSoundOut, call)) return cut();
-      }
-      call.panelIn = &panelIn_;
-      call.soundIn = &soundIn_;
-      call.panelOut = &panelOut_;
-      call.soundOut = &soundOut_;
+    case CallTag::Elapse:
+      if (!readElapse(call)) return cut();
       break;
-    }
     default:
       if (kind->argumentBytes == 4) call.value = read<std::int32_t>();
       break;

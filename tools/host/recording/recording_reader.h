@@ -101,6 +101,8 @@ class RecordingReader {
   std::string readText(const char* what);
   // One change list, applied to `array`; false if the file ends inside it.
   bool readChanges(HostArray& array, ChangeList list, RecordedCall& call);
+  // An Elapse record's fields after its tag; false if the file ends inside it.
+  bool readElapse(RecordedCall& call);
 
   std::istream& in_;
   std::vector<char> buffer_;

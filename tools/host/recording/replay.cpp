@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "call_text.h"
+#include "crash_report.h"
 #include "host_error.h"
 #include "module_caller.h"
 #include "platform/platform.h"
@@ -86,7 +87,7 @@ class ChainStatus {
 };
 
 const char* kUsage =
-    "usage: cablog-host replay RECORDING --module PATH [--report FILE]\n"
+    "usage: cablog-host replay RECORDING --module PATH [--report FILE] [--timeout SECONDS]\n"
     "       cablog-host show RECORDING\n";
 
 // The outputs of one frame that differ, and the tallies over the run.
@@ -196,7 +197,7 @@ std::string fileFacts(std::uint64_t size, std::uint64_t hash) {
 class Replayer {
  public:
   Replayer(const PluginApi& api, Differences& differences, ChainStatus& chain)
-      : caller_(api), differences_(differences), chain_(chain) {}
+      : caller_(api, Caller::kExceptionsReturn), differences_(differences), chain_(chain) {}
 
   void replay(const RecordedCall& recorded) {
     if (recorded.tag == CallTag::Gap) {
@@ -273,6 +274,49 @@ class Replayer {
   std::int64_t firstTime_ = 0;  // the crash report counts time from the first frame
 };
 
+void printEnd(const ReplayResult& result, const RecordingReader& reader,
+              const Differences& differences, const Replayer& replayer, std::ostream& out) {
+  if (reader.cutShort()) {
+    out << "the recording is cut short: the call at byte " << reader.offset()
+        << " is incomplete; every call before it was replayed\n";
+  }
+  out << replayer.gaps;
+  differences.printSummary(out);
+  if (result.faults > 0) {
+    out << "the module failed " << result.faults << " times, first in " << replayer.firstFault << "\n";
+  }
+  if (!result.chainFaults.empty()) {
+    out << "the module's chained plug-in failed; its status file says: " << result.chainFaults
+        << "\n";
+  }
+  out << "Replay is open loop: every frame gets the state the recorded run had. After the first "
+         "difference the real train would have moved otherwise, so later differences may only "
+         "follow from the first.\n";
+  char speed[96];
+  std::snprintf(speed, sizeof speed, "replay speed: %.0f frames a second (%.3f s)\n",
+                result.seconds > 0 ? static_cast<double>(result.frames) / result.seconds : 0.0,
+                result.seconds);
+  out << speed << "replayed " << result.frames << " frames: " << result.frames - result.differing
+      << " identical, " << result.differing << " differ, first difference at frame "
+      << (result.firstDifference == 0 ? std::string("-") : std::to_string(result.firstDifference))
+      << (result.missing == 0 ? std::string()
+                              : ", " + std::to_string(result.missing) + " not recorded")
+      << "\n";
+}
+
+std::int64_t parseSeconds(const std::string& text) {
+  std::size_t used = 0;
+  long long seconds = -1;
+  try {
+    seconds = std::stoll(text, &used);
+  } catch (const std::exception&) {
+  }
+  if (used != text.size() || seconds < 0 || seconds > 86400) {
+    throw UsageError("--timeout '" + text + "': expected whole seconds from 0 (no limit) to 86400");
+  }
+  return seconds;
+}
+
 }  // namespace
 
 ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
@@ -287,6 +331,8 @@ ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
       options.module = value();
     } else if (arg == "--report") {
       options.report = value();
+    } else if (arg == "--timeout") {
+      options.timeoutSeconds = parseSeconds(value());
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option " + arg);
     } else if (!options.recording.empty()) {
@@ -312,11 +358,14 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
                                           fileFacts(header.moduleSize, header.moduleHash))
       << ")\n";
 
-  const std::string module = std::filesystem::absolute(options.module).string();
+  // Kept for the crash report, which names it.
+  static std::string module;
+  module = std::filesystem::absolute(options.module).string();
   // Files keep the time of their last write; anything older is not this
   // replay's.
   const auto filesSince = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
   const PluginModule plugin(module);
+  callSite().module.store(module.c_str());
   if (const auto bytes = cablog::platform::readFile(module)) {
     const std::uint64_t hash = cablog::recording::fnv1a64(*bytes);
     const bool same = hash == header.moduleHash && bytes->size() == header.moduleSize;
@@ -334,6 +383,7 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
   ChainStatus chain(module, filesSince);
   Replayer replayer(plugin.api(), differences, chain);
   RecordedCall recorded;
+  startWatchdog(options.timeoutSeconds);
   const auto start = std::chrono::steady_clock::now();
   while (reader.next(recorded)) replayer.replay(recorded);
   ReplayResult result = replayer.result;
@@ -343,34 +393,8 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
     throw HostError("cannot write the report " + options.report);
   }
 
-  if (reader.cutShort()) {
-    out << "the recording is cut short: the call at byte " << reader.offset()
-        << " is incomplete; every call before it was replayed\n";
-  }
-  out << replayer.gaps;
-  differences.printSummary(out);
-  if (result.faults > 0) {
-    out << "the module failed " << result.faults << " times, first in " << replayer.firstFault
-        << "\n";
-  }
   result.chainFaults = chain.faultLine();
-  if (!result.chainFaults.empty()) {
-    out << "the module's chained plug-in failed; its status file says: " << result.chainFaults
-        << "\n";
-  }
-  out << "Replay is open loop: every frame gets the state the recorded run had. After the first "
-         "difference the real train would have moved otherwise, so later differences may only "
-         "follow from the first.\n";
-  char speed[96];
-  std::snprintf(speed, sizeof speed, "replay speed: %.0f frames a second (%.3f s)\n",
-                result.seconds > 0 ? static_cast<double>(result.frames) / result.seconds : 0.0,
-                result.seconds);
-  out << speed << "replayed " << result.frames << " frames: " << result.frames - result.differing
-      << " identical, " << result.differing << " differ, first difference at frame "
-      << (result.firstDifference == 0 ? std::string("-") : std::to_string(result.firstDifference))
-      << (result.missing == 0 ? std::string()
-                              : ", " + std::to_string(result.missing) + " not recorded")
-      << "\n";
+  printEnd(result, reader, differences, replayer, out);
   return result;
 }
 
@@ -379,7 +403,12 @@ int replayCommand(const std::vector<std::string>& args, std::ostream& out, std::
   try {
     options = parseReplayOptions(args);
     const ReplayResult result = replay(options, out);
-    if (result.faults > 0 || !result.chainFaults.empty()) return kCrashExitStatus;
+    if (result.faults > 0 || !result.chainFaults.empty()) return kExitCrashed;
+    if (result.frames == 0) {
+      err << "cablog-host replay: " << options.recording
+          << ": the recording holds no frame, so nothing was compared\n";
+      return kExitCannotRun;
+    }
     return result.differing > 0 ? kExitFailed : kExitHeld;
   } catch (const UsageError& error) {
     err << "cablog-host replay: " << error.what() << "\n\n" << kUsage;

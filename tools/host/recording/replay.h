@@ -13,6 +13,7 @@ struct ReplayOptions {
   std::string recording;
   std::string module;
   std::string report;  // empty: no report
+  std::int64_t timeoutSeconds = 10;  // for one call into the module; 0: no watchdog
 };
 
 // `args` follow the word "replay". Throws UsageError.
@@ -38,8 +39,9 @@ struct ReplayResult {
 ReplayResult replay(const ReplayOptions& options, std::ostream& out);
 
 // The whole subcommand: 0 when no frame differs, 1 when one does, 2 when the
-// recording or the module cannot be used (with a message on `err`), 3 when
-// the module, or the plug-in a chained cablog carries, failed.
+// recording (one with no frame too) or the module cannot be used (with a
+// message on `err`), 3 when the module, or the plug-in a chained cablog
+// carries, failed; a crash also ends the process with 3, a hang with 4.
 int replayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace host
