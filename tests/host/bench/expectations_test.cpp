@@ -60,6 +60,21 @@ TEST(Expectations, ReportTheFirstFailureAndCountTheRest) {
       {"expect location < 95", "failed at 4.000 s, 95.0 m: location was 95.0 (and on 1 more"},
       {"expect constant-speed = 0", ""},
       {"expect fourth = 1", "failed at 1.000 s, 10.0 m: constant-speed was 0"},
+      {"expect speed <= limit + 5", ""},
+      {"expect speed <= limit + 4", "speed was 35.0 with the limit at 30 (34.0 allowed)"},
+      {"expect speed <= limit - 5", "at 2.000 s, 50.0 m: speed was 35.0 with the limit at 30 "
+                                    "(25.0 allowed) (and on 1 more frames)"},
+      {"expect brake >= 4 after 60 until stop", ""},
+      {"expect brake >= 8 after 60 until stop", "failed at 3.000 s, 90.0 m: brake was 4"},
+      {"expect brake = 2 after 40 until stop", "failed at 3.000 s, 90.0 m: brake was 4 (and on 1"},
+      {"expect brake > 0 after 200 until stop", "never checked: the front never passed 200.0 m"},
+      {"expect brake >= 8 within 1 after 60", ""},
+      {"expect brake >= 8 within 0.999 after 60",
+       "failed: no frame within 0.999 s after the front passed 60.0 m at 3.000 s held it "
+       "(brake was 4.0 at the last)"},
+      {"expect brake >= 9 within 5 after 60",
+       "failed: the drive ended 2.000 s after the front passed 60.0 m, and no frame held it"},
+      {"expect brake >= 8 within 2 after 200", "never checked: the front never passed 200.0 m"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expect);
@@ -72,6 +87,11 @@ TEST(Expectations, ReportTheFirstFailureAndCountTheRest) {
       EXPECT_NE(found[0].find(c.failure), std::string::npos) << found[0];
     }
   }
+  // Passing a location backwards counts as well, on leaving it behind.
+  const std::vector<Frame> back = {
+      {1000, -100, -20, 0}, {2000, -150, -20, 0}, {3000, -151, -20, 8}};
+  EXPECT_TRUE(failures("expect brake = 8 within 0 after -150", back).empty());
+  EXPECT_EQ(failures("expect brake = 8 within 0 after -149", back).size(), 1u);
   // A train that never moved, or never stood, did not come to a stand.
   EXPECT_NE(failures("expect stop before 100", {{1000, 0, 0, 0}})[0].find("never moved"),
             std::string::npos);

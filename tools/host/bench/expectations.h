@@ -5,11 +5,18 @@
 //   expect panel 1 = 1 at 75           # on the first frame at or after 75 s
 //   expect panel 1 = 1 from 75         # on every frame from 75 s on
 //   expect speed <= limit              # on every frame (no condition: always)
+//   expect speed <= limit + 5          # against the limit with an offset (+ N or - N)
+//   expect brake = 9 after 1500 until stop   # from the front passing 1500 m until the
+//                                            # train next stands still
+//   expect brake >= 8 within 2 after 500     # on at least one frame within 2 s of the
+//                                            # front passing 500 m: a reaction
 //
 // Quantities: speed (km/h either way), location (m), and what Elapse handed
 // back: brake, power, reverser, constant-speed, panel K, sound K. Comparisons: = != <
 // <= > >=. A value is a number, or `limit` for speed, meaning the limit in
-// force where the front is (frames without one are not checked).
+// force where the front is (frames without one are not checked), with an
+// offset if `+ N` or `- N` follows. The front passes a location as the host
+// sends a beacon there (route.h), in either direction.
 //
 // A failed expectation keeps its first failing frame and a count of the
 // others; the drive goes on, so that every failure is listed at the end.
@@ -40,7 +47,15 @@ enum class Quantity {
   kSound
 };
 enum class Comparison { kEqual, kUnequal, kBelow, kAtMost, kAbove, kAtLeast };
-enum class Span { kAlways, kAtTime, kFromTime, kBetween, kStopBefore };
+enum class Span {
+  kAlways,
+  kAtTime,
+  kFromTime,
+  kBetween,
+  kStopBefore,
+  kAfterUntilStop,
+  kWithinAfter
+};
 
 struct Expectation {
   int line = 0;
@@ -51,8 +66,9 @@ struct Expectation {
   Comparison comparison = Comparison::kEqual;
   double value = 0;
   bool againstLimit = false;
-  std::int64_t timeMs = 0;  // kAtTime, kFromTime
-  double from = 0;          // kBetween (from <= to); kStopBefore uses `from`
+  double limitOffset = 0;   // km/h added to the limit
+  std::int64_t timeMs = 0;  // kAtTime, kFromTime; kWithinAfter: the window
+  double from = 0;          // kBetween (from <= to); the others use `from` alone
   double to = 0;
 };
 
@@ -92,14 +108,21 @@ class ExpectationCheck {
  private:
   struct State {
     const Expectation* expectation = nullptr;
-    bool settled = false;  // kAtTime checked, or kStopBefore decided
+    bool settled = false;  // decided: nothing later can change it
     bool checked = false;  // some frame fell within its span
     bool moved = false;    // kStopBefore: the train has been in motion
+    bool passed = false;   // kAfterUntilStop, kWithinAfter: the front passed `from`
+    std::int64_t passedMs = 0;
+    double lastActual = 0;  // kWithinAfter: the value on the last frame that did not hold
     std::int64_t failures = 0;
     std::string firstFailure;
   };
 
   void check(State& state, const Observation& frame);
+  void checkStop(State& state, const Observation& frame);
+  bool inSpan(State& state, const Observation& frame);
+  void noteFailure(State& state, const Observation& frame, double actual, double wanted);
+  std::string whyUnchecked(const State& state, const Observation& last) const;
 
   std::vector<State> states_;
   std::string source_;

@@ -82,15 +82,16 @@ LineEnds parseLineEnds(const ScriptLine& line, const std::vector<std::string_vie
   return ends;
 }
 
+bool passes(double from, double to, double location) {
+  return (from < location && location <= to) || (to < location && location <= from);
+}
+
 std::vector<const RouteItem*> passedItems(const Route& route, double from, double to) {
   std::vector<const RouteItem*> passed;
   for (const RouteItem& item : route.items) {
     if (item.kind == RouteKind::kLimit || item.kind == RouteKind::kStation) continue;
     if (item.kind == RouteKind::kSignal && !item.sendsAspect) continue;
-    if ((from < item.location && item.location <= to) ||
-        (to < item.location && item.location <= from)) {
-      passed.push_back(&item);
-    }
+    if (passes(from, to, item.location)) passed.push_back(&item);
   }
   if (to < from) std::reverse(passed.begin(), passed.end());
   return passed;

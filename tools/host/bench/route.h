@@ -61,6 +61,11 @@ LineEnds parseLineEnds(const ScriptLine& line, const std::vector<std::string_vie
 // the file and line.
 Route readRouteFile(const std::string& path);
 
+// Whether the front, moving from `from` to `to`, passes `location`: on
+// arriving at it in increasing location, on leaving it behind in decreasing
+// location, so that a train standing exactly on it passes it once.
+bool passes(double from, double to, double location);
+
 // The beacons and signal aspects the front passes on its way from `from` to `to`,
 // in the order it meets them. An item is met on arriving at its location in
 // increasing location, and on leaving it behind in decreasing location, so
