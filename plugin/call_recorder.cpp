@@ -191,8 +191,17 @@ void CallRecorder::elapseOut(const HandleRecord& back, const std::int32_t* panel
 }
 
 void CallRecorder::flushIfDue() {
+  if (yielding_) return;
   cablog::flushIfDue(stream_, buffer_, path_);
   if (stream_.gone) startAgain();
+}
+
+void CallRecorder::yieldToLog(bool logFailing) {
+  yielding_ = logFailing;
+  if (!logFailing || (buffer_.written() == 0 && !stream_.created)) return;
+  stream_.file.close();
+  platform::removeFile(path_);
+  startAgain();
 }
 
 // The file went (deleted, or its folder removed) with every call it held,
@@ -242,6 +251,7 @@ void CallRecorder::stop() {
   frames_ = 0;
   missedFrames_ = missedCalls_ = 0;
   storedFrames_ = storedCalls_ = 0;
+  yielding_ = false;
 }
 
 }  // namespace cablog

@@ -60,6 +60,15 @@ class CallRecorder {
       pending_[1] = static_cast<char>(pending_[1] | recording::ElapseFlags::kFaulted);
   }
 
+  // The log comes first: while its writes fail (a full disk, say) the
+  // recording gives up its file, to begin again with a gap once the log's
+  // writes go through, and writes nothing meanwhile, so that the room left
+  // is the log's. What it holds waiting is bounded as when its own writes
+  // fail.
+  void preferLog(bool logFailing) {
+    if (logFailing != yielding_) yieldToLog(logFailing);
+  }
+
   // Writes everything waiting (a gap still open ends the recording) and
   // closes the file; calls that follow are still recorded (a host may go on
   // after Dispose) and reopen it.
@@ -77,6 +86,7 @@ class CallRecorder {
   // went (see LogStream::restartWhenGone).
   void flushIfDue();
   void startAgain();
+  void yieldToLog(bool logFailing);
   // What a reader knows after a gap record: all-zero arrays, no handles.
   // Every record is built after this when a gap is open, so the copies an
   // Elapse that could not be stored changed are never told against.
@@ -104,6 +114,7 @@ class CallRecorder {
   // with it.
   std::uint32_t storedFrames_ = 0;
   std::uint32_t storedCalls_ = 0;
+  bool yielding_ = false;
 };
 
 }  // namespace cablog

@@ -59,7 +59,10 @@ class Plugin {
       // A row that found no memory is not kept (rows are whole or absent);
       // the frame still goes back as decided, and is recorded.
     }
-    if (recorded) recorder.elapseOut(back, panel, sound, !chained);
+    if (recorded) {
+      recorder.preferLog(logger.stream.failing);
+      recorder.elapseOut(back, panel, sound, !chained);
+    }
     return back;
   }
 
@@ -109,7 +112,8 @@ class Plugin {
   template <recording::CallTag tag, typename Note, typename... Args>
   void report(const Note& note, const Args&... args);
   // A handle or the signal: stored, and an event when it changed.
-  void noteChange(ValueKey key, std::optional<std::int32_t>& last, LogEvent event, std::int32_t value);
+  void noteChange(ValueKey key, std::optional<std::int32_t>& last, LogEvent event,
+                  std::int32_t value);
 
   // The chained plug-in's Elapse, and the events of what it decided.
   HandleRecord decideChained(const VehicleState& state, std::int32_t* panel, std::int32_t* sound);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "plugin/plugin.h"
 #include "tests/support/module_under_test.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_seams.h"
 
 namespace host {
 namespace {
@@ -294,6 +296,51 @@ TEST(Recording, AFileThatWentBeginsAgainWithAGap) {
   EXPECT_EQ(frame, 3000u);
   EXPECT_FALSE(reader.cutShort());
 #endif
+}
+
+}  // namespace
+}  // namespace host
+
+namespace host {
+namespace {
+
+// While the log's writes fail (a full disk) the recording gives up its file,
+// so that the room left is the log's; once the log is written again, the
+// recording begins again with a gap, and the log is whole.
+TEST(Recording, GivesUpItsFileWhileTheLogCannotBeWritten) {
+  const cablog::testing::TempDir folder("cablog-recording");
+  folder.write("cablog.ini", "[Frame]\nSkip=1\n[Log]\nRecord=1\nFlush=1\n");
+  folder.write("cablog.csv", "TIME,T\n");
+  static std::chrono::steady_clock::time_point now;
+  cablog::platform::useSteadyClock([] { return now += std::chrono::milliseconds(10); });
+  cablog::Plugin plugin;
+  plugin.load(cablog::testing::systemPath(folder.path() / "cablog.dll"));
+  const std::string recording = cablog::recordingPathFor(plugin.logger.logPath);
+  std::string rows = "T,\r\n";
+  cablog::VehicleState state{};
+  bool gaveUp = false;
+  for (; state.time < 1500; ++state.time) {
+    if (state.time == 500) cablog::platform::injectFileFaults({0, 1 << 20, 0});
+    if (state.time == 1000) cablog::platform::injectFileFaults({});
+    plugin.elapse(state);
+    rows += std::to_string(state.time) + ",\r\n";
+    gaveUp = gaveUp || (plugin.logger.stream.failing && !fs::exists(recording));
+  }
+  cablog::platform::useSteadyClock(nullptr);
+  plugin.dispose();
+  EXPECT_TRUE(gaveUp);
+  EXPECT_TRUE(cablog::testing::readBytes(plugin.logger.logPath) == rows);
+  std::ifstream in(recording, std::ios::binary);
+  RecordingReader reader(in);
+  RecordedCall call;
+  std::uint64_t frames = 0;
+  while (reader.next(call)) {
+    if (call.tag == CallTag::Gap) frames += call.missedFrames;
+    if (call.tag == CallTag::Elapse) {
+      EXPECT_EQ(call.state.time, static_cast<std::int32_t>(frames++));
+    }
+  }
+  EXPECT_EQ(frames, 1500u);
 }
 
 }  // namespace
