@@ -103,6 +103,10 @@ run_host 0 own-same.out replay own.rec --module "$sample"
 tail -n 1 own-same.out | grep -Eq "^replayed ([0-9]+) frames: \1 identical, 0 differ" ||
   fail "the stand-in's recording, replayed: $(tail -n 1 own-same.out)"
 run_host 1 own-other.out replay own.rec --module "$sample50"
+# A crashed drive's recording holds the crashing call: replayed, it crashes there.
+run_host 3 own-crash.out --plugin "$crashing" --record own-crash.rec
+run_host 3 own-crash-replay.out replay own-crash.rec --module "$crashing"
+grep -q 'in Elapse, frame 60 ' own-crash-replay.out.err || fail "the crashed drive's recording: $(cat own-crash-replay.out.err)"
 run_host 2 nomodule.out replay "$rec" --module "$log"
 grep -q "cannot load module" nomodule.out.err || fail "not a module: $(cat nomodule.out.err)"
 # The bench names the plug-in that faulted, the first fault and the brake.
