@@ -6,6 +6,7 @@
 #include <new>
 #include <tuple>
 
+#include "logging/log_file.h"
 #include "platform/platform.h"
 
 #ifndef CABLOG_VERSION_TEXT
@@ -204,6 +205,23 @@ void CallRecorder::yieldToLog(bool logFailing) {
   startAgain();
 }
 
+void CallRecorder::followLog(const std::string& logPath) {
+  if (!active_ || logPath == logPath_ || logPath.empty()) return;
+  try {
+    std::string moved = recordingPathFor(logPath);
+    logPath_ = logPath;
+    if (moved == path_) return;
+    if (stream_.created || buffer_.written() > 0) {
+      stream_.file.close();
+      platform::removeFile(path_);
+    }
+    path_ = std::move(moved);
+  } catch (const std::bad_alloc&) {
+    return;  // tried again at the next call
+  }
+  startAgain();
+}
+
 // The file went (deleted, or its folder removed) with every call it held,
 // and what waits was told against them: the recording starts again, its
 // header, then a gap for every call before, then whole records.
@@ -242,6 +260,7 @@ void CallRecorder::stop() {
   finish();
   active_ = false;
   path_.clear();
+  logPath_.clear();
   buffer_.clear();
   panel_.fill(0);
   sound_.fill(0);

@@ -69,6 +69,14 @@ class CallRecorder {
     if (logFailing != yielding_) yieldToLog(logFailing);
   }
 
+  // The recording lies beside its log, under the log's name. A log whose
+  // folder refused it at Load claims a name of its own later; the
+  // recording then moves there, beginning again with a gap for what the
+  // old file held, so that a log and its recording never part.
+  // `logPath` is the log's path now; only a change costs more than a
+  // comparison.
+  void followLog(const std::string& logPath);
+
   // Writes everything waiting (a gap still open ends the recording) and
   // closes the file; calls that follow are still recorded (a host may go on
   // after Dispose) and reopen it.
@@ -96,6 +104,7 @@ class CallRecorder {
   std::string path_;
   LogBuffer buffer_;
   LogStream stream_;
+  std::string logPath_;  // the log's path the recording's was made from
   // The arrays as they stood after the last Elapse, which the next one's
   // changes are told against.
   std::array<std::int32_t, recording::kArraySize> panel_{};

@@ -158,6 +158,7 @@ void Plugin::load(const std::string& modulePath) {
     const RecordedModule chained =
         chain.active() ? describeModule(chain.path(), separators) : RecordedModule{};
     recorder.start(recordingPathFor(logger.logPath), logger.stream.flushSeconds, chained);
+    recorder.followLog(logger.logPath);
   }
 }
 
@@ -204,6 +205,7 @@ void Plugin::dispose() {
   }
   try {
     if (recorder.active()) recorder.call(CallTag::Dispose);
+    recorder.followLog(logger.logPath);
     recorder.finish();
   } catch (...) {
     // What of the recording did not fit is lost; the calls before it stay.

@@ -60,6 +60,7 @@ class Plugin {
       // the frame still goes back as decided, and is recorded.
     }
     if (recorded) {
+      recorder.followLog(logger.logPath);
       recorder.preferLog(logger.stream.failing);
       recorder.elapseOut(back, panel, sound, !chained);
     }
