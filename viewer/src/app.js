@@ -22,7 +22,66 @@ import { nameRuns } from './run-identity.js';
 import { $ } from './dom.js';
 
 export function createApp() {
-  const state = {
+  const state = initialState();
+  const parts = [];
+  const each = (hook, ...args) => parts.map((part) => part[hook]?.(...args));
+
+  const app = {
+    state,
+    mount(module) {
+      parts.push(module.mount(app) || {});
+    },
+    status: setStatus,
+    message: showMessage,
+    render() {
+      if (state.log) app.saveView();
+      each('layout');
+      each('render');
+    },
+    grow(added) {
+      each('grow', added);
+    },
+    close() {
+      each('close');
+      state.runs = [];
+      state.log = null;
+      state.view = null;
+      state.scene = null;
+      app.render();
+    },
+    setLog: (name, log) => setLog(state, name, log),
+    /** The first run's columns for each role, as the user corrected them; the others follow by label. */
+    setRoles(roles) {
+      state.runs[0].roles = roles;
+      for (const run of state.runs.slice(1)) run.roles = matchRoles(state.runs[0], run.log);
+      app.render();
+    },
+    saveView: () => saveView(state.view),
+    /** Draws the runs, with `notes` and what is wrong with the log on the message line. */
+    async show(notes = []) {
+      showFileInfo(state);
+      const problem = logProblem(state);
+      if (problem) notes.unshift(problem);
+      const drawn = state.log.rowCount > 0 && state.log.columns.some(plottable);
+      for (const note of each('notes')) if (note) notes.push(note);
+      app.message(notes.join(' '), drawn ? 'warning' : state.follower ? 'info' : 'error');
+      app.render();
+      await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+      app.status(drawn ? 'ready' : 'empty');
+    },
+    fail(name, err) {
+      app.close();
+      $('fileinfo').textContent = name;
+      app.message(failText(name, err), 'error');
+      app.status('error');
+    },
+  };
+  followHash(app);
+  return app;
+}
+
+function initialState() {
+  return {
     runs: [], // { name, label, log, roles }; the first is the one the view and the report are about
     fileName: '',
     log: null,
@@ -41,121 +100,74 @@ export function createApp() {
     loadTimes: null,
     appendTimes: [],
   };
-  const parts = [];
-  const each = (hook, ...args) => parts.map((part) => part[hook]?.(...args));
+}
 
-  const app = {
-    state,
+/** The page's state for tests and styles: idle, loading, ready, empty, error. */
+function setStatus(name) {
+  document.body.dataset.state = name;
+}
 
-    mount(module) {
-      parts.push(module.mount(app) || {});
-    },
+function showMessage(text, kind = 'error') {
+  const box = $('message');
+  box.textContent = text;
+  box.className = kind;
+  box.hidden = !text;
+}
 
-    /** The page's state for tests and styles: idle, loading, ready, empty, error. */
-    status(name) {
-      document.body.dataset.state = name;
-    },
+/** Makes `log` the one run, in the view the page address asks for. */
+function setLog(state, name, log) {
+  state.fileName = name;
+  state.log = log;
+  state.runs = [{ name, log, roles: guessRoles(log) }];
+  nameRuns(state.runs);
+  state.candidates = xCandidates(log);
+  const fromLink = fragmentToView(location.hash, log, state.candidates);
+  state.view = fromLink || defaultView(log, state.candidates);
+}
 
-    message(text, kind = 'error') {
-      const box = $('message');
-      box.textContent = text;
-      box.className = kind;
-      box.hidden = !text;
-    },
+/** Keeps the view in the page address, so that the link shows it again. */
+function saveView(view) {
+  if (!view) return;
+  const hash = '#' + viewToFragment(view);
+  if (location.hash !== hash) history.replaceState(null, '', hash);
+}
 
-    render() {
-      if (state.log) app.saveView();
-      each('layout');
-      each('render');
-    },
+function showFileInfo(state) {
+  const names = state.runs.map((r) => r.name).join(', ');
+  $('fileinfo').textContent =
+    state.runs.length > 1
+      ? `${state.runs.length} runs: ${names}`
+      : `${state.fileName}: ${state.log.rowCount.toLocaleString('en')} rows, ${state.log.columns.length} columns`;
+  $('fileinfo').title = $('fileinfo').textContent;
+  document.title = `${names} – cablog viewer`;
+}
 
-    grow(added) {
-      each('grow', added);
-    },
+// Why the log draws nothing, or '' when it draws.
+function logProblem({ log, follower }) {
+  if (log.columns.length === 0)
+    return 'This log has no columns: the column definition file was missing or empty when it was written.';
+  if (log.rowCount === 0)
+    return follower
+      ? 'Waiting for the first row…'
+      : 'This log has its headings but no rows. The likely cause: Flush=0 (or no cablog.ini), so the rows ' +
+          'were kept in memory to be written at the end of the run, and the simulator crashed or was killed ' +
+          'first. Set Flush=1 in cablog.ini to have the log written as you drive.';
+  if (!log.columns.some(plottable)) return 'No column of this log holds a value to plot: every cell is empty.';
+  return '';
+}
 
-    close() {
-      each('close');
-      state.runs = [];
-      state.log = null;
-      state.view = null;
-      state.scene = null;
-      app.render();
-    },
+function failText(name, err) {
+  return err instanceof LogFormatError
+    ? `${name}: ${err.message}`
+    : `${name} could not be read: ${err && err.message ? err.message : err}`;
+}
 
-    /** Makes `log` the one run, in the view the page address asks for. */
-    setLog(name, log) {
-      state.fileName = name;
-      state.log = log;
-      state.runs = [{ name, log, roles: guessRoles(log) }];
-      nameRuns(state.runs);
-      state.candidates = xCandidates(log);
-      const fromLink = fragmentToView(location.hash, log, state.candidates);
-      state.view = fromLink || defaultView(log, state.candidates);
-    },
-
-    /** The first run's columns for each role, as the user corrected them; the others follow by label. */
-    setRoles(roles) {
-      state.runs[0].roles = roles;
-      for (const run of state.runs.slice(1)) run.roles = matchRoles(state.runs[0], run.log);
-      app.render();
-    },
-
-    /** Keeps the view in the page address, so that the link shows it again. */
-    saveView() {
-      if (!state.view) return;
-      const hash = '#' + viewToFragment(state.view);
-      if (location.hash !== hash) history.replaceState(null, '', hash);
-    },
-
-    /** Draws the runs, with `notes` and what is wrong with the log on the message line. */
-    async show(notes = []) {
-      const log = state.log;
-      const names = state.runs.map((r) => r.name).join(', ');
-      $('fileinfo').textContent =
-        state.runs.length > 1
-          ? `${state.runs.length} runs: ${names}`
-          : `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns`;
-      $('fileinfo').title = $('fileinfo').textContent;
-      document.title = `${names} – cablog viewer`;
-      if (log.columns.length === 0) {
-        notes.unshift('This log has no columns: the column definition file was missing or empty when it was written.');
-      } else if (log.rowCount === 0) {
-        notes.unshift(
-          state.follower
-            ? 'Waiting for the first row…'
-            : 'This log has its headings but no rows. The likely cause: Flush=0 (or no cablog.ini), so the rows ' +
-                'were kept in memory to be written at the end of the run, and the simulator crashed or was killed ' +
-                'first. Set Flush=1 in cablog.ini to have the log written as you drive.',
-        );
-      } else if (!log.columns.some(plottable)) {
-        notes.unshift('No column of this log holds a value to plot: every cell is empty.');
-      }
-      const drawn = log.rowCount > 0 && log.columns.some(plottable);
-      for (const note of each('notes')) if (note) notes.push(note);
-      app.message(notes.join(' '), drawn ? 'warning' : state.follower ? 'info' : 'error');
-      app.render();
-      await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
-      app.status(drawn ? 'ready' : 'empty');
-    },
-
-    fail(name, err) {
-      app.close();
-      $('fileinfo').textContent = name;
-      const text =
-        err instanceof LogFormatError
-          ? `${name}: ${err.message}`
-          : `${name} could not be read: ${err && err.message ? err.message : err}`;
-      app.message(text, 'error');
-      app.status('error');
-    },
-  };
-
-  // A fragment edited by hand or reached through history is a new view.
+// A fragment edited by hand or reached through history is a new view.
+function followHash(app) {
+  const { state } = app;
   window.addEventListener('hashchange', () => {
     if (!state.log) return;
     state.view = fragmentToView(location.hash, state.log, state.candidates) || defaultView(state.log, state.candidates);
     app.render();
   });
-
-  return app;
 }

@@ -62,17 +62,42 @@ export function renderEvents(state, on) {
   const candidates = eventColumns(base);
   box.hidden = !candidates.length;
   if (box.hidden) return;
+  const runs = state.scene ? state.scene.events : [];
+  const counts = kindCounts(runs.flatMap((r) => r.rows));
+  const filter = kindFilter(counts, state.eventFilter, on);
+  const items = eventItems(state.scene, runs, filter.value, on);
+  const list = el('ol', { id: 'event-list' }, ...items.map(([, li]) => li));
+  const note =
+    items.length >= LIST_MAX
+      ? el('p', { className: 'hint', textContent: `The first ${LIST_MAX} are listed; choose a kind to see others.` })
+      : '';
+  box.replaceChildren(
+    el(
+      'div',
+      { className: 'events-head' },
+      el('strong', { textContent: 'Events ' }),
+      eventsPicker(base, candidates, on),
+    ),
+    kindLegend(counts, state.hiddenKinds, on),
+    el('label', {}, 'List ', filter),
+    list,
+    note,
+  );
+}
+
+function eventsPicker(base, candidates, on) {
   const picker = el('select', { id: 'role-events-side', title: 'The column that holds the events' });
   picker.append(el('option', { value: String(NONE), textContent: '–' }));
   for (const c of candidates)
     picker.append(el('option', { value: String(c), textContent: `${c + 1}: ${visibleText(base.log.labels[c])}` }));
   picker.value = String(base.roles.events);
   picker.addEventListener('change', () => on.pick(Number(picker.value)));
+  return picker;
+}
 
-  const runs = state.scene ? state.scene.events : [];
-  const all = runs.flatMap((r) => r.rows);
-  const counts = kindCounts(all);
-  const legend = el(
+// A button per kind with its count, to hide or show its marks.
+function kindLegend(counts, hiddenKinds, on) {
+  return el(
     'div',
     { id: 'event-kinds' },
     ...[...counts].map(([kind, n]) => {
@@ -83,19 +108,25 @@ export function renderEvents(state, on) {
         ` ${kind} ${n}`,
       );
       item.dataset.kind = kind;
-      item.classList.toggle('off', state.hiddenKinds.has(kind));
+      item.classList.toggle('off', hiddenKinds.has(kind));
       item.addEventListener('click', () => on.toggle(kind));
       return item;
     }),
   );
+}
 
+function kindFilter(counts, eventFilter, on) {
   const filter = el('select', { id: 'event-filter', title: 'List only events of one kind' });
   filter.append(el('option', { value: '', textContent: 'All kinds' }));
   for (const kind of counts.keys()) filter.append(el('option', { value: kind, textContent: kind }));
-  filter.value = counts.has(state.eventFilter) ? state.eventFilter : '';
+  filter.value = counts.has(eventFilter) ? eventFilter : '';
   filter.addEventListener('change', () => on.filter(filter.value));
+  return filter;
+}
 
-  const want = filter.value;
+// The list's items as [x, li], at most LIST_MAX of the kind `want` (any
+// when empty), in order along x when several runs are shown.
+function eventItems(scene, runs, want, on) {
   const items = [];
   const many = runs.length > 1;
   outer: for (const run of runs) {
@@ -107,7 +138,7 @@ export function renderEvents(state, on) {
         'li',
         { tabIndex: 0, title: 'Show in the panels' },
         ...e.kinds.map((k) => markSvg(k, 10)),
-        el('span', { className: 'at', textContent: xText(state.scene.x, x, e.row) }),
+        el('span', { className: 'at', textContent: xText(scene.x, x, e.row) }),
         many ? el('span', { className: 'run', textContent: run.label }) : '',
         ` ${eventText(e)}`,
       );
@@ -118,16 +149,5 @@ export function renderEvents(state, on) {
     }
   }
   if (many) items.sort((a, b) => a[0] - b[0]);
-  const list = el('ol', { id: 'event-list' }, ...items.map(([, li]) => li));
-  const note =
-    items.length >= LIST_MAX
-      ? el('p', { className: 'hint', textContent: `The first ${LIST_MAX} are listed; choose a kind to see others.` })
-      : '';
-  box.replaceChildren(
-    el('div', { className: 'events-head' }, el('strong', { textContent: 'Events ' }), picker),
-    legend,
-    el('label', {}, 'List ', filter),
-    list,
-    note,
-  );
+  return items;
 }

@@ -38,30 +38,7 @@ export function debriefRuns(state) {
 
 export function mount(app) {
   const { state } = app;
-  state.route = null; // { name, route }
-  state.rules = null; // { name, rules }
-  const readInto = (input, parse, set) =>
-    input.addEventListener('change', async () => {
-      const file = input.files[0];
-      input.value = '';
-      if (!file) return;
-      try {
-        set({ name: file.name, ...parse(await file.text()) });
-        app.render();
-      } catch (err) {
-        app.message(`${file.name}: ${err.message}`, 'error');
-      }
-    });
-  readInto(
-    $('route-file'),
-    (text) => ({ route: parseRoute(text) }),
-    (r) => (state.route = r),
-  );
-  readInto(
-    $('findings-file'),
-    (text) => ({ rules: parseFindingsFile(text, Object.keys(KINDS)) }),
-    (r) => (state.rules = r),
-  );
+  readFiles(app);
   const zoom = (r, f) => {
     const xs = state.scene && state.scene.events[r] ? state.scene.events[r].xs : null;
     if (xs) app.zoomToXs(xs[f.startRow], xs[f.endRow]);
@@ -110,6 +87,35 @@ export function mount(app) {
       pending = null;
     },
   };
+}
+
+// The route file and the findings file, each read when chosen.
+function readFiles(app) {
+  const { state } = app;
+  state.route = null; // { name, route }
+  state.rules = null; // { name, rules }
+  const readInto = (input, parse, set) =>
+    input.addEventListener('change', async () => {
+      const file = input.files[0];
+      input.value = '';
+      if (!file) return;
+      try {
+        set({ name: file.name, ...parse(await file.text()) });
+        app.render();
+      } catch (err) {
+        app.message(`${file.name}: ${err.message}`, 'error');
+      }
+    });
+  readInto(
+    $('route-file'),
+    (text) => ({ route: parseRoute(text) }),
+    (r) => (state.route = r),
+  );
+  readInto(
+    $('findings-file'),
+    (text) => ({ rules: parseFindingsFile(text, Object.keys(KINDS)) }),
+    (r) => (state.rules = r),
+  );
 }
 
 function countTable(state) {

@@ -83,59 +83,76 @@ const span = (x, a, b) => Math.round((x.t[b] - x.t[a]) * 1000) / 1000;
  */
 export function findingsOf(log, { route = null, rules = defaultRules(), roles = guessRoles(log) } = {}) {
   const x = inputs(log, roles);
-  const th = rules.thresholds;
+  const r = recorder(x);
+  const stations = routeFindings(log, roles, route, rules.thresholds, x, r);
+  runFindings(x, rules.thresholds, r);
+  for (const rule of rules.userFindings) userFinding(log, x, rule, r.note, r.missing, r.lasting, r.where);
+  for (const u of r.unchecked) u.kind = named(u.kind);
+  r.findings.sort((a, b) => a.startRow - b.startRow || b.severity - a.severity);
+  return { findings: r.findings, unchecked: r.unchecked, stations };
+}
+
+const named = (kind) => KINDS[kind] ?? kind;
+
+// Where findings and unchecked kinds are collected, with the wording they share.
+function recorder(x) {
   const findings = [];
   const unchecked = [];
   const at = (i) => ({ time: x.t ? x.t[i] : null, location: x.loc ? x.loc[i] : null });
-  const where = (i) => (x.loc ? `${metres(x.loc[i])} m` : x.t ? formatClock(x.t[i]) : `row ${i + 2}`);
-  const lasting = (a, b) => (x.t ? ` for ${span(x, a, b).toFixed(1)} s` : '');
-  const add = (kind, severity, a, b, worst, text) =>
-    findings.push({
-      kind,
-      severity,
-      startRow: a,
-      endRow: b,
-      start: at(a),
-      end: at(b),
-      worst,
-      text: `${kind}: ${text}`,
-    });
-  // The first input missing for a kind, as the reason it is not checked.
-  const missing = (kind, needs) => {
-    const gap = needs.find(([have]) => !have);
-    if (gap) unchecked.push({ kind, reason: gap[1] });
-    return !!gap;
+  return {
+    findings,
+    unchecked,
+    where: (i) => (x.loc ? `${metres(x.loc[i])} m` : x.t ? formatClock(x.t[i]) : `row ${i + 2}`),
+    lasting: (a, b) => (x.t ? ` for ${span(x, a, b).toFixed(1)} s` : ''),
+    note: (kind, severity, a, b, worst, text) => {
+      const name = named(kind);
+      findings.push({
+        kind: name,
+        severity,
+        startRow: a,
+        endRow: b,
+        start: at(a),
+        end: at(b),
+        worst,
+        text: `${name}: ${text}`,
+      });
+    },
+    // The first input missing for a kind, as the reason it is not checked.
+    missing: (kind, needs) => {
+      const gap = needs.find(([have]) => !have);
+      if (gap) unchecked.push({ kind, reason: gap[1] });
+      return !!gap;
+    },
   };
-  const SPEED = [x.speed, 'no speed column'];
-  const LOC = [x.loc, 'no location column'];
-  const CLOCK = [x.t, 'no clock column'];
-  const ROUTE = [route, 'no route file'];
-  const named = (kind) => KINDS[kind] ?? kind;
-  const note = (kind, severity, a, b, worst, text) => add(named(kind), severity, a, b, worst, text);
+}
 
-  if (!missing('overspeed', [ROUTE, SPEED, LOC, CLOCK, [route?.limits.length, 'no limit in the route file']]))
+const SPEED = (x) => [x.speed, 'no speed column'];
+const LOC = (x) => [x.loc, 'no location column'];
+const CLOCK = (x) => [x.t, 'no clock column'];
+const ROUTE = (route) => [route, 'no route file'];
+
+// The kinds that need the route file; returns the stations with their stops.
+function routeFindings(log, roles, route, th, x, { note, missing, lasting, where }) {
+  const limits = [route?.limits.length, 'no limit in the route file'];
+  if (!missing('overspeed', [ROUTE(route), SPEED(x), LOC(x), CLOCK(x), limits]))
     overspeed(x, route, th, note, lasting, where);
-  if (
-    !missing('spad', [
-      ROUTE,
-      LOC,
-      [x.aspect, 'no signal aspect column'],
-      [route?.signals.length, 'no signal in the route file'],
-    ])
-  )
+  const signals = [route?.signals.length, 'no signal in the route file'];
+  if (!missing('spad', [ROUTE(route), LOC(x), [x.aspect, 'no signal aspect column'], signals]))
     signalsAtDanger(x, route, note, where);
-  let stations = [];
-  if (
-    !missing('stop_outside_tolerance', [ROUTE, SPEED, LOC, [route?.stations.length, 'no station in the route file']])
-  ) {
-    stations = stationStops(log, roles, route, x);
-    stopFindings(stations, th, note);
-  }
+  const stops = [route?.stations.length, 'no station in the route file'];
+  if (missing('stop_outside_tolerance', [ROUTE(route), SPEED(x), LOC(x), stops])) return [];
+  const stations = stationStops(log, roles, route, x);
+  stopFindings(stations, th, note);
+  return stations;
+}
+
+// The kinds the log alone shows.
+function runFindings(x, th, { note, missing, lasting, where, unchecked }) {
   for (const [kind, limit, time, sign] of [
     ['harsh_braking', th.harsh_braking, th.harsh_braking_time, -1],
     ['harsh_acceleration', th.harsh_acceleration, th.harsh_acceleration_time, 1],
   ])
-    if (!missing(kind, [SPEED, CLOCK])) harsh(x, kind, limit, time, sign, note, where);
+    if (!missing(kind, [SPEED(x), CLOCK(x)])) harsh(x, kind, limit, time, sign, note, where);
   if (
     !missing('emergency_brake', [
       [x.brake, 'no brake notch column'],
@@ -144,17 +161,13 @@ export function findingsOf(log, { route = null, rules = defaultRules(), roles = 
   )
     for (const [a, b] of stretches(0, x.n, (i) => x.brake[i] > x.notches[i]))
       note('emergency_brake', 2, a, b, x.brake[a], `at notch ${x.brake[a]}${lasting(a, b)} from ${where(a)}`);
-  if (!missing('doors_open_moving', [SPEED, [x.doorsClosed, 'no doors-closed column']])) doors(x, note, lasting, where);
+  if (!missing('doors_open_moving', [SPEED(x), [x.doorsClosed, 'no doors-closed column']]))
+    doors(x, note, lasting, where);
   else unchecked.push({ kind: 'moving_off_doors_open', reason: unchecked[unchecked.length - 1].reason });
   if (!missing('plugin_fault', [[x.events, 'no events column']]))
     for (const e of eventRows(x.events))
       if (e.names.some((name) => eventKind(name) === 'PLUGIN_FAULT'))
         note('plugin_fault', 2, e.row, e.row, null, `at ${where(e.row)}`);
-  for (const rule of rules.userFindings) userFinding(log, x, rule, note, missing, lasting, where);
-
-  for (const u of unchecked) u.kind = named(u.kind);
-  findings.sort((a, b) => a.startRow - b.startRow || b.severity - a.severity);
-  return { findings, unchecked, stations };
 }
 
 function overspeed(x, route, th, note, lasting, where) {

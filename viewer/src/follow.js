@@ -82,65 +82,14 @@ export async function pickFileToFollow(unable) {
 /** Wires "Follow…"; adds app.follow(handle). */
 export function mount(app) {
   const { state } = app;
-
-  async function follow(handle) {
-    app.close();
-    app.status('loading');
-    app.message(`Following ${handle.name}: waiting for the header row…`, 'info');
-    const follower = new Follower(handle, {
-      rows: (log, added, first) => (first ? started(handle.name, log) : rowsArrived(added)),
-      error: (err) => app.fail(handle.name, err),
-    });
-    state.follower = follower;
-    document.body.classList.add('following');
-    await follower.start();
-  }
-
-  // The kind of every column, as rows arrive: a column that starts empty
-  // (a beacon, a key) takes its kind from its first value.
-  let kinds = '';
-  const kindsOf = (log) => log.columns.map((c) => c.kind).join();
-
-  function started(name, log) {
-    app.setLog(name, log);
-    kinds = kindsOf(log);
-    state.following = true;
-    app.show([]).then(() => app.followNewest());
-  }
-
-  // A column that had no value has one now: a role it fits that was unfilled is its.
-  function kindsChanged(log) {
-    const run = state.runs[0];
-    const guess = guessRoles(log);
-    for (const role of ROLES) if (run.roles[role] === NONE) run.roles[role] = guess[role];
-    kinds = kindsOf(log);
-  }
-
-  function rowsArrived(added) {
-    const t0 = state.follower.bytesAt;
-    const log = state.log;
-    if (!state.plots.length || kindsOf(log) !== kinds) {
-      // The first rows of a log that had none, or a column that can now be
-      // charted: draw from scratch, so that the column table offers it.
-      kindsChanged(log);
-      app.show([]).then(() => state.following && app.followNewest());
-      return;
-    }
-    app.grow(added);
-    $('fileinfo').textContent =
-      `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
-    // uPlot draws in microtasks; the next task sees every panel drawn.
-    nextTask().then(() => state.appendTimes.push({ rows: added, ms: performance.now() - t0 }));
-  }
-
   $('follow').addEventListener('click', async () => {
     const handle = await pickFileToFollow(() => {
       app.message(NO_FOLLOW, 'warning');
       $('file').click();
     });
-    if (handle) await follow(handle);
+    if (handle) await follow(app, handle);
   });
-  app.follow = follow;
+  app.follow = (handle) => follow(app, handle);
 
   return {
     close() {
@@ -150,4 +99,56 @@ export function mount(app) {
       document.body.classList.remove('following');
     },
   };
+}
+
+async function follow(app, handle) {
+  const { state } = app;
+  app.close();
+  app.status('loading');
+  app.message(`Following ${handle.name}: waiting for the header row…`, 'info');
+  // The kind of every column, as rows arrive: a column that starts empty
+  // (a beacon, a key) takes its kind from its first value.
+  const seen = { kinds: '' };
+  const follower = new Follower(handle, {
+    rows: (log, added, first) => (first ? started(app, seen, handle.name, log) : rowsArrived(app, seen, added)),
+    error: (err) => app.fail(handle.name, err),
+  });
+  state.follower = follower;
+  document.body.classList.add('following');
+  await follower.start();
+}
+
+const kindsOf = (log) => log.columns.map((c) => c.kind).join();
+
+function started(app, seen, name, log) {
+  app.setLog(name, log);
+  seen.kinds = kindsOf(log);
+  app.state.following = true;
+  app.show([]).then(() => app.followNewest());
+}
+
+// A column that had no value has one now: a role it fits that was unfilled is its.
+function kindsChanged(state, seen, log) {
+  const run = state.runs[0];
+  const guess = guessRoles(log);
+  for (const role of ROLES) if (run.roles[role] === NONE) run.roles[role] = guess[role];
+  seen.kinds = kindsOf(log);
+}
+
+function rowsArrived(app, seen, added) {
+  const { state } = app;
+  const t0 = state.follower.bytesAt;
+  const log = state.log;
+  if (!state.plots.length || kindsOf(log) !== seen.kinds) {
+    // The first rows of a log that had none, or a column that can now be
+    // charted: draw from scratch, so that the column table offers it.
+    kindsChanged(state, seen, log);
+    app.show([]).then(() => state.following && app.followNewest());
+    return;
+  }
+  app.grow(added);
+  $('fileinfo').textContent =
+    `${state.fileName}: ${log.rowCount.toLocaleString('en')} rows, ${log.columns.length} columns (following)`;
+  // uPlot draws in microtasks; the next task sees every panel drawn.
+  nextTask().then(() => state.appendTimes.push({ rows: added, ms: performance.now() - t0 }));
 }

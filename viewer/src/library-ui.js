@@ -64,112 +64,113 @@ export function mount(app) {
   const { state } = app;
   const lib = (state.library = { runs: [], errors: [], files: new Map(), sort: null, descending: false, filter: '' });
   const shown = () => !$('library').hidden;
-
-  async function openMany(files) {
-    const logs = files.filter((f) => /\.csv$/i.test(f.name));
-    if (!logs.length) {
-      app.message('No .csv file was chosen.', 'warning');
-      return;
-    }
-    Object.assign(lib, { runs: [], errors: [], files: new Map(logs.map((f) => [f.name, f])) });
-    $('library').hidden = false;
-    $('library-toggle').disabled = false;
-    $('library-toggle').classList.add('on');
-    const bar = $('library-progress');
-    bar.max = logs.length;
-    bar.value = 0;
-    bar.hidden = false;
-    document.body.dataset.library = 'loading';
-    const t0 = performance.now();
-    let done = 0;
-    let painted = 0;
-    const options = {
-      route: state.route ? state.route.route : null,
-      rules: state.rules ? state.rules.rules : undefined,
-    };
-    lib.workers = await summariseInWorkers(logs, options, (i, summary) => {
-      if (summary.error) lib.errors.push(`${summary.name}: ${summary.error}`);
-      else lib.runs.push(summary);
-      bar.value = ++done;
-      $('library-count').textContent = `${done} of ${logs.length} read`;
-      // Redrawn now and then, not for every file.
-      if (performance.now() - painted > 1000) {
-        painted = performance.now();
-        renderLibrary();
-      }
-    });
-    lib.seconds = (performance.now() - t0) / 1000;
-    bar.hidden = true;
-    renderLibrary();
-    document.body.dataset.libraryWorkers = String(lib.workers);
-    document.body.dataset.library = 'ready';
-  }
-
-  function renderLibrary() {
-    const runs = sortRuns(filterRuns(lib.runs, lib.filter), lib.sort || 'Date and time', lib.descending);
-    const head = el(
-      'tr',
-      {},
-      ...RUN_COLUMNS.map((name) => {
-        const th = el('th', {
-          textContent: name + (lib.sort === name ? (lib.descending ? ' ▼' : ' ▲') : ''),
-          tabIndex: 0,
-        });
-        th.title = 'Sort by this column';
-        th.addEventListener('click', () => {
-          lib.descending = lib.sort === name && !lib.descending;
-          lib.sort = name;
-          renderLibrary();
-        });
-        return th;
-      }),
-    );
-    const rows = runs.map((run) => {
-      const tr = el(
-        'tr',
-        { tabIndex: 0, title: `Open ${run.name}` },
-        ...runCells(run).map((text) => el('td', { textContent: text })),
-      );
-      tr.dataset.serious = String(run.counts[2]);
-      // The run takes the page; Runs brings the table back.
-      const go = () => {
-        $('library').hidden = true;
-        $('library-toggle').classList.remove('on');
-        app.open([lib.files.get(run.name)]);
-      };
-      tr.addEventListener('click', go);
-      tr.addEventListener('keydown', (e) => e.key === 'Enter' && go());
-      return tr;
-    });
-    $('library-table').replaceChildren(el('thead', {}, head), el('tbody', {}, ...rows));
-    $('library-trend').innerHTML = trendSvg(trend(lib.runs));
-    $('library-errors').textContent = lib.errors.length ? `Not read: ${lib.errors.join('; ')}` : '';
-    $('library-csv').disabled = !lib.runs.length;
-  }
-
   const chosen = (input) => {
     const files = [...input.files];
     input.value = '';
     return files;
   };
-  $('library-files').addEventListener('change', (e) => openMany(chosen(e.target)));
-  $('library-folder').addEventListener('change', (e) => openMany(chosen(e.target)));
+  $('library-files').addEventListener('change', (e) => openMany(app, chosen(e.target)));
+  $('library-folder').addEventListener('change', (e) => openMany(app, chosen(e.target)));
   $('library-filter').addEventListener('input', (e) => {
     lib.filter = e.target.value;
-    renderLibrary();
+    renderLibrary(app);
   });
   $('library-csv').addEventListener('click', () =>
-    download(
-      new Blob([runsCsv(sortRuns(filterRuns(lib.runs, lib.filter), lib.sort || 'Date and time', lib.descending))], {
-        type: 'text/csv',
-      }),
-      'runs.csv',
-    ),
+    download(new Blob([runsCsv(listed(lib))], { type: 'text/csv' }), 'runs.csv'),
   );
   $('library-toggle').addEventListener('click', () => {
     $('library').hidden = shown();
     $('library-toggle').classList.toggle('on', shown());
   });
-  app.openMany = openMany;
+  app.openMany = (files) => openMany(app, files);
   return {};
+}
+
+// The runs the table lists, filtered and sorted as the user chose.
+const listed = (lib) => sortRuns(filterRuns(lib.runs, lib.filter), lib.sort || 'Date and time', lib.descending);
+
+async function openMany(app, files) {
+  const { state } = app;
+  const lib = state.library;
+  const logs = files.filter((f) => /\.csv$/i.test(f.name));
+  if (!logs.length) {
+    app.message('No .csv file was chosen.', 'warning');
+    return;
+  }
+  Object.assign(lib, { runs: [], errors: [], files: new Map(logs.map((f) => [f.name, f])) });
+  $('library').hidden = false;
+  $('library-toggle').disabled = false;
+  $('library-toggle').classList.add('on');
+  const bar = $('library-progress');
+  bar.max = logs.length;
+  bar.value = 0;
+  bar.hidden = false;
+  document.body.dataset.library = 'loading';
+  const t0 = performance.now();
+  let done = 0;
+  let painted = 0;
+  const options = {
+    route: state.route ? state.route.route : null,
+    rules: state.rules ? state.rules.rules : undefined,
+  };
+  lib.workers = await summariseInWorkers(logs, options, (i, summary) => {
+    if (summary.error) lib.errors.push(`${summary.name}: ${summary.error}`);
+    else lib.runs.push(summary);
+    bar.value = ++done;
+    $('library-count').textContent = `${done} of ${logs.length} read`;
+    // Redrawn now and then, not for every file.
+    if (performance.now() - painted > 1000) {
+      painted = performance.now();
+      renderLibrary(app);
+    }
+  });
+  lib.seconds = (performance.now() - t0) / 1000;
+  bar.hidden = true;
+  renderLibrary(app);
+  document.body.dataset.libraryWorkers = String(lib.workers);
+  document.body.dataset.library = 'ready';
+}
+
+function renderLibrary(app) {
+  const lib = app.state.library;
+  const head = el(
+    'tr',
+    {},
+    ...RUN_COLUMNS.map((name) => {
+      const th = el('th', {
+        textContent: name + (lib.sort === name ? (lib.descending ? ' ▼' : ' ▲') : ''),
+        tabIndex: 0,
+      });
+      th.title = 'Sort by this column';
+      th.addEventListener('click', () => {
+        lib.descending = lib.sort === name && !lib.descending;
+        lib.sort = name;
+        renderLibrary(app);
+      });
+      return th;
+    }),
+  );
+  const rows = listed(lib).map((run) => runRow(app, run));
+  $('library-table').replaceChildren(el('thead', {}, head), el('tbody', {}, ...rows));
+  $('library-trend').innerHTML = trendSvg(trend(lib.runs));
+  $('library-errors').textContent = lib.errors.length ? `Not read: ${lib.errors.join('; ')}` : '';
+  $('library-csv').disabled = !lib.runs.length;
+}
+
+function runRow(app, run) {
+  const tr = el(
+    'tr',
+    { tabIndex: 0, title: `Open ${run.name}` },
+    ...runCells(run).map((text) => el('td', { textContent: text })),
+  );
+  tr.dataset.serious = String(run.counts[2]);
+  // The run takes the page; Runs brings the table back.
+  const go = () => {
+    $('library').hidden = true;
+    $('library-toggle').classList.remove('on');
+    app.open([app.state.library.files.get(run.name)]);
+  };
+  tr.addEventListener('click', go);
+  tr.addEventListener('keydown', (e) => e.key === 'Enter' && go());
+  return tr;
 }

@@ -54,64 +54,65 @@ export async function readRuns(files, reads, runs, encoding, progress) {
 
 /** Wires the two file inputs; adds app.open(files) and app.add(files). */
 export function mount(app) {
-  const { state } = app;
-  const progress = (text) => app.message(text, 'info');
-
-  /** Opens `files[0]` as the log to look at, and the rest beside it. */
-  async function openFiles(files) {
-    if (!files.length) return;
-    const t0 = performance.now();
-    app.close();
-    app.status('loading');
-    app.message(`Reading ${files[0].name}…`, 'info');
-    // Let the message paint before the parser holds the thread.
-    await new Promise((r) => setTimeout(r, 0));
-    const reads = readAhead(files);
-    let log;
-    try {
-      log = await readLog(files[0], reads[0], state.encoding, progress);
-    } catch (err) {
-      app.fail(files[0].name, err);
-      return;
-    }
-    state.loadTimes = { read: performance.now() - t0 };
-    app.setLog(files[0].name, log);
-    const notes = [...log.warnings];
-    if (files.length > 1) notes.push(...(await addRuns(files.slice(1), false, reads.slice(1))));
-    await app.show(notes);
-    state.loadTimes.total = performance.now() - t0;
-  }
-
-  /** Adds logs to compare with the open one; returns notes for the message line. */
-  async function addRuns(files, redraw = true, reads = readAhead(files)) {
-    if (state.follower) {
-      const note = 'A log that is being followed cannot be compared; open it with "Open log…" to compare it.';
-      if (redraw) app.message(note, 'warning');
-      return [note];
-    }
-    const t0 = performance.now();
-    const notes = await readRuns(files, reads, state.runs, state.encoding, progress);
-    if (redraw) {
-      await app.show(notes);
-      state.loadTimes = { ...state.loadTimes, compare: performance.now() - t0 };
-    }
-    return notes;
-  }
-
   const chosen = (input) => {
     const files = [...input.files];
     input.value = '';
     return files;
   };
-  $('file').addEventListener('change', (e) => openFiles(chosen(e.target)));
+  $('file').addEventListener('change', (e) => openFiles(app, chosen(e.target)));
   // The files menu closes once a file in it was chosen.
   $('more-files').addEventListener('change', () => ($('more-files').open = false));
-  $('add').addEventListener('change', (e) => addRuns(chosen(e.target)));
-  app.open = openFiles;
-  app.add = (files) => addRuns(files);
+  $('add').addEventListener('change', (e) => addRuns(app, chosen(e.target)));
+  app.open = (files) => openFiles(app, files);
+  app.add = (files) => addRuns(app, files);
   app.message(
     'Open a cablog log (Log_YYMMDD-HHMMSS.csv, or Log_YYMMDD-HHMMSS-2.csv and so on for a second run started ' +
       'within the same second) with the button above, or drop it on this page.',
     'info',
   );
+}
+
+const progressOf = (app) => (text) => app.message(text, 'info');
+
+/** Opens `files[0]` as the log to look at, and the rest beside it. */
+async function openFiles(app, files) {
+  const { state } = app;
+  if (!files.length) return;
+  const t0 = performance.now();
+  app.close();
+  app.status('loading');
+  app.message(`Reading ${files[0].name}…`, 'info');
+  // Let the message paint before the parser holds the thread.
+  await new Promise((r) => setTimeout(r, 0));
+  const reads = readAhead(files);
+  let log;
+  try {
+    log = await readLog(files[0], reads[0], state.encoding, progressOf(app));
+  } catch (err) {
+    app.fail(files[0].name, err);
+    return;
+  }
+  state.loadTimes = { read: performance.now() - t0 };
+  app.setLog(files[0].name, log);
+  const notes = [...log.warnings];
+  if (files.length > 1) notes.push(...(await addRuns(app, files.slice(1), false, reads.slice(1))));
+  await app.show(notes);
+  state.loadTimes.total = performance.now() - t0;
+}
+
+/** Adds logs to compare with the open one; returns notes for the message line. */
+async function addRuns(app, files, redraw = true, reads = readAhead(files)) {
+  const { state } = app;
+  if (state.follower) {
+    const note = 'A log that is being followed cannot be compared; open it with "Open log…" to compare it.';
+    if (redraw) app.message(note, 'warning');
+    return [note];
+  }
+  const t0 = performance.now();
+  const notes = await readRuns(files, reads, state.runs, state.encoding, progressOf(app));
+  if (redraw) {
+    await app.show(notes);
+    state.loadTimes = { ...state.loadTimes, compare: performance.now() - t0 };
+  }
+  return notes;
 }

@@ -179,18 +179,8 @@ function routeTargets(route) {
  */
 export function renderReport(runs, on, route = null) {
   const run = runs[0];
-  const { log, roles } = run;
-  const pickers = ROLES.map((role) => {
-    const select = el('select', { id: `role-${role}` });
-    select.append(el('option', { value: String(NONE), textContent: '–' }));
-    log.columns.forEach((col, c) => {
-      select.append(el('option', { value: String(c), textContent: `${c + 1}: ${visibleText(col.label)}` }));
-    });
-    select.value = String(roles[role]);
-    select.addEventListener('change', () => on.roles({ ...roles, [role]: Number(select.value) }));
-    return el('label', {}, `${ROLE_NAMES[role]} `, select);
-  });
-  $('roles').replaceChildren(...pickers, ...(route ? routeTargets(route) : targetInputs(on.redo)));
+  const { roles } = run;
+  $('roles').replaceChildren(...rolePickers(run, on), ...(route ? routeTargets(route) : targetInputs(on.redo)));
 
   const box = $('report-body');
   const save = $('report-csv');
@@ -205,25 +195,8 @@ export function renderReport(runs, on, route = null) {
     return;
   }
   const reports = runs.map((r) => stopReport(r.log, r.roles));
-  const entries = reports[0];
   const targets = targetsFor(route);
-  let columns;
-  let rows;
-  let runOf;
-  if (runs.length > 1) {
-    ({ columns, rows, runOf } = sideBySide(runs, reports, targets));
-  } else {
-    columns = reportColumns(entries);
-    rows = reportRows(entries);
-    if (targets.length) {
-      columns = [...columns, 'Vs target'];
-      let n = 0;
-      rows = rows.map((r) => ({
-        ...r,
-        cells: [...r.cells, r.cells[0].startsWith('Stop') ? targetText(entries[n++].stop.location, targets) : ''],
-      }));
-    }
-  }
+  const { columns, rows, runOf } = runs.length > 1 ? sideBySide(runs, reports, targets) : oneRun(reports[0], targets);
   save.disabled = !rows.length;
   save.onclick = () =>
     download(
@@ -242,4 +215,33 @@ export function renderReport(runs, on, route = null) {
     el('p', { className: 'hint', id: 'report-measure', textContent: notes.join(' ') }),
     el('div', { className: 'table-scroll' }, table(columns, rows, on.zoom, runOf)),
   );
+}
+
+// A column picker for each role the report reads, in the first run.
+function rolePickers({ log, roles }, on) {
+  return ROLES.map((role) => {
+    const select = el('select', { id: `role-${role}` });
+    select.append(el('option', { value: String(NONE), textContent: '–' }));
+    log.columns.forEach((col, c) => {
+      select.append(el('option', { value: String(c), textContent: `${c + 1}: ${visibleText(col.label)}` }));
+    });
+    select.value = String(roles[role]);
+    select.addEventListener('change', () => on.roles({ ...roles, [role]: Number(select.value) }));
+    return el('label', {}, `${ROLE_NAMES[role]} `, select);
+  });
+}
+
+// One run's table, each stop measured against the targets when there are any.
+function oneRun(entries, targets) {
+  const columns = reportColumns(entries);
+  const rows = reportRows(entries);
+  if (!targets.length) return { columns, rows };
+  let n = 0;
+  return {
+    columns: [...columns, 'Vs target'],
+    rows: rows.map((r) => ({
+      ...r,
+      cells: [...r.cells, r.cells[0].startsWith('Stop') ? targetText(entries[n++].stop.location, targets) : ''],
+    })),
+  };
 }

@@ -46,10 +46,21 @@ export function stopReport(log, roles) {
   const t = roles.clock !== NONE ? secondsOf(log.columns[roles.clock]) : null;
   const loc = roles.location !== NONE ? log.columns[roles.location].values : null;
   const brake = roles.brake !== NONE ? log.columns[roles.brake].values : null;
-  const d = distances(v, loc, t);
-  const timeOf = (i) => (t ? t[i] : null);
-  const span = (a, b) => (t ? t[b] - t[a] : null);
+  const run = { v, t, loc, brake, d: distances(v, loc, t), doors: doorRows(log, roles) };
+  const { found, lastRow } = standstills(v);
+  const entries = found.map(({ legStart: a, arrivalRow: z, departureRow }) => ({
+    leg: legOf(run, a, z),
+    stop: stopOf(run, z, departureRow, departureRow >= 0 ? departureRow : lastRow),
+    braking: brakingOf(run, a, z),
+  }));
+  entries.start = startOf(run, entries);
+  entries.doors = !!run.doors;
+  return entries;
+}
 
+// Each stop as { legStart, arrivalRow, departureRow (-1 when the log ends
+// standing) }, and the last row with a speed.
+function standstills(v) {
   const found = [];
   let prev = -1;
   let legStart = -1;
@@ -71,76 +82,75 @@ export function stopReport(log, roles) {
     prev = i;
   }
   if (stop) found.push(stop);
+  return { found, lastRow: prev };
+}
 
-  const doors = doorRows(log, roles);
-  // A door call lands on the row after it, which may be the first one moving.
-  const doorIn = (rows, from, to, last) => {
-    const hits = rows.filter((r) => r >= from && r <= to);
-    return hits.length ? hits[last ? hits.length - 1 : 0] : -1;
+const timeOf = (run, i) => (run.t ? run.t[i] : null);
+const span = (run, a, b) => (run.t ? run.t[b] - run.t[a] : null);
+
+// A door call lands on the row after it, which may be the first one moving.
+function doorIn(rows, from, to, last) {
+  const hits = rows.filter((r) => r >= from && r <= to);
+  return hits.length ? hits[last ? hits.length - 1 : 0] : -1;
+}
+
+function legOf({ v, d, t }, a, z) {
+  let top = 0;
+  for (let i = a; i <= z; i++) if (Math.abs(v[i]) > top) top = Math.abs(v[i]);
+  const distance = Math.abs(d[z] - d[a]);
+  const time = span({ t }, a, z);
+  return { fromRow: a, toRow: z, distance, time, topSpeed: top, avgSpeed: time ? (distance / time) * 3.6 : null };
+}
+
+function stopOf(run, z, departureRow, lastRow) {
+  const { t, loc, d, doors } = run;
+  const open = doors ? doorIn(doors.open, z, lastRow, false) : -1;
+  const close = open >= 0 ? doorIn(doors.close, open, departureRow >= 0 ? departureRow + 1 : lastRow, true) : -1;
+  const byDoors = open >= 0 && close >= 0 && t;
+  return {
+    arrivalRow: z,
+    departureRow,
+    lastRow,
+    arrival: timeOf(run, z),
+    location: loc ? loc[z] : d[z],
+    dwell: byDoors ? t[close] - t[open] : span(run, z, lastRow),
+    departure: departureRow >= 0 ? timeOf(run, departureRow) : null,
+    doorOpen: open >= 0 ? timeOf(run, open) : null,
+    doorClose: close >= 0 ? timeOf(run, close) : null,
+    dwellBy: byDoors ? 'doors' : 'speed',
   };
-  const entries = found.map(({ legStart: a, arrivalRow: z, departureRow }) => {
-    let top = 0;
-    for (let i = a; i <= z; i++) if (Math.abs(v[i]) > top) top = Math.abs(v[i]);
-    const distance = Math.abs(d[z] - d[a]);
-    const time = span(a, z);
-    const leg = {
-      fromRow: a,
-      toRow: z,
-      distance,
-      time,
-      topSpeed: top,
-      avgSpeed: time ? (distance / time) * 3.6 : null,
-    };
+}
 
-    const lastRow = departureRow >= 0 ? departureRow : prev;
-    const open = doors ? doorIn(doors.open, z, lastRow, false) : -1;
-    const close = open >= 0 ? doorIn(doors.close, open, departureRow >= 0 ? departureRow + 1 : lastRow, true) : -1;
-    const byDoors = open >= 0 && close >= 0 && t;
-    const stopInfo = {
-      arrivalRow: z,
-      departureRow,
-      lastRow,
-      arrival: timeOf(z),
-      location: loc ? loc[z] : d[z],
-      dwell: byDoors ? t[close] - t[open] : span(z, lastRow),
-      departure: departureRow >= 0 ? timeOf(departureRow) : null,
-      doorOpen: open >= 0 ? timeOf(open) : null,
-      doorClose: close >= 0 ? timeOf(close) : null,
-      dwellBy: byDoors ? 'doors' : 'speed',
-    };
-
-    // Braking began at the first row of the last continuous brake
-    // application before the stop; without a brake column, at the first
-    // row of the last continuous slowing down.
-    let s = z;
-    if (brake) {
-      while (s > a && !(brake[s] > 0)) s--;
-      if (brake[s] > 0) while (s > a && brake[s - 1] > 0) s--;
-      else s = z;
-    } else {
-      while (s > a && Math.abs(v[s - 1]) > Math.abs(v[s])) s--;
-    }
-    const brakeTime = span(s, z);
-    const braking =
-      s < z
-        ? {
-            startRow: s,
-            start: timeOf(s),
-            startLocation: loc ? loc[s] : d[s],
-            distance: Math.abs(d[z] - d[s]),
-            deceleration: brakeTime ? Math.abs(v[s]) / brakeTime : null,
-          }
-        : null;
-    return { leg, stop: stopInfo, braking };
-  });
-  entries.start = null;
-  if (entries.length && v[entries[0].leg.fromRow] === 0) {
-    const from = entries[0].leg.fromRow;
-    const close = doors ? doorIn(doors.close, 0, from + 1, true) : -1;
-    entries.start = { departureRow: from, departure: timeOf(from), doorClose: close >= 0 ? timeOf(close) : null };
+// Braking began at the first row of the last continuous brake application
+// before the stop; without a brake column, at the first row of the last
+// continuous slowing down.
+function brakingOf(run, a, z) {
+  const { v, loc, brake, d } = run;
+  let s = z;
+  if (brake) {
+    while (s > a && !(brake[s] > 0)) s--;
+    if (brake[s] > 0) while (s > a && brake[s - 1] > 0) s--;
+    else s = z;
+  } else {
+    while (s > a && Math.abs(v[s - 1]) > Math.abs(v[s])) s--;
   }
-  entries.doors = !!doors;
-  return entries;
+  if (s >= z) return null;
+  const brakeTime = span(run, s, z);
+  return {
+    startRow: s,
+    start: timeOf(run, s),
+    startLocation: loc ? loc[s] : d[s],
+    distance: Math.abs(d[z] - d[s]),
+    deceleration: brakeTime ? Math.abs(v[s]) / brakeTime : null,
+  };
+}
+
+// The departure from where the log began, when it began standing.
+function startOf(run, entries) {
+  if (!entries.length || run.v[entries[0].leg.fromRow] !== 0) return null;
+  const from = entries[0].leg.fromRow;
+  const close = run.doors ? doorIn(run.doors.close, 0, from + 1, true) : -1;
+  return { departureRow: from, departure: timeOf(run, from), doorClose: close >= 0 ? timeOf(run, close) : null };
 }
 
 // Rows with DOOR_OPEN and with DOOR_CLOSE, or null without door events.

@@ -117,33 +117,42 @@ function compareRuns(runs, view, align) {
     if (series.length) panels.push({ series });
   });
 
-  if (byLocation) {
-    const t0 = timeSinceStart(base.log, base.roles);
-    const diff = runs.slice(1).map((run, k) => {
-      const values = timeDifference(xsOf[0], t0, xsOf[k + 1], timeSinceStart(run.log, run.roles));
-      return {
-        id: `diff:${k + 1}`,
-        run: k + 1,
-        label: `${run.label} behind ${base.label} [s]`,
-        color: DIFF_COLORS[k % DIFF_COLORS.length],
-        dash: runDash(k + 1),
-        width: 2,
-        xs: xsOf[0],
-        column: { label: 'Time difference', kind: KIND_NUMBER, values, gaps: 0, nonFinite: new Map(), format: seconds },
-        stepped: () => false,
-        hidden: false,
-      };
-    });
-    panels.unshift({ title: 'Time difference [s]', series: diff });
-  }
+  if (byLocation) panels.unshift(timeDifferencePanel(runs, xsOf));
+  const events = sceneEvents(runs, xsOf, DASHES);
+  return { x, panels, range: rangeOf(xsOf), byLocation, events };
+}
+
+// How far each later run is behind the first at the same location.
+function timeDifferencePanel(runs, xsOf) {
+  const base = runs[0];
+  const t0 = timeSinceStart(base.log, base.roles);
+  const diff = runs.slice(1).map((run, k) => {
+    const values = timeDifference(xsOf[0], t0, xsOf[k + 1], timeSinceStart(run.log, run.roles));
+    return {
+      id: `diff:${k + 1}`,
+      run: k + 1,
+      label: `${run.label} behind ${base.label} [s]`,
+      color: DIFF_COLORS[k % DIFF_COLORS.length],
+      dash: runDash(k + 1),
+      width: 2,
+      xs: xsOf[0],
+      column: { label: 'Time difference', kind: KIND_NUMBER, values, gaps: 0, nonFinite: new Map(), format: seconds },
+      stepped: () => false,
+      hidden: false,
+    };
+  });
+  return { title: 'Time difference [s]', series: diff };
+}
+
+// The x range all runs together cover, or null when it is empty.
+function rangeOf(xsOf) {
   let lo = Infinity;
   let hi = -Infinity;
   for (const xs of xsOf) {
     if (xs.length && xs[0] < lo) lo = xs[0];
     if (xs.length && xs[xs.length - 1] > hi) hi = xs[xs.length - 1];
   }
-  const events = sceneEvents(runs, xsOf, DASHES);
-  return { x, panels, range: lo < hi ? [lo, hi] : null, byLocation, events };
+  return lo < hi ? [lo, hi] : null;
 }
 
 /** An x value as text with its unit: "1,250.5 m", "row 12", a clock time as it is. */
