@@ -134,6 +134,19 @@ int report(const Options& options, const fs::path& module, const Script& script,
   return result.failures.empty() ? kExitHeld : kExitFailed;
 }
 
+// The script, and the route from its own lines or from --route, never both.
+Script scriptOf(const Options& options) {
+  Script script = options.script.empty()
+                      ? parseScript(builtinDrive(), std::string(kBuiltinDriveName), kTrain)
+                      : readScript(options.script, kTrain);
+  if (options.route.empty()) return script;
+  if (!script.route.items.empty() || script.route.line) {
+    throw HostError(script.source + " has route lines of its own; give the route in one place");
+  }
+  script.route = readRouteFile(options.route);
+  return script;
+}
+
 int driveWith(Options options, std::ostream& out, std::ostream& err) {
   if (options.printBuiltin) {
     out << builtinDrive();
@@ -141,9 +154,7 @@ int driveWith(Options options, std::ostream& out, std::ostream& err) {
   }
   // Everything the drive needs is checked before the module is touched.
   const fs::path module = modulePath(options);
-  const Script script = options.script.empty()
-                            ? parseScript(builtinDrive(), std::string(kBuiltinDriveName), kTrain)
-                            : readScript(options.script, kTrain);
+  const Script script = scriptOf(options);
   // A path given on the command line means where the command was given.
   if (!options.record.empty()) options.record = fs::absolute(options.record).string();
   if (!options.workdir.empty()) {
