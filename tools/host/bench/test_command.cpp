@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "host_error.h"
-#include "process.h"
+#include "child_process.h"
 
 namespace host {
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <climits>
 
-#include "process.h"
+#include "child_process.h"
 
 extern char** environ;
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "process.h"
+#include "child_process.h"
 
 namespace host {
 

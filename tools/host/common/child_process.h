@@ -1,6 +1,7 @@
 // Running another program and waiting for it: the test program runs each
 // scenario in a process of its own, so that a crash or a hang stops only
-// that one. One file a system: process_posix.cpp, process_win.cpp.
+// that one. One file a system: child_process_posix.cpp, child_process_win.cpp. (Not
+// process.h, which would hide the Windows header of that name.)
 #pragma once
 
 #include <string>
