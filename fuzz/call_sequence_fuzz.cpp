@@ -601,7 +601,9 @@ void replayRecording(const cablog::Plugin& plain, const Model& model) {
   std::array<std::int32_t, 256> panel{};
   std::array<std::int32_t, 256> sound{};
   host::RecordedCall call;
+  bool gap = false;
   while (reader.next(call)) {
+    gap = gap || call.tag == host::CallTag::Gap;
     if (call.tag == host::CallTag::Load) {
       again.load(scratch.modulePath);
     } else if (call.tag == host::CallTag::Elapse) {
@@ -620,6 +622,9 @@ void replayRecording(const cablog::Plugin& plain, const Model& model) {
     }
   }
   check(!reader.cutShort(), "the recording ends inside a call");
+  // Frames the recording could not keep (it says where) made rows that a
+  // replay cannot make again; the frames it kept were compared above.
+  if (gap) return;
   const std::string& original = bytesOr(plain.logger.logPath, kNoLog);
   const std::string& replayed = bytesOr(again.logger.logPath, kNoLog);
   if (replayed != original) {

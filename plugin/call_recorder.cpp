@@ -31,8 +31,10 @@ constexpr std::uint32_t kFramesPerClockLook = 8;
 constexpr char kNoChanges[2] = {0, 0};
 // While the file takes nothing, the most the recording holds waiting: past
 // it, calls are counted for a gap instead, so that the memory a failing disk
-// leaves goes to the log's rows, which come first.
-constexpr std::size_t kMostWaiting = LogBuffer::kBlockSize;
+// leaves goes to the log's rows, which come first. Never below what makes
+// a write due by size, so that a file that takes what it is given never
+// costs a call.
+constexpr std::size_t kMostWaiting = std::max(LogBuffer::kBlockSize, 2 * kFlushThreshold);
 
 // Writes the entries of `now` that differ from `before` as a change list at
 // `out`, brings `before` up to date and returns the bytes written. Most
@@ -119,7 +121,9 @@ void CallRecorder::callWith(CallTag tag, const void* bytes, std::size_t size) {
 }
 
 bool CallRecorder::append(const void* bytes, std::size_t size) {
-  if (buffer_.pending() > kMostWaiting) return false;
+  // A gap record alone (nine bytes, once at the end) is always kept: it is
+  // what says that calls are missing.
+  if (size > 0 && buffer_.pending() > kMostWaiting) return false;
   const LogBuffer::Mark mark = buffer_.mark();
   try {
     if (gapOpen()) {
