@@ -235,6 +235,10 @@ void CallRecorder::startAgain() {
   buffer_.clear();
   try {
     buffer_.appendBytes(stream_.header);
+    // What is on disk must replay on its own: like every recording, it
+    // begins with the Load the run was made under.
+    const char load = static_cast<char>(CallTag::Load);
+    buffer_.appendBytes(std::string_view(&load, 1));
   } catch (const std::bad_alloc&) {
     buffer_.clear();
     active_ = false;
