@@ -1,6 +1,25 @@
 #include "platform/platform.h"
 
 namespace cablog::platform {
+namespace {
+
+// The C++ runtime makes its per-thread exception state at the first throw,
+// in thread-local storage that a host which is no C++ program has not
+// reserved; when that first throw is itself for want of memory, the system
+// cannot make it either and aborts the host. Asked for here, as the module
+// is loaded, the state is made then, on the host's thread. Here, in a file
+// both systems share, that the module always links.
+// A throw, not a question such as std::uncaught_exceptions(): that one is
+// declared pure, and a compiler may drop an unused variable it initialises.
+[[maybe_unused]] const bool exceptionStateMadeAtLoad = [] {
+  try {
+    throw 0;
+  } catch (int) {
+  }
+  return true;
+}();
+
+}  // namespace
 
 bool isAbsolutePath(std::string_view path, std::string_view separators) {
   const auto separator = [&](std::size_t i) {

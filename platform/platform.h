@@ -109,7 +109,14 @@ class SharedFile {
 
   SharedFile() = default;
   SharedFile(SharedFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kClosed; }
-  SharedFile& operator=(SharedFile&& other) noexcept;
+  SharedFile& operator=(SharedFile&& other) noexcept {
+    if (this != &other) {
+      close();
+      handle_ = other.handle_;
+      other.handle_ = kClosed;
+    }
+    return *this;
+  }
   SharedFile(const SharedFile&) = delete;
   SharedFile& operator=(const SharedFile&) = delete;
   ~SharedFile() { close(); }

@@ -156,15 +156,6 @@ SharedFile SharedFile::open(const std::string& path, Start start) {
   return handle < 0 ? SharedFile() : SharedFile(handle);
 }
 
-SharedFile& SharedFile::operator=(SharedFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = other.handle_;
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
 std::size_t SharedFile::write(const char* data, std::size_t size) {
   if (!isOpen()) return 0;
   if (takeFault(pendingFaults.failingWrites)) return 0;
