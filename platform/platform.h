@@ -6,7 +6,8 @@
 // files, injected faults and a settable clock in the tests and fuzz targets
 // (tests/support/test_backend.cpp, seams in tests/support/test_seams.h), so
 // that no test hook ships. The host stand-in's own system calls are in its
-// files.
+// files. Paths are the system's bytes on POSIX and UTF-8 on Windows, where
+// every file call is a wide one, so that no folder name is out of reach.
 #pragma once
 
 #include <chrono>
@@ -60,15 +61,16 @@ std::optional<std::int32_t> nativeProfileInt(const std::string& path, const char
 
 // The system's own INI lookup of a text: the value under [section] key=, cut
 // to `capacity` - 1 characters as the system's buffer of `capacity` cuts it,
-// or an empty text when the section or the key is missing. Nothing when the
-// system has no such lookup or cannot reach the file.
+// or an empty text when the section or the key is missing; in UTF-8 on
+// Windows, the capacity counting UTF-16 units. Nothing when the system has
+// no such lookup or cannot reach the file.
 std::optional<std::string> nativeProfileString(const std::string& path, const char* section,
                                                const char* key, std::size_t capacity);
 
 // Loading another module (a shared library) by its path, finding its
 // exports and unloading it. An absolute path is loaded so that the modules
-// lying beside it are found first; a path longer than the system's ANSI
-// limit is reached through its extended form. Null on failure, with
+// lying beside it are found first; a path longer than MAX_PATH is reached
+// through its extended form. Null on failure, with
 // `error` saying why in the system's words.
 void* loadLibrary(const std::string& path, std::string& error);
 // Null when the module does not export `name`.

@@ -5,30 +5,18 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 
 #include "platform/native_file.h"
 #include "platform/platform.h"
+#include "platform/wide_text.h"
 
 namespace {
 
-std::wstring wideOf(const std::string& text) {
-  const int size =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (size <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-// The ANSI file calls stop at MAX_PATH characters. Longer paths go through
-// the wide calls in their extended form, which only absolute paths have;
-// empty when the path cannot take that form. The extended form turns off the
-// system's handling of "." and "..", so the path is made whole first.
-std::wstring extendedPath(const std::string& path) {
-  if (path.starts_with("\\\\?\\")) return wideOf(path);
-  if (!cablog::platform::isAbsolutePath(path)) return {};
-  const std::wstring wide = wideOf(path);
-  if (wide.empty()) return {};
+// The extended form turns off the system's handling of "." and "..", so the
+// path is made whole first.
+std::wstring extendedPath(const std::wstring& wide) {
+  if (wide.starts_with(L"\\\\?\\")) return wide;
   const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (size == 0) return {};
   std::wstring full(size, L'\0');
@@ -40,15 +28,11 @@ std::wstring extendedPath(const std::string& path) {
   return L"\\\\?\\" + full;
 }
 
-bool isLong(const std::string& path) {
-  return path.size() >= MAX_PATH;
-}
-
 std::string describe(DWORD code) {
-  char text[512] = {};
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, code, 0, text, sizeof text, nullptr);
-  std::string message(text, length);
+  wchar_t text[512] = {};
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, text, std::size(text), nullptr);
+  std::string message = cablog::platform::utf8Of({text, length});
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.')) {
     message.pop_back();
@@ -62,9 +46,9 @@ std::string describe(DWORD code) {
 HMODULE thisModule() {
   // Any address inside the module names it; asking leaves its reference
   // count as it is.
-  static const char anchor = 0;
+  static const wchar_t anchor = 0;
   HMODULE module = nullptr;
-  if (!GetModuleHandleExA(
+  if (!GetModuleHandleExW(
           GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
           &anchor, &module)) {
     return nullptr;
@@ -76,6 +60,40 @@ HMODULE thisModule() {
 
 namespace cablog::platform {
 
+std::wstring wideOf(std::string_view text) {
+  if (text.empty() || text.size() > 0x7fffffff) return {};
+  const int bytes = static_cast<int>(text.size());
+  UINT page = CP_UTF8;
+  int size = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data(), bytes, nullptr, 0);
+  if (size <= 0) {
+    page = CP_ACP;
+    size = MultiByteToWideChar(page, 0, text.data(), bytes, nullptr, 0);
+  }
+  if (size <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(page, 0, text.data(), bytes, wide.data(), size);
+  return wide;
+}
+
+std::string utf8Of(std::wstring_view wide) {
+  if (wide.empty() || wide.size() > 0x7fffffff) return {};
+  const int units = static_cast<int>(wide.size());
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, text.data(), size, nullptr, nullptr);
+  return text;
+}
+
+std::wstring systemPath(std::string_view path) {
+  std::wstring wide = wideOf(path);
+  // The plain calls stop at MAX_PATH characters.
+  if (wide.size() < MAX_PATH) return wide;
+  if (!path.starts_with("\\\\?\\") && !isAbsolutePath(path)) return {};
+  return extendedPath(wide);
+}
+
 std::string_view pathSeparators() {
   return "\\/";
 }
@@ -85,15 +103,12 @@ std::string modulePath() {
   const HMODULE module = thisModule();
   if (module == nullptr) return {};
   // A path may exceed MAX_PATH: grow the buffer until the whole name fits.
-  std::string path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    if (path.size() >= 32768 * 4) return {};
+    if (length < path.size()) return utf8Of({path.data(), length});
+    if (path.size() >= 32768) return {};
     path.resize(path.size() * 2);
   }
 }
@@ -101,18 +116,23 @@ std::string modulePath() {
 std::optional<std::int32_t> nativeProfileInt(const std::string& path, const char* section,
                                              const char* key, std::int32_t fallback) {
   // The profile functions cannot reach a long path at all.
-  if (isLong(path)) return std::nullopt;
-  return static_cast<std::int32_t>(GetPrivateProfileIntA(section, key, fallback, path.c_str()));
+  const std::wstring file = wideOf(path);
+  if (file.empty() || file.size() >= MAX_PATH) return std::nullopt;
+  return static_cast<std::int32_t>(
+      GetPrivateProfileIntW(wideOf(section).c_str(), wideOf(key).c_str(), fallback, file.c_str()));
 }
 
 std::optional<std::string> nativeProfileString(const std::string& path, const char* section,
                                                const char* key, std::size_t capacity) {
-  if (isLong(path) || capacity == 0 || capacity > 0x7fffffff) return std::nullopt;
-  std::string value(capacity, '\0');
-  const DWORD length = GetPrivateProfileStringA(section, key, "", value.data(),
-                                                static_cast<DWORD>(capacity), path.c_str());
-  value.resize(length);
-  return value;
+  const std::wstring file = wideOf(path);
+  if (file.empty() || file.size() >= MAX_PATH || capacity == 0 || capacity > 0x7fffffff) {
+    return std::nullopt;
+  }
+  std::wstring value(capacity, L'\0');
+  const DWORD length =
+      GetPrivateProfileStringW(wideOf(section).c_str(), wideOf(key).c_str(), L"", value.data(),
+                               static_cast<DWORD>(capacity), file.c_str());
+  return utf8Of({value.data(), length});
 }
 
 void* loadLibrary(const std::string& path, std::string& error) {
@@ -128,12 +148,8 @@ void* loadLibrary(const std::string& path, std::string& error) {
   }
   HMODULE library = nullptr;
   DWORD code = ERROR_PATH_NOT_FOUND;
-  if (isLong(native)) {
-    const std::wstring wide = extendedPath(native);
-    if (!wide.empty()) library = LoadLibraryExW(wide.c_str(), nullptr, flags);
-  } else {
-    library = LoadLibraryExA(native.c_str(), nullptr, flags);
-  }
+  const std::wstring wide = systemPath(native);
+  if (!wide.empty()) library = LoadLibraryExW(wide.c_str(), nullptr, flags);
   if (library == nullptr && GetLastError() != 0) code = GetLastError();
   SetThreadErrorMode(previousMode, nullptr);
   if (library == nullptr) error = describe(code);
@@ -163,11 +179,8 @@ std::tm localCalendarTime(std::time_t time) {
 }
 
 std::FILE* openShared(const std::string& path, const char* mode) {
-  if (isLong(path)) {
-    const std::wstring wideMode(mode, mode + std::strlen(mode));
-    return _wfsopen(extendedPath(path).c_str(), wideMode.c_str(), _SH_DENYNO);
-  }
-  return _fsopen(path.c_str(), mode, _SH_DENYNO);
+  const std::wstring wideMode(mode, mode + std::strlen(mode));
+  return _wfsopen(systemPath(path).c_str(), wideMode.c_str(), _SH_DENYNO);
 }
 
 namespace native {
@@ -178,11 +191,8 @@ std::intptr_t openFile(const std::string& path, SharedFile::Start start) {
   const DWORD disposition = start == SharedFile::Start::New     ? CREATE_NEW
                             : start == SharedFile::Start::Empty ? CREATE_ALWAYS
                                                                 : OPEN_ALWAYS;
-  const HANDLE file = isLong(path)
-                          ? CreateFileW(extendedPath(path).c_str(), GENERIC_WRITE, share, nullptr,
-                                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr)
-                          : CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, disposition,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, share, nullptr,
+                                  disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return -1;
   if (start == SharedFile::Start::AtEnd) {
     LARGE_INTEGER end{};
@@ -213,24 +223,20 @@ bool closeFile(std::intptr_t handle) {
 
 bool fileExists(const std::string& path) {
   // Attributes, unlike a directory search, take "*" and "?" literally.
-  const DWORD attributes = isLong(path) ? GetFileAttributesW(extendedPath(path).c_str())
-                                        : GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES;
 }
 
 bool removeFile(const std::string& path) {
-  return (isLong(path) ? DeleteFileW(extendedPath(path).c_str()) : DeleteFileA(path.c_str())) != 0;
+  return DeleteFileW(systemPath(path).c_str()) != 0;
 }
 
 std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit,
                                            std::string& refusal) {
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder is not opened at all.
-  const HANDLE file = isLong(path)
-                          ? CreateFileW(extendedPath(path).c_str(), GENERIC_READ, share, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                          : CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_READ, share, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<std::string> text;
   LARGE_INTEGER size{};

@@ -42,6 +42,15 @@ std::string currentExceptionText() {
 
 }  // namespace
 
+std::size_t utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    units += (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+  }
+  return units;
+}
+
 std::string faultLine(std::uint64_t count, const ChainFault& first) {
   char where[160];
   std::snprintf(where, sizeof where, " at frame %llu, %.3f s, location %.3f m: ",
@@ -68,7 +77,7 @@ void Chain::build(const ModulePaths& paths, std::string_view separators, Setting
   }
   const std::string path = resolveAgainst(paths.directory, *setting, separators);
   const std::string refusal =
-      setting->size() > kChainPathLimit
+      utf16Length(*setting) > kChainPathLimit
           ? "the setting is longer than " + std::to_string(kChainPathLimit) + " characters"
           : attach(path);
   if (refusal.empty()) {

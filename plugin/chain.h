@@ -31,9 +31,13 @@ struct ChainFault {
 // "faults:  N; first: CALL at frame F, T s, location L m: WHAT".
 std::string faultLine(std::uint64_t count, const ChainFault& first);
 
-// The ANSI path limit: a longer setting is refused rather than loaded cut
-// short (a cut path could name another module).
+// The system's path limit, in UTF-16 units: a longer setting is refused
+// rather than loaded cut short (a cut path could name another module).
 inline constexpr std::size_t kChainPathLimit = 259;
+
+// The UTF-16 units a UTF-8 text takes: a character beyond the first 65,536
+// takes two.
+std::size_t utf16Length(std::string_view utf8);
 
 class Chain {
  public:

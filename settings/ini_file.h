@@ -29,7 +29,10 @@ class IniFile {
 
   // The text under [section] key=, cut to `capacity` - 1 characters; empty
   // when the section or the key is missing (the system's lookup cannot tell
-  // that from an empty value), nothing when the file is.
+  // that from an empty value), nothing when the file is. A file in UTF-8
+  // that holds more than ASCII (with its mark or without, or UTF-16, which
+  // is read as UTF-8) is read by our reader and its text given whole; any
+  // other, by the system's lookup where there is one.
   std::optional<std::string> readString(const char* section, const char* key, std::size_t capacity);
 
  private:

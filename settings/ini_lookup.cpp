@@ -39,11 +39,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Files with a byte-order mark are read as Unicode and handed out in the
-// ANSI code page, which this reader does not know: every character outside
-// ASCII becomes "?", as the system writes a character the code page lacks.
-// (A letter the code page has comes out differently; such a letter never
-// matches a name or counts as a digit either way.)
+// Files with a byte-order mark are read as Unicode and handed out as the
+// system's ANSI lookup hands them out, in a code page this reader does not
+// know: every character outside ASCII becomes "?", as the system writes a
+// character the code page lacks. (A letter the code page has comes out
+// differently; such a letter never matches a name or counts as a digit
+// either way.) On Windows the wide lookup is asked first and gives them
+// whole; this reader answers where the file's path is too long for it.
 std::string narrowUtf16(std::string_view bytes, bool bigEndian) {
   std::string text;
   text.reserve(bytes.size() / 2);

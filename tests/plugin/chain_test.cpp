@@ -336,11 +336,12 @@ TEST_F(Chain, APluginThatFailsBrakesTheTrainAndSaysSo) {
 
 // Each refusal leaves cablog working alone, and the status file says why.
 TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
-  // A setting of `size` characters naming a module that does not exist.
-  const auto settingOf = [](std::size_t size) {
+  // A setting of `size` characters, each `letter` but the separators and
+  // ".dll", naming a module that does not exist.
+  const auto settingOf = [](std::size_t size, std::string_view letter = "d") {
     std::string path;
-    while (path.size() + 50 < size) path += std::string(49, 'd') + "/";
-    return path + std::string(size - path.size() - 4, 'p') + ".dll";
+    for (std::size_t i = 0; i + 4 < size; ++i) path += i % 50 == 49 ? "/" : letter;
+    return path + ".dll";
   };
   const struct {
     const char* name;
@@ -361,6 +362,8 @@ TEST_F(Chain, RefusedModulesLeaveCablogAloneAndTheStatusSaysWhy) {
       {"a setting of 259 characters", settingOf(259), nullptr, "there is no file of that name", ""},
       {"a setting of 260 characters", settingOf(260), nullptr,
        "the setting is longer than 259 characters", ""},
+      {"259 characters of two bytes each", settingOf(259, "\xd0\xb4"), nullptr,
+       "there is no file of that name", ""},
   };
   folder_.write("garbage.dll", "this is not a module\n");
   fs::create_directory(folder_.path() / "folder.dll");

@@ -2,10 +2,6 @@
 
 #include <stdexcept>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace cablog::testing {
 namespace {
 
@@ -25,17 +21,8 @@ const char* builtModuleName() {
 }
 
 std::string systemPath(const std::filesystem::path& path) {
-#ifdef _WIN32
-  const std::wstring& wide = path.native();
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), size,
-                      nullptr, nullptr);
-  return narrow;
-#else
-  return path.string();
-#endif
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
 }
 
 LoadedModule loadModule(const std::filesystem::path& path) {

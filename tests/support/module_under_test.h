@@ -13,7 +13,7 @@ namespace cablog::testing {
 // current directory when the tests start.
 const char* builtModuleName();
 
-// A path as the module sees its own: in the ANSI code page on Windows.
+// A path as the module takes one: UTF-8 on Windows, bytes elsewhere.
 std::string systemPath(const std::filesystem::path& path);
 
 // A module loaded through cablog's loader; throws when the system refuses
