@@ -1,9 +1,11 @@
 # cablog-host --chained drives the cablog module chained to the sample train
 # plug-in through the built-in drive: the run must succeed, count the frames
 # on which the sample braked, show the chain status, and leave a log whose
-# plug-in columns show what the sample did.
+# plug-in columns show what the sample did. Given a script, `test` must
+# then run it as one scenario of its own process and folder and pass.
 #   -DHOST=... (words separated by "|", the emulator first if any)
 #   -DMODULE=cablog module  -DSAMPLE=sample plug-in  -DFOLDER=scratch folder
+#   -DSCRIPT=drive script (optional)
 string(REPLACE "|" ";" host "${HOST}")
 file(REMOVE_RECURSE "${FOLDER}")
 file(MAKE_DIRECTORY "${FOLDER}")
@@ -44,3 +46,13 @@ if(log MATCHES "\n(4[7-9]|[5-9][0-9])[0-9.]*,")
   message(FATAL_ERROR "the train ran above the sample's limit: its brake was not applied:\n${log}")
 endif()
 message(STATUS "${out}")
+
+if(SCRIPT)
+  execute_process(COMMAND ${host} test --chained --module "${FOLDER}/${module_name}" "${SCRIPT}"
+    --out "${FOLDER}/runs" WORKING_DIRECTORY "${FOLDER}"
+    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  file(GLOB logs "${FOLDER}/runs/1-*/Log_*.csv")
+  if(NOT result EQUAL 0 OR NOT out MATCHES "1 scenarios: 1 passed" OR NOT logs)
+    message(FATAL_ERROR "test in that folder failed (exit ${result}, logs: ${logs}):\n${out}${err}")
+  endif()
+endif()

@@ -8,6 +8,7 @@
 
 #include "builtin_drive.h"
 #include "chain_status.h"
+#include "command_line.h"
 #include "crash_report.h"
 #include "drive.h"
 #include "host_error.h"
@@ -31,7 +32,7 @@ std::string seconds(double value) {
 
 fs::path modulePath(const Options& options) {
   const std::string& given = options.plugin.empty() ? options.module : options.plugin;
-  const fs::path path = given.empty() ? fs::path(moduleFileName("cablog")) : fs::path(given);
+  const fs::path path = pathOf(given.empty() ? moduleFileName("cablog") : given);
   std::error_code error;
   if (!fs::is_regular_file(path, error)) {
     throw HostError("no module at " + path.string() +
@@ -102,8 +103,8 @@ void printLog(const fs::path& module, const Findings& found, std::ostream& out) 
 }
 
 int report(const Options& options, const fs::path& module, const Script& script,
-           const DriveResult& result, const Findings& found, double wallSeconds,
-           std::ostream& out, std::ostream& err) {
+           const DriveResult& result, const Findings& found, double wallSeconds, std::ostream& out,
+           std::ostream& err) {
   out << "frames driven:  " << result.frames << " at " << options.fps << " fps\n"
       << "simulated time: " << seconds(static_cast<double>(result.simulatedMs) / 1000) << "\n"
       << "wall time:      " << seconds(wallSeconds) << "\n";
@@ -156,10 +157,10 @@ int driveWith(Options options, std::ostream& out, std::ostream& err) {
   const fs::path module = modulePath(options);
   const Script script = scriptOf(options);
   // A path given on the command line means where the command was given.
-  if (!options.record.empty()) options.record = fs::absolute(options.record).string();
+  if (!options.record.empty()) options.record = fs::absolute(pathOf(options.record)).string();
   if (!options.workdir.empty()) {
     std::error_code error;
-    fs::current_path(options.workdir, error);
+    fs::current_path(pathOf(options.workdir), error);
     if (error) throw HostError("cannot work in " + options.workdir + ": " + error.message());
   }
   static std::string moduleName;

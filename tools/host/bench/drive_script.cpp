@@ -4,6 +4,7 @@
 #include <sstream>
 #include <utility>
 
+#include "command_line.h"
 #include "host_error.h"
 #include "script_line.h"
 
@@ -229,7 +230,7 @@ Script parseScript(std::string_view text, const std::string& source, const Vehic
 }
 
 Script readScript(const std::string& path, const VehicleSpec& vehicle) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(pathOf(path), std::ios::binary);
   if (!file) throw HostError(path + ": cannot open the drive script");
   std::ostringstream text;
   text << file.rdbuf();

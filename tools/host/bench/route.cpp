@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "command_line.h"
 #include "host_error.h"
 
 namespace host {
@@ -98,7 +99,7 @@ std::vector<const RouteItem*> passedItems(const Route& route, double from, doubl
 }
 
 Route readRouteFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(pathOf(path), std::ios::binary);
   if (!file) throw HostError(path + ": cannot open the route file");
   Route route;
   int number = 0;

@@ -9,8 +9,9 @@
 #include <sstream>
 #include <thread>
 
-#include "host_error.h"
 #include "child_process.h"
+#include "command_line.h"
+#include "host_error.h"
 
 namespace host {
 
@@ -101,7 +102,7 @@ std::string settingsForCopy(const fs::path& ini, const fs::path& folder) {
     if (!line.empty() && line[0] == '[') section = line;
     const std::size_t equals = line.find('=');
     if (section == "[Chain]" && equals != std::string::npos && line.rfind("Module", 0) == 0) {
-      const fs::path named = line.substr(equals + 1);
+      const fs::path named = pathOf(line.substr(equals + 1));
       if (!named.empty() && named.is_relative()) {
         line = line.substr(0, equals + 1) + (folder / named).lexically_normal().string();
       }
@@ -129,13 +130,13 @@ fs::path copyModule(const fs::path& module, const fs::path& folder) {
 }
 
 std::vector<std::string> driveArguments(const TestOptions& options, const Scenario& scenario) {
-  const fs::path folder = scenario.folder;
+  const fs::path folder = pathOf(scenario.folder);
   std::vector<std::string> args = {thisProgram()};
   if (!options.plugin.empty()) {
-    args.insert(args.end(), {"--plugin", fs::absolute(options.plugin).string()});
+    args.insert(args.end(), {"--plugin", fs::absolute(pathOf(options.plugin)).string()});
   } else {
     args.insert(args.end(),
-                {"--module", copyModule(fs::absolute(options.module), folder).string()});
+                {"--module", copyModule(fs::absolute(pathOf(options.module)), folder).string()});
     if (options.chained) args.push_back("--chained");
   }
   args.insert(args.end(), {"--timeout", options.timeout, "--record",
@@ -148,7 +149,7 @@ std::vector<std::string> driveArguments(const TestOptions& options, const Scenar
 
 void runScenario(const TestOptions& options, Scenario& scenario) {
   const auto start = std::chrono::steady_clock::now();
-  const fs::path folder = scenario.folder;
+  const fs::path folder = pathOf(scenario.folder);
   std::error_code error;
   fs::remove_all(folder, error);
   fs::create_directories(folder, error);
@@ -273,7 +274,7 @@ std::string junitXml(const std::vector<Scenario>& scenarios) {
       << scenarios.size() << "\" failures=\"" << failed << "\" errors=\"" << errors << "\" time=\""
       << total << "\">\n";
   for (const Scenario& s : scenarios) {
-    xml << "  <testcase name=\"" << escaped(fs::path(s.script).filename().string())
+    xml << "  <testcase name=\"" << escaped(pathOf(s.script).filename().string())
         << "\" classname=\"cablog-host\" file=\"" << escaped(s.script) << "\" time=\"" << s.seconds
         << "\">\n";
     if (s.outcome != Outcome::kPassed) {
@@ -301,8 +302,8 @@ int testCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   for (std::size_t i = 0; i < scenarios.size(); ++i) {
     scenarios[i].script = options.scripts[i];
     scenarios[i].folder =
-        (fs::absolute(options.out) /
-         (std::to_string(i + 1) + "-" + fs::path(options.scripts[i]).stem().string()))
+        (fs::absolute(pathOf(options.out)) /
+         (std::to_string(i + 1) + "-" + pathOf(options.scripts[i]).stem().string()))
             .string();
   }
   std::atomic<std::size_t> next{0};
@@ -321,7 +322,7 @@ int testCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   }
   out << summaryLine(scenarios) << "\n";
   if (!options.junit.empty()) {
-    std::ofstream junit(options.junit, std::ios::binary | std::ios::trunc);
+    std::ofstream junit(pathOf(options.junit), std::ios::binary | std::ios::trunc);
     junit << junitXml(scenarios);
     if (!junit.flush()) {
       err << "cablog-host test: cannot write " << options.junit << "\n";

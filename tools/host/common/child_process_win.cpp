@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "child_process.h"
+#include "platform/wide_text.h"
 
 namespace host {
 
@@ -27,27 +28,29 @@ std::string quoted(const std::string& arg) {
 }  // namespace
 
 std::string thisProgram() {
-  char path[MAX_PATH + 1];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  wchar_t path[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(path, length);
+  return cablog::platform::utf8Of({path, length});
 }
 
 int runProcess(const std::vector<std::string>& args, const std::string& outputPath) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE output =
+      CreateFileW(cablog::platform::systemPath(outputPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                  &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (output == INVALID_HANDLE_VALUE) return -1;
-  std::string line;
-  for (const std::string& arg : args) line += (line.empty() ? "" : " ") + quoted(arg);
-  STARTUPINFOA startup{};
+  std::string words;
+  for (const std::string& arg : args) words += (words.empty() ? "" : " ") + quoted(arg);
+  std::wstring line = cablog::platform::wideOf(words);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = output;
   startup.hStdError = output;
   PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &process);
   CloseHandle(output);
   if (!started) return -1;

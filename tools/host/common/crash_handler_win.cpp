@@ -57,7 +57,10 @@ extern "C" void onAbort(int) {
   reportFault({"abort"});
 }
 
-char modulePath[MAX_PATH + 1];
+// Kept ready, as nothing may be allocated in a crash: UTF-8 takes at most
+// three bytes for each UTF-16 unit of a path.
+wchar_t moduleWidePath[MAX_PATH + 1];
+char modulePath[3 * MAX_PATH + 1];
 
 }  // namespace
 
@@ -69,14 +72,17 @@ void writeError(const char* text, std::size_t length) {
 bool moduleOfAddress(const void* address, const char*& path, std::uintptr_t& offset,
                      std::uintptr_t& linkedBase) {
   HMODULE module = nullptr;
-  if (!GetModuleHandleExA(
+  if (!GetModuleHandleExW(
           GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          static_cast<LPCSTR>(address), &module)) {
+          static_cast<LPCWSTR>(address), &module)) {
     return false;
   }
-  const DWORD length = GetModuleFileNameA(module, modulePath, MAX_PATH);
+  const DWORD length = GetModuleFileNameW(module, moduleWidePath, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
-  modulePath[length] = '\0';
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, moduleWidePath, static_cast<int>(length),
+                                        modulePath, sizeof modulePath - 1, nullptr, nullptr);
+  if (bytes <= 0) return false;
+  modulePath[bytes] = '\0';
   path = modulePath;
   offset = reinterpret_cast<std::uintptr_t>(address) - reinterpret_cast<std::uintptr_t>(module);
   // The loaded image starts with its own headers.

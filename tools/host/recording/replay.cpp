@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "call_text.h"
+#include "command_line.h"
 #include "crash_report.h"
 #include "host_error.h"
 #include "module_caller.h"
@@ -283,7 +284,8 @@ void printEnd(const ReplayResult& result, const RecordingReader& reader,
   out << replayer.gaps;
   differences.printSummary(out);
   if (result.faults > 0) {
-    out << "the module failed " << result.faults << " times, first in " << replayer.firstFault << "\n";
+    out << "the module failed " << result.faults << " times, first in " << replayer.firstFault
+        << "\n";
   }
   if (!result.chainFaults.empty()) {
     out << "the module's chained plug-in failed; its status file says: " << result.chainFaults
@@ -348,7 +350,7 @@ ReplayOptions parseReplayOptions(const std::vector<std::string>& args) {
 }
 
 ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
-  std::ifstream in(options.recording, std::ios::binary);
+  std::ifstream in(pathOf(options.recording), std::ios::binary);
   if (!in) throw HostError("cannot open the recording " + options.recording);
   RecordingReader reader(in);
   const RecordingHeader& header = reader.header();
@@ -360,7 +362,7 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
 
   // Kept for the crash report, which names it.
   static std::string module;
-  module = std::filesystem::absolute(options.module).string();
+  module = std::filesystem::absolute(pathOf(options.module)).string();
   // Files keep the time of their last write; anything older is not this
   // replay's.
   const auto filesSince = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
@@ -375,7 +377,7 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out) {
 
   std::ofstream reportFile;
   if (!options.report.empty()) {
-    reportFile.open(options.report, std::ios::binary | std::ios::trunc);
+    reportFile.open(pathOf(options.report), std::ios::binary | std::ios::trunc);
     if (!reportFile) throw HostError("cannot write the report " + options.report);
   }
   Differences differences(options.report.empty() ? nullptr : &reportFile);

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "call_text.h"
+#include "command_line.h"
 #include "recording_reader.h"
 
 namespace host {
@@ -28,7 +29,7 @@ int showCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     err << "usage: cablog-host show RECORDING\n";
     return kExitCannotRun;
   }
-  std::ifstream in(args[0], std::ios::binary);
+  std::ifstream in(pathOf(args[0]), std::ios::binary);
   if (!in) {
     err << "cablog-host show: cannot open " << args[0] << "\n";
     return kExitCannotRun;
