@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   // Whatever program runs, a module that crashes under it gets a report.
   host::installCrashReport();
   const std::vector<std::string> args = host::commandLine(argc, argv);
-  const std::string_view first = args.size() > 1 ? args[1] : "";
+  const std::string_view first = args.size() > 1 ? std::string_view(args[1]) : "";
   for (const Subcommand& subcommand : kSubcommands) {
     if (first == subcommand.name) {
       return subcommand.run({args.begin() + 2, args.end()}, std::cout, std::cerr);
