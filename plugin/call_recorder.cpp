@@ -197,7 +197,14 @@ void CallRecorder::elapseOut(const HandleRecord& back, const std::int32_t* panel
 
 void CallRecorder::flushIfDue() {
   if (yielding_) return;
-  cablog::flushIfDue(stream_, buffer_, path_);
+  // A write that finds no memory (to open the file, say) has marked nothing
+  // written and is tried again when next due: the frame it follows must
+  // still go back to the host.
+  try {
+    cablog::flushIfDue(stream_, buffer_, path_);
+  } catch (const std::bad_alloc&) {
+    return;
+  }
   if (stream_.gone) startAgain();
 }
 

@@ -9,12 +9,14 @@ namespace {
 // The program's tests run on one thread; the count needs no atomics.
 std::size_t allocations = 0;
 std::size_t failIn = 0;
+bool failing = false;  // every allocation after the one that failed fails too
 bool failed = false;
 
 void* allocate(std::size_t size) {
   ++allocations;
   if (failIn > 0 && --failIn == 0) {
     failed = true;
+    if (failing) failIn = 1;
     return nullptr;
   }
   // malloc(0) may answer null; operator new may not.
@@ -27,9 +29,10 @@ std::size_t allocationCount() {
   return allocations;
 }
 
-std::size_t failAllocation(std::size_t n) {
+std::size_t failAllocation(std::size_t n, bool lasting) {
   const std::size_t left = failIn;
   failIn = n;
+  failing = lasting;
   failed = false;
   return left;
 }

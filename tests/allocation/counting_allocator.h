@@ -13,9 +13,10 @@ namespace cablog::testing {
 std::size_t allocationCount();
 
 // Makes the n-th allocation from now on (1: the next) fail as when memory
-// runs out; 0 fails none. Returns how many were still to go before it.
-// allocationFailed tells whether it has failed since.
-std::size_t failAllocation(std::size_t n);
+// runs out, and with `lasting` every one after it too; 0 fails none.
+// Returns how many were still to go before it (1 once lasting failures
+// began). allocationFailed tells whether one has failed since.
+std::size_t failAllocation(std::size_t n, bool lasting = false);
 bool allocationFailed();
 
 }  // namespace cablog::testing
