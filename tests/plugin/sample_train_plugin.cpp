@@ -2,8 +2,9 @@
 // and argument it receives, applies the brake above a set speed, and writes
 // chosen panel and sound entries. Its records are its own, as a third
 // party's would be. SampleCalls() hands the record to a test that loaded the
-// same module; nothing here allocates before Dispose, so a chained run can be
-// checked for allocation too. Asked to (SampleWatchLog), its Dispose reads the
+// same module, and SampleCallCount how many calls came, kept or not; nothing
+// here allocates before Dispose, so a chained run can be checked for
+// allocation too. Asked to (SampleWatchLog), its Dispose reads the
 // log cablog wrote: one that ends the process there must find it complete.
 //
 // Built five ways: as it is, answering another interface version
@@ -65,6 +66,7 @@ std::size_t used = 0;
 // Off for a harness that never reads the calls: formatting them is most of
 // what a chained frame costs.
 bool keepCalls = true;
+std::uint64_t callCount = 0;
 VehicleDescription vehicle{};
 Handles driver{};
 int frames = 0;
@@ -85,6 +87,7 @@ std::string logsIn(const std::filesystem::path& folder) {
 }
 
 void record(const char* format, ...) {
+  ++callCount;
   if (!keepCalls || used + 256 > sizeof calls) return;
   std::va_list args;
   va_start(args, format);
@@ -110,6 +113,9 @@ void SampleReset() {
   driver = {};
   watchedFolder.clear();
   logAtDispose.clear();
+}
+std::uint64_t SampleCallCount() {
+  return callCount;
 }
 void SampleKeepCalls(int keep) {
   keepCalls = keep != 0;
