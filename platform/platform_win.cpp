@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <iterator>
 
@@ -94,6 +93,39 @@ std::wstring systemPath(std::string_view path) {
   return extendedPath(wide);
 }
 
+namespace {
+
+// A path as the wide file calls take it. Nearly every path is short and is
+// converted into the object itself, so that naming a file takes no memory:
+// a write or a check made when memory has run out fails or answers as the
+// system does, and never throws out of a frame. A long path takes its
+// extended form, which needs some.
+class WidePath {
+ public:
+  explicit WidePath(std::string_view path) {
+    if (path.empty() || path.size() >= 0x7fffffff) return;
+    const int bytes = static_cast<int>(path.size());
+    int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), bytes, short_,
+                                    MAX_PATH - 1);
+    if (units == 0 && GetLastError() == ERROR_NO_UNICODE_TRANSLATION) {
+      units = MultiByteToWideChar(CP_ACP, 0, path.data(), bytes, short_, MAX_PATH - 1);
+    }
+    if (units > 0) {
+      short_[units] = L'\0';
+      return;
+    }
+    short_[0] = L'\0';
+    long_ = systemPath(path);
+  }
+  const wchar_t* c_str() const { return long_.empty() ? short_ : long_.c_str(); }
+
+ private:
+  wchar_t short_[MAX_PATH] = {};
+  std::wstring long_;
+};
+
+}  // namespace
+
 std::string_view pathSeparators() {
   return "\\/";
 }
@@ -148,8 +180,8 @@ void* loadLibrary(const std::string& path, std::string& error) {
   }
   HMODULE library = nullptr;
   DWORD code = ERROR_PATH_NOT_FOUND;
-  const std::wstring wide = systemPath(native);
-  if (!wide.empty()) library = LoadLibraryExW(wide.c_str(), nullptr, flags);
+  const WidePath wide(native);
+  if (*wide.c_str() != L'\0') library = LoadLibraryExW(wide.c_str(), nullptr, flags);
   if (library == nullptr && GetLastError() != 0) code = GetLastError();
   SetThreadErrorMode(previousMode, nullptr);
   if (library == nullptr) error = describe(code);
@@ -179,8 +211,11 @@ std::tm localCalendarTime(std::time_t time) {
 }
 
 std::FILE* openShared(const std::string& path, const char* mode) {
-  const std::wstring wideMode(mode, mode + std::strlen(mode));
-  return _wfsopen(systemPath(path).c_str(), wideMode.c_str(), _SH_DENYNO);
+  wchar_t wideMode[8] = {};
+  for (std::size_t i = 0; i + 1 < std::size(wideMode) && mode[i] != '\0'; ++i) {
+    wideMode[i] = static_cast<wchar_t>(mode[i]);
+  }
+  return _wfsopen(WidePath(path).c_str(), wideMode, _SH_DENYNO);
 }
 
 namespace native {
@@ -191,7 +226,7 @@ std::intptr_t openFile(const std::string& path, SharedFile::Start start) {
   const DWORD disposition = start == SharedFile::Start::New     ? CREATE_NEW
                             : start == SharedFile::Start::Empty ? CREATE_ALWAYS
                                                                 : OPEN_ALWAYS;
-  const HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, share, nullptr,
+  const HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, share, nullptr,
                                   disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return -1;
   if (start == SharedFile::Start::AtEnd) {
@@ -223,19 +258,19 @@ bool closeFile(std::intptr_t handle) {
 
 bool fileExists(const std::string& path) {
   // Attributes, unlike a directory search, take "*" and "?" literally.
-  const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES;
 }
 
 bool removeFile(const std::string& path) {
-  return DeleteFileW(systemPath(path).c_str()) != 0;
+  return DeleteFileW(WidePath(path).c_str()) != 0;
 }
 
 std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit,
                                            std::string& refusal) {
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder is not opened at all.
-  const HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_READ, share, nullptr,
+  const HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, share, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<std::string> text;
