@@ -211,12 +211,6 @@ TEST(Recording, DamageIsRefusedAtItsByte) {
   }
 }
 
-}  // namespace
-}  // namespace host
-
-namespace host {
-namespace {
-
 // A gap record names the frames missing, keeps the numbers of the frames
 // after it, and leaves nothing to be told against: an Elapse after it that
 // leans on the handles before it is damage.
@@ -245,11 +239,35 @@ TEST(Recording, AGapIsShownWithTheFramesItLacksAndStartsAfresh) {
   EXPECT_THROW(readAll(bytes, nullptr), RecordingError);
 }
 
-}  // namespace
-}  // namespace host
+// A recording on disk as frames: each Elapse must hold the next frame's
+// time (the runs below count their frames in it), and a gap stands for the
+// frames it lacks.
+struct Frames {
+  bool beginsWithLoad = false;
+  int gaps = 0;
+  std::uint64_t beforeFirstGap = 0;  // frames recorded before any gap
+  std::uint64_t count = 0;           // recorded and lacking
+  bool cutShort = false;
+};
 
-namespace host {
-namespace {
+Frames framesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  RecordingReader reader(in);
+  RecordedCall call;
+  Frames frames;
+  for (bool first = true; reader.next(call); first = false) {
+    frames.beginsWithLoad = frames.beginsWithLoad || (first && call.tag == CallTag::Load);
+    if (call.tag == CallTag::Gap) {
+      ++frames.gaps;
+      frames.count += call.missedFrames;
+    } else if (call.tag == CallTag::Elapse) {
+      EXPECT_EQ(call.state.time, static_cast<std::int32_t>(frames.count++));
+      if (frames.gaps == 0) ++frames.beforeFirstGap;
+    }
+  }
+  frames.cutShort = reader.cutShort();
+  return frames;
+}
 
 // The folder removed and made again during a streamed run: the recording
 // begins again with its header and a gap for what went, and what follows
@@ -277,35 +295,15 @@ TEST(Recording, AFileThatWentBeginsAgainWithAGap) {
     plugin.elapse(state);
   }
   plugin.dispose();
-  std::ifstream in(cablog::recordingPathFor(plugin.logger.logPath), std::ios::binary);
-  RecordingReader reader(in);
-  RecordedCall call;
-  std::uint64_t frame = 0;
-  bool gap = false;
+  const Frames frames = framesOf(cablog::recordingPathFor(plugin.logger.logPath));
   // What begins again replays on its own: it begins with Load.
-  ASSERT_TRUE(reader.next(call));
-  EXPECT_EQ(call.tag, CallTag::Load);
-  while (reader.next(call)) {
-    if (call.tag == CallTag::Gap) {
-      EXPECT_FALSE(gap);
-      gap = true;
-      frame += call.missedFrames;
-    } else if (call.tag == CallTag::Elapse) {
-      ASSERT_TRUE(gap);
-      EXPECT_EQ(call.state.time, static_cast<std::int32_t>(frame++));
-    }
-  }
-  EXPECT_TRUE(gap);
-  EXPECT_EQ(frame, 3000u);
-  EXPECT_FALSE(reader.cutShort());
+  EXPECT_TRUE(frames.beginsWithLoad);
+  EXPECT_EQ(frames.gaps, 1);
+  EXPECT_EQ(frames.beforeFirstGap, 0u);
+  EXPECT_EQ(frames.count, 3000u);
+  EXPECT_FALSE(frames.cutShort);
 #endif
 }
-
-}  // namespace
-}  // namespace host
-
-namespace host {
-namespace {
 
 // While the log's writes fail (a full disk) the recording gives up its file,
 // so that the room left is the log's; once the log is written again, the
@@ -333,17 +331,7 @@ TEST(Recording, GivesUpItsFileWhileTheLogCannotBeWritten) {
   plugin.dispose();
   EXPECT_TRUE(gaveUp);
   EXPECT_TRUE(cablog::testing::readBytes(plugin.logger.logPath) == rows);
-  std::ifstream in(recording, std::ios::binary);
-  RecordingReader reader(in);
-  RecordedCall call;
-  std::uint64_t frames = 0;
-  while (reader.next(call)) {
-    if (call.tag == CallTag::Gap) frames += call.missedFrames;
-    if (call.tag == CallTag::Elapse) {
-      EXPECT_EQ(call.state.time, static_cast<std::int32_t>(frames++));
-    }
-  }
-  EXPECT_EQ(frames, 1500u);
+  EXPECT_EQ(framesOf(recording).count, 1500u);
 }
 
 }  // namespace
